@@ -1,0 +1,169 @@
+#include "logging.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::atomic<int> g_minSeverity{static_cast<int>(LogSeverity::Info)};
+
+QMutex &fileMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+// Guarded by fileMutex().
+QString g_filePath;
+QFile *g_file = nullptr;
+bool g_openFailed = false; // report an unwritable log file once, not per line
+
+const char *severityName(LogSeverity severity)
+{
+    switch (severity) {
+    case LogSeverity::Info: return "INFO";
+    case LogSeverity::Warning: return "WARNING";
+    case LogSeverity::Error: return "ERROR";
+    case LogSeverity::Disable: break;
+    }
+    return "FATAL";
+}
+
+// "src/app/application.cpp" -> "application"
+QString sourceBaseName(const char *sourceFile)
+{
+    if (!sourceFile)
+        return QString();
+    const char *base = sourceFile;
+    for (const char *p = sourceFile; *p; ++p) {
+        if (*p == '/' || *p == '\\')
+            base = p + 1;
+    }
+    const char *dot = std::strrchr(base, '.');
+    const int length = dot ? int(dot - base) : int(std::strlen(base));
+    return QString::fromUtf8(base, length);
+}
+
+QString defaultFilePath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/app.log");
+    return QString();
+}
+
+} // namespace
+
+namespace Logger {
+
+bool parseSeverity(const QString &text, LogSeverity *severity)
+{
+    const QString t = text.trimmed().toLower();
+    LogSeverity value;
+    if (t == QLatin1String("info"))
+        value = LogSeverity::Info;
+    else if (t == QLatin1String("warning"))
+        value = LogSeverity::Warning;
+    else if (t == QLatin1String("error"))
+        value = LogSeverity::Error;
+    else if (t == QLatin1String("disable"))
+        value = LogSeverity::Disable;
+    else
+        return false;
+    if (severity)
+        *severity = value;
+    return true;
+}
+
+void applyCommandLine(const QStringList &arguments)
+{
+    const QString prefix = QStringLiteral("--log-severity=");
+    for (const QString &argument : arguments) {
+        if (!argument.startsWith(prefix))
+            continue;
+        LogSeverity severity;
+        if (parseSeverity(argument.mid(prefix.size()), &severity))
+            setMinSeverity(severity);
+        else
+            std::fprintf(stderr, "orvanta: unknown log severity '%s' (info, warning, error, disable)\n",
+                         qPrintable(argument.mid(prefix.size())));
+    }
+}
+
+void setMinSeverity(LogSeverity severity)
+{
+    g_minSeverity.store(static_cast<int>(severity));
+}
+
+LogSeverity minSeverity()
+{
+    return static_cast<LogSeverity>(g_minSeverity.load());
+}
+
+bool admits(LogSeverity severity)
+{
+    const int min = g_minSeverity.load();
+    return min != static_cast<int>(LogSeverity::Disable) && static_cast<int>(severity) >= min;
+}
+
+void setFilePath(const QString &path)
+{
+    QMutexLocker lock(&fileMutex());
+    if (g_file) {
+        g_file->close();
+        delete g_file;
+        g_file = nullptr;
+    }
+    g_openFailed = false;
+    g_filePath = path;
+}
+
+QString filePath()
+{
+    QMutexLocker lock(&fileMutex());
+    return g_filePath.isEmpty() ? defaultFilePath() : g_filePath;
+}
+
+QString formatLine(LogSeverity severity, const char *sourceFile, int line,
+                   const QString &message, const QDateTime &when)
+{
+    return QStringLiteral("[%1:%2:%3(%4)] %5")
+        .arg(when.toString(QStringLiteral("MMdd/HHmmss.zzz")),
+             QLatin1String(severityName(severity)), sourceBaseName(sourceFile),
+             QString::number(line), message);
+}
+
+void write(LogSeverity severity, const char *sourceFile, int line, const QString &message)
+{
+    if (!admits(severity))
+        return;
+    const QByteArray bytes =
+        formatLine(severity, sourceFile, line, message, QDateTime::currentDateTime()).toUtf8() + '\n';
+
+    QMutexLocker lock(&fileMutex());
+    if (!g_file) {
+        if (g_openFailed)
+            return;
+        const QString path = g_filePath.isEmpty() ? defaultFilePath() : g_filePath;
+        if (path.isEmpty())
+            return;
+        g_file = new QFile(path);
+        if (!g_file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+            std::fprintf(stderr, "orvanta: cannot open log file %s\n", qPrintable(path));
+            delete g_file;
+            g_file = nullptr;
+            g_openFailed = true;
+            return;
+        }
+    }
+    g_file->write(bytes);
+    g_file->flush();
+}
+
+} // namespace Logger
