@@ -1,0 +1,131 @@
+// Runs the orvanta-pack binary the build produced.
+
+#include "PackageTestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run pack(const QStringList &args)
+{
+    QProcess process;
+    process.start(QStringLiteral(ORVANTA_PACK_BINARY), args);
+    Run run;
+    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class TestOrvantaPack : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir().mkpath(path(QStringLiteral("src/css/img"))));
+        QVERIFY(writeFile(path(QStringLiteral("src/index.html")), "<html>index</html>"));
+        QVERIFY(writeFile(path(QStringLiteral("src/css/img/logo.png")), QByteArray(5000, '\x89')));
+        QVERIFY(writeFile(path(QStringLiteral("src/.hidden")), "h"));
+    }
+
+    void packListVerifyUnpack()
+    {
+        const QString package = path(QStringLiteral("skn.dat"));
+        Run run = pack({QStringLiteral("pack"), path(QStringLiteral("src")), package, QStringLiteral("--version"),
+                        QStringLiteral("4.2")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+
+        run = pack({QStringLiteral("list"), package});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 QStringList({QStringLiteral("version: 4.2"), QStringLiteral("files: 3"), QStringLiteral("1\t.hidden"),
+                              QStringLiteral("5000\tcss/img/logo.png"), QStringLiteral("18\tindex.html")}));
+
+        run = pack({QStringLiteral("verify"), package});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith(QStringLiteral("OK")));
+
+        run = pack({QStringLiteral("unpack"), package, path(QStringLiteral("kept")), QStringLiteral("--keep")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(QFile::exists(package));
+        QCOMPARE(readFile(path(QStringLiteral("kept/css/img/logo.png"))), QByteArray(5000, '\x89'));
+
+        run = pack({QStringLiteral("unpack"), package, path(QStringLiteral("out"))});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!QFile::exists(package));
+        QCOMPARE(readFile(path(QStringLiteral("out/index.html"))), QByteArray("<html>index</html>"));
+        QCOMPARE(readFile(path(QStringLiteral("out/.hidden"))), QByteArray("h"));
+    }
+
+    void corruptPackageFailsEveryCommand()
+    {
+        const QString package = path(QStringLiteral("bad.dat"));
+        QVERIFY(pack({QStringLiteral("pack"), path(QStringLiteral("src")), package}).exitCode == 0);
+        QByteArray bytes = readFile(package);
+        bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 0x40);
+        QVERIFY(writeFile(package, bytes));
+
+        for (const QString &command : {QStringLiteral("list"), QStringLiteral("verify")}) {
+            const Run run = pack({command, package});
+            QVERIFY(run.exitCode > 0);
+            QVERIFY(run.err.contains(QStringLiteral("SHA-1")));
+        }
+        const Run run = pack({QStringLiteral("unpack"), package, path(QStringLiteral("never"))});
+        QVERIFY(run.exitCode > 0);
+        QVERIFY(!run.err.isEmpty());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("never"))));
+    }
+
+    void usageAndInputErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no command") << QStringList();
+        QTest::newRow("unknown command") << QStringList{"explode"};
+        QTest::newRow("missing argument") << QStringList{"unpack", "x.dat"};
+        QTest::newRow("unknown option") << QStringList{"list", "x.dat", "--keep"};
+        QTest::newRow("missing version value") << QStringList{"pack", "a", "b", "--version"};
+        QTest::newRow("missing package") << QStringList{"verify", "does-not-exist.dat"};
+        QTest::newRow("missing folder") << QStringList{"pack", "no-such-folder", "x.dat"};
+    }
+
+    void usageAndInputErrors()
+    {
+        QFETCH(QStringList, args);
+        const Run run = pack(args);
+        QVERIFY(run.exitCode > 0);
+        QVERIFY(!run.err.isEmpty());
+    }
+
+    void emptyFolderIsNotPacked()
+    {
+        QVERIFY(QDir().mkpath(path(QStringLiteral("empty/sub"))));
+        const Run run = pack({QStringLiteral("pack"), path(QStringLiteral("empty")), path(QStringLiteral("e.dat"))});
+        QVERIFY(run.exitCode > 0);
+        QVERIFY(!QFile::exists(path(QStringLiteral("e.dat"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrvantaPack)
+#include "tst_orvantapack.moc"
