@@ -1,0 +1,94 @@
+#include "driver_definition.h"
+
+#include <exception>
+#include <string>
+
+namespace {
+
+bool containsDecimalDigit(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool DriverDefinition::load(const QByteArray& text)
+{
+    // load_buffer resets the document first, so a failed parse leaves it
+    // empty rather than holding the previous definition.
+    m_loaded = bool(m_doc.load_buffer(text.constData(), size_t(text.size())));
+    if (!m_loaded)
+        m_doc.reset();
+    return m_loaded;
+}
+
+void DriverDefinition::clear()
+{
+    m_doc.reset();
+    m_loaded = false;
+}
+
+bool DriverDefinition::isLoaded() const
+{
+    return m_loaded;
+}
+
+QString DriverDefinition::version() const
+{
+    return QString::fromUtf8(m_doc.child("Driver").attribute("Version").value());
+}
+
+pugi::xml_node DriverDefinition::firstKey(const char* by, const QString& value) const
+{
+    if (!m_loaded)
+        return {};
+    // The looked-up text is bound as an XPath variable instead of being
+    // pasted between quotes: a key name holding a quote or a bracket then
+    // neither breaks the query nor changes what it selects.
+    try {
+        pugi::xpath_variable_set variables;
+        variables.set("value", value.toUtf8().constData());
+        const std::string query = std::string("/Driver/Key[@") + by + "=$value]";
+        return m_doc.select_node(query.c_str(), &variables).node();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+QString DriverDefinition::attributeOf(const char* by, const QString& value,
+                                      const char* attribute) const
+{
+    return QString::fromUtf8(firstKey(by, value).attribute(attribute).value());
+}
+
+QString DriverDefinition::lengthOfKey(const QString& key) const
+{
+    // Parameter numbers and names share one argument: anything holding a
+    // digit is taken as an Index ("pButton0" therefore finds nothing).
+    const char* by = containsDecimalDigit(key) ? "Index" : "Task";
+    return attributeOf(by, key, "Length");
+}
+
+QStringList DriverDefinition::addrLengthOfIndex(const QString& index) const
+{
+    const pugi::xml_node row = firstKey("Index", index);
+    const QString addr = QString::fromUtf8(row.attribute("Addr").value());
+    const QString length = QString::fromUtf8(row.attribute("Length").value());
+    if (addr.isEmpty() || length.isEmpty())
+        return {};
+    return {addr, length};
+}
+
+QString DriverDefinition::addrOfTask(const QString& task) const
+{
+    return attributeOf("Task", task, "Addr");
+}
+
+QString DriverDefinition::codeOfTask(const QString& task) const
+{
+    return attributeOf("Task", task, "Code");
+}
