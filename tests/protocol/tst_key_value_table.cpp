@@ -1,0 +1,102 @@
+// The key value table read from the Define document.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "key_value_table.h"
+
+class KeyValueTableTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString writeFile(const QString& name, const QByteArray& text)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void shippedTable_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("letter") << "A" << "04";
+        QTest::newRow("digit") << "0" << "27";
+        QTest::newRow("function key") << "F12" << "45";
+        QTest::newRow("bare modifier") << "CTRL" << "E0";
+        QTest::newRow("bare Win") << "WIN" << "E3";
+        QTest::newRow("expanded Ctrl") << "LEFT CTRL" << "E0";
+        QTest::newRow("expanded Win") << "LEFT WIN" << "E3";
+        QTest::newRow("left Windows") << "LEFT WINDOWS" << "E3";
+        QTest::newRow("right Windows") << "RIGHT WINDOWS" << "E7";
+        // The virtual keyboard needs the real usages, not the keypad codes
+        // some device tables store for these keys.
+        QTest::newRow("Enter") << "ENTER" << "28";
+        QTest::newRow("minus") << "-" << "2D";
+        QTest::newRow("Page Up") << "PAGE UP" << "4B";
+        QTest::newRow("Page Down") << "PAGE DOWN" << "4E";
+        QTest::newRow("pad digit") << "NUM 0" << "62";
+        QTest::newRow("left button") << "左键" << "1";
+        QTest::newRow("middle button") << "中键" << "4";
+        QTest::newRow("back button") << "后退" << "8";
+        QTest::newRow("forward button") << "前进" << "10";
+        QTest::newRow("wheel up") << "120" << "1";
+        QTest::newRow("wheel down") << "-120" << "-1";
+        QTest::newRow("lower case is not a key") << "a" << "";
+        QTest::newRow("page spelling is not a key") << "Left Ctrl" << "";
+        QTest::newRow("absent") << "NO SUCH KEY" << "";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void shippedTable()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, code);
+        KeyValueTable table;
+        QVERIFY(table.load());
+        QCOMPARE(table.hidCode(key), code);
+    }
+
+    void loadFailsOnlyWhenTheFileCannotBeOpened()
+    {
+        KeyValueTable table;
+        QVERIFY(table.load());
+        const int shipped = table.size();
+        QVERIFY(shipped > 108);
+
+        // An unopenable path keeps what was loaded.
+        QVERIFY(!table.load(m_dir.filePath("absent.xml")));
+        QCOMPARE(table.size(), shipped);
+
+        QVERIFY(table.load(writeFile("broken.xml", "<keyboard><key value=")));
+        QVERIFY(table.isEmpty());
+        QVERIFY(table.load(writeFile("other.xml", "<map><key value=\"a\" hidCode=\"04\"/></map>")));
+        QVERIFY(table.isEmpty());
+    }
+
+    void valuesAreUpperCasedAndLaterRowsWin()
+    {
+        KeyValueTable table;
+        QVERIFY(table.load(writeFile("rows.xml",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<keyboard name=\"t\">"
+            "<key value=\"Left Shift\" hidCode=\"E1\"/>"
+            "<key value=\"x\" hidCode=\"1B\"/>"
+            "<key value=\"X\" hidCode=\"99\"/>"
+            "<key hidCode=\"00\"/>"
+            "</keyboard>")));
+        QCOMPARE(table.hidCode("LEFT SHIFT"), QStringLiteral("E1"));
+        QCOMPARE(table.hidCode("X"), QStringLiteral("99"));
+        QCOMPARE(table.hidCode(""), QStringLiteral("00"));
+        QCOMPARE(table.size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(KeyValueTableTest)
+#include "tst_key_value_table.moc"
