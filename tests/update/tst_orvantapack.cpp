@@ -102,10 +102,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no command") << QStringList();
-        QTest::newRow("unknown command") << QStringList{"explode"};
         QTest::newRow("missing argument") << QStringList{"unpack", "x.dat"};
         QTest::newRow("unknown option") << QStringList{"list", "x.dat", "--keep"};
-        QTest::newRow("missing version value") << QStringList{"pack", "a", "b", "--version"};
         QTest::newRow("missing package") << QStringList{"verify", "does-not-exist.dat"};
         QTest::newRow("missing folder") << QStringList{"pack", "no-such-folder", "x.dat"};
     }

@@ -87,14 +87,6 @@ private slots:
         }
     }
 
-    void buildRefusesEmptyList()
-    {
-        QByteArray bytes;
-        QString error;
-        QVERIFY(!buildPayload(QStringLiteral("1"), {}, &bytes, &error));
-        QVERIFY(!error.isEmpty());
-    }
-
     void entryNames_data()
     {
         QTest::addColumn<QString>("name");

@@ -31,78 +31,48 @@ QByteArray versionAndCount(quint32 count)
     return qstring(QStringLiteral("1.0")) + u32be(count);
 }
 
-// Packs with Python's lzma module (an independent LZMA implementation) and
-// reads our packages back with it.
+// Python's lzma module is an independent LZMA implementation: "build" packs
+// a package with it, "read" checks one of ours and prints its payload digest.
 const char kPythonScript[] = R"PY(
-import hashlib, lzma, struct, sys
-
+import hashlib, struct, sys
+try:
+    import lzma
+except ImportError:
+    sys.exit(77)
 def qstring(s):
     b = s.encode('utf-16-be')
     return struct.pack('>I', len(b)) + b
-
-def build(path):
-    files = [('index.html', b'<html>python</html>'),
-             ('js//app.js', bytes(range(256)) * 100),
-             ('empty', b'')]
+if sys.argv[1] == 'build':
+    files = [('index.html', b'<html>python</html>'), ('js//app.js', bytes(range(256)) * 100), ('empty', b'')]
     payload = qstring('py-1') + struct.pack('>I', len(files))
     for name, data in files:
-        payload += qstring(name) + struct.pack('>I', len(data)) + struct.pack('>I', len(data)) + data
-    alone = lzma.compress(payload, format=lzma.FORMAT_ALONE)
+        payload += qstring(name) + struct.pack('>II', len(data), len(data)) + data
+    alone = lzma.compress(payload, format=lzma.FORMAT_ALONE)  # properties, 8-byte size, stream
     signed = alone[0:5] + struct.pack('<I', len(payload)) + alone[13:]
-    with open(path, 'wb') as f:
-        f.write(b'P' * 128 + hashlib.sha1(signed).digest() + signed)
-
-def read(path):
-    data = open(path, 'rb').read()
-    if hashlib.sha1(data[148:]).digest() != data[128:148]:
-        sys.exit('digest mismatch')
+    open(sys.argv[2], 'wb').write(b'P' * 128 + hashlib.sha1(signed).digest() + signed)
+else:
+    data = open(sys.argv[2], 'rb').read()
     size = struct.unpack('<I', data[153:157])[0]
     payload = lzma.decompress(data[148:153] + struct.pack('<Q', size) + data[157:], format=lzma.FORMAT_ALONE)
-    if len(payload) != size:
-        sys.exit('size mismatch')
-    pos = 0
-    def u32():
-        nonlocal pos
-        pos += 4
-        return struct.unpack('>I', payload[pos - 4:pos])[0]
-    def text():
-        nonlocal pos
-        n = u32()
-        pos += n
-        return payload[pos - n:pos].decode('utf-16-be')
-    print(text())
-    for _ in range(u32()):
-        name = text(); size = u32(); n = u32()
-        pos += n
-        print('%s\t%d\t%s' % (name, size, hashlib.sha1(payload[pos - n:pos]).hexdigest()))
-
-build(sys.argv[2]) if sys.argv[1] == 'build' else read(sys.argv[2])
+    ok = hashlib.sha1(data[148:]).digest() == data[128:148] and len(payload) == size
+    print(hashlib.sha1(payload).hexdigest() if ok else 'bad package')
 )PY";
 
+// Runs the script; false with an empty `why` means "skip".
 bool runPython(const QStringList &args, QByteArray *output, QString *why)
 {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (python.isEmpty()) {
-        *why = QStringLiteral("python3 not found");
+    if (python.isEmpty())
         return false;
-    }
-    QProcess probe;
-    probe.start(python, {QStringLiteral("-c"), QStringLiteral("import lzma")});
-    if (!probe.waitForFinished(30000) || probe.exitCode() != 0) {
-        *why = QStringLiteral("python3 without lzma");
-        return false;
-    }
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
-    process.setProcessEnvironment(env);
     process.start(python, QStringList{QStringLiteral("-c"), QString::fromUtf8(kPythonScript)} + args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        *why = QStringLiteral("python failed: ") + QString::fromUtf8(process.readAllStandardError());
+    if (!process.waitForFinished(60000) || process.exitCode() == 77)
+        return false;
+    *output = process.readAllStandardOutput();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        *why = QString::fromUtf8(process.readAllStandardError());
         return false;
     }
-    *output = process.readAllStandardOutput();
     return true;
 }
 
@@ -121,43 +91,28 @@ private:
     QString targetPath() { return m_dir.filePath(QStringLiteral("target%1").arg(++m_serial)); }
 
 private slots:
-    void roundTrip_data()
-    {
-        QTest::addColumn<bool>("endMarker");
-        QTest::newRow("no end marker") << false;
-        QTest::newRow("end marker") << true;
-    }
-
+    // Includes the doubled slash between two folder names: both folders are
+    // created and the file lands in the inner one.
     void roundTrip()
     {
-        QFETCH(bool, endMarker);
-        QByteArray big(300 * 1024, '\0');
-        for (int i = 0; i < big.size(); ++i)
-            big[i] = char((i * 7919) >> 3);
         const QVector<PackageFile> files = {
             {QStringLiteral("index.html"), "<html/>"},
-            {QStringLiteral("a/b/c/deep.js"), big},
+            {QStringLiteral("a/b/c/deep.js"), QByteArray(300 * 1024, 'j') + "end"},
+            {QStringLiteral("css//img/a.png"), "png"},
             {QStringLiteral("a/empty"), QByteArray()},
             {QStringLiteral("\u00fcml\u00e4ut.txt"), "u"},
         };
         const QString package = packagePath();
         const QString target = targetPath();
-        PackageWriteOptions options;
-        options.endMarker = endMarker;
         QString error;
-        QVERIFY2(writePackageFile(package, QStringLiteral("3.1"), files, &error, options), qPrintable(error));
-
-        PackagePayload listed;
-        QVERIFY(inspectPackage(package, &listed));
-        QCOMPARE(listed.version, QStringLiteral("3.1"));
-        QVERIFY(QFile::exists(package));
-
+        QVERIFY2(writePackageFile(package, QStringLiteral("3.1"), files, &error), qPrintable(error));
         QVERIFY2(unpackPackage(package, target, true, &error), qPrintable(error));
         QVERIFY(!QFile::exists(package));
         const auto found = filesBelow(target);
         QCOMPARE(found.size(), files.size());
         for (const PackageFile &file : files)
-            QCOMPARE(found.value(file.name), file.content);
+            QCOMPARE(found.value(QString(file.name).replace(QStringLiteral("//"), QStringLiteral("/"))), file.content);
+        QVERIFY(QFileInfo(target + QStringLiteral("/css/img")).isDir());
     }
 
     // The start-up page package is unpacked without being deleted, every time.
@@ -236,16 +191,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("evil.txt"))));
     }
 
-    void doubledSlashCreatesBothFolders()
-    {
-        const QString target = targetPath();
-        QVERIFY(unpackPackageData(packageFromPayload(versionAndCount(1) + entry(QStringLiteral("css//img/a.png"), "png")),
-                                  target));
-        QVERIFY(QFileInfo(target + QStringLiteral("/css")).isDir());
-        QVERIFY(QFileInfo(target + QStringLiteral("/css/img")).isDir());
-        QCOMPARE(readFile(target + QStringLiteral("/css/img/a.png")), QByteArray("png"));
-    }
-
     // Too short to be a package, or missing: fails, and a short file stays.
     void unreadablePackages()
     {
@@ -290,59 +235,39 @@ private slots:
         QCOMPARE(readFile(outside + QStringLiteral("/victim.txt")), QByteArray("original"));
     }
 
-    void packageFromPythonUnpacks()
+    void interoperatesWithPythonLzma()
     {
-        const QString package = packagePath();
+        const QString fromPython = packagePath();
         QByteArray output;
         QString why;
-        if (!runPython({QStringLiteral("build"), package}, &output, &why)) {
-            if (why.startsWith(QStringLiteral("python failed")))
+        if (!runPython({QStringLiteral("build"), fromPython}, &output, &why)) {
+            if (!why.isEmpty())
                 QFAIL(qPrintable(why));
-            QSKIP(qPrintable(why));
+            QSKIP("no python3 with lzma");
         }
         const QString target = targetPath();
         QString error;
-        QVERIFY2(unpackPackage(package, target, true, &error), qPrintable(error));
+        QVERIFY2(unpackPackage(fromPython, target, true, &error), qPrintable(error));
         QByteArray js;
-        for (int i = 0; i < 100; ++i)
-            for (int b = 0; b < 256; ++b)
-                js += char(b);
+        for (int i = 0; i < 256 * 100; ++i)
+            js += char(i & 0xFF);
         const auto found = filesBelow(target);
-        QCOMPARE(found.size(), 3);
+        QCOMPARE(found.keys(), QStringList({"empty", "index.html", "js/app.js"}));
         QCOMPARE(found.value(QStringLiteral("index.html")), QByteArray("<html>python</html>"));
         QCOMPARE(found.value(QStringLiteral("js/app.js")), js);
-        QVERIFY(found.contains(QStringLiteral("empty")));
-    }
 
-    void pythonReadsOurPackages_data()
-    {
-        roundTrip_data();
-    }
-
-    void pythonReadsOurPackages()
-    {
-        QFETCH(bool, endMarker);
         const QVector<PackageFile> files = {{QStringLiteral("x/y.bin"), QByteArray(70000, '\x42') + "tail"},
                                             {QStringLiteral("\u00e9.txt"), "e"}};
-        const QString package = packagePath();
-        PackageWriteOptions options;
-        options.endMarker = endMarker;
-        QVERIFY(writePackageFile(package, QStringLiteral("9.9"), files, nullptr, options));
-        QByteArray output;
-        QString why;
-        if (!runPython({QStringLiteral("read"), package}, &output, &why)) {
-            if (why.startsWith(QStringLiteral("python failed")))
-                QFAIL(qPrintable(why));
-            QSKIP(qPrintable(why));
+        QByteArray payload;
+        QVERIFY(buildPayload(QStringLiteral("9.9"), files, &payload));
+        for (bool endMarker : {false, true}) {
+            const QString ours = packagePath();
+            PackageWriteOptions options;
+            options.endMarker = endMarker;
+            QVERIFY(writePackageFile(ours, QStringLiteral("9.9"), files, nullptr, options));
+            QVERIFY2(runPython({QStringLiteral("read"), ours}, &output, &why), qPrintable(why));
+            QCOMPARE(output.trimmed(), QCryptographicHash::hash(payload, QCryptographicHash::Sha1).toHex());
         }
-        QStringList expected{QStringLiteral("9.9")};
-        for (const PackageFile &file : files)
-            expected << QStringLiteral("%1\t%2\t%3")
-                            .arg(file.name)
-                            .arg(file.content.size())
-                            .arg(QString::fromLatin1(
-                                QCryptographicHash::hash(file.content, QCryptographicHash::Sha1).toHex()));
-        QCOMPARE(QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
     }
 };
 
