@@ -27,23 +27,14 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("code");
         QTest::newRow("letter") << "A" << "04";
-        QTest::newRow("digit") << "0" << "27";
-        QTest::newRow("function key") << "F12" << "45";
         QTest::newRow("bare modifier") << "CTRL" << "E0";
-        QTest::newRow("bare Win") << "WIN" << "E3";
         QTest::newRow("expanded Ctrl") << "LEFT CTRL" << "E0";
         QTest::newRow("expanded Win") << "LEFT WIN" << "E3";
-        QTest::newRow("left Windows") << "LEFT WINDOWS" << "E3";
-        QTest::newRow("right Windows") << "RIGHT WINDOWS" << "E7";
         // The virtual keyboard needs the real usages, not the keypad codes
         // some device tables store for these keys.
         QTest::newRow("Enter") << "ENTER" << "28";
-        QTest::newRow("minus") << "-" << "2D";
         QTest::newRow("Page Up") << "PAGE UP" << "4B";
-        QTest::newRow("Page Down") << "PAGE DOWN" << "4E";
-        QTest::newRow("pad digit") << "NUM 0" << "62";
         QTest::newRow("left button") << "左键" << "1";
-        QTest::newRow("middle button") << "中键" << "4";
         QTest::newRow("back button") << "后退" << "8";
         QTest::newRow("forward button") << "前进" << "10";
         QTest::newRow("wheel up") << "120" << "1";
@@ -51,7 +42,6 @@ private slots:
         QTest::newRow("lower case is not a key") << "a" << "";
         QTest::newRow("page spelling is not a key") << "Left Ctrl" << "";
         QTest::newRow("absent") << "NO SUCH KEY" << "";
-        QTest::newRow("empty") << "" << "";
     }
 
     void shippedTable()
