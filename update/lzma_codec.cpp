@@ -1,4 +1,4 @@
-#include "LzmaCodec.h"
+#include "lzma_codec.h"
 
 #include <lzma.h>
 

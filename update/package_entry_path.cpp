@@ -1,4 +1,4 @@
-#include "PackageEntryPath.h"
+#include "package_entry_path.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "PackagePayload.h"
+#include "package_payload.h"
 
-#include "PackageFormat.h"
+#include "package_format.h"
 
 #include <QDataStream>
 #include <QtEndian>

@@ -1,8 +1,8 @@
-#include "PackageReader.h"
+#include "package_reader.h"
 
-#include "LzmaCodec.h"
-#include "PackageEntryPath.h"
-#include "PackageFormat.h"
+#include "lzma_codec.h"
+#include "package_entry_path.h"
+#include "package_format.h"
 
 #include <QCryptographicHash>
 #include <QFile>

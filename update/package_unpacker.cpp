@@ -1,7 +1,7 @@
-#include "PackageUnpacker.h"
+#include "package_unpacker.h"
 
-#include "PackageEntryPath.h"
-#include "PackageReader.h"
+#include "package_entry_path.h"
+#include "package_reader.h"
 
 #include <QDir>
 #include <QFile>

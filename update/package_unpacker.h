@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackagePayload.h"
+#include "package_payload.h"
 
 #include <QByteArray>
 #include <QString>

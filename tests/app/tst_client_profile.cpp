@@ -190,4 +190,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestClientProfile)
-#include "test_client_profile.moc"
+#include "tst_client_profile.moc"

@@ -65,4 +65,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestLocalSettings)
-#include "test_local_settings.moc"
+#include "tst_local_settings.moc"

@@ -75,7 +75,7 @@ private slots:
 
         const QStringList lines = readLines(path);
         QCOMPARE(lines.size(), 3);
-        QVERIFY(lines[0].contains(QLatin1String(":INFO:test_logging(")));
+        QVERIFY(lines[0].contains(QLatin1String(":INFO:tst_logging(")));
         QVERIFY(lines[0].endsWith(QLatin1String("] first")));
         QVERIFY(lines[1].endsWith(QLatin1String("] second")));
         QVERIFY(lines[2].endsWith(QStringLiteral("] third \u4e2d")));
@@ -120,4 +120,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestLogging)
-#include "test_logging.moc"
+#include "tst_logging.moc"

@@ -3,8 +3,8 @@
 // Helpers for the update tests: hand-made payload framing and package
 // assembly, so that tests can build packages the writer would refuse to make.
 
-#include "LzmaCodec.h"
-#include "PackageFormat.h"
+#include "lzma_codec.h"
+#include "package_format.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

@@ -2,11 +2,11 @@
 // It uses the same reading, checking and unpacking code as the program, so a
 // package it accepts is one the program accepts.
 
-#include "PackBench.h"
+#include "pack_bench.h"
 
-#include "PackageReader.h"
-#include "PackageUnpacker.h"
-#include "PackageWriter.h"
+#include "package_reader.h"
+#include "package_unpacker.h"
+#include "package_writer.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "PackBench.h"
+#include "pack_bench.h"
 
-#include "PackageReader.h"
-#include "PackageUnpacker.h"
-#include "PackageWriter.h"
+#include "package_reader.h"
+#include "package_unpacker.h"
+#include "package_writer.h"
 
 #include <QElapsedTimer>
 #include <QFile>

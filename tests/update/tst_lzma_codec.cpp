@@ -1,4 +1,4 @@
-#include "LzmaCodec.h"
+#include "lzma_codec.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -146,4 +146,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestLzmaCodec)
-#include "tst_lzmacodec.moc"
+#include "tst_lzma_codec.moc"

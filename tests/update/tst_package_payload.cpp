@@ -1,6 +1,6 @@
-#include "PackageEntryPath.h"
-#include "PackagePayload.h"
-#include "PackageTestSupport.h"
+#include "package_entry_path.h"
+#include "package_payload.h"
+#include "package_test_support.h"
 
 #include <QtTest>
 
@@ -123,4 +123,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestPackagePayload)
-#include "tst_packagepayload.moc"
+#include "tst_package_payload.moc"

@@ -1,7 +1,7 @@
-#include "PackageReader.h"
-#include "PackageTestSupport.h"
-#include "PackageUnpacker.h"
-#include "PackageWriter.h"
+#include "package_reader.h"
+#include "package_test_support.h"
+#include "package_unpacker.h"
+#include "package_writer.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -272,4 +272,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPackageUnpack)
-#include "tst_packageunpack.moc"
+#include "tst_package_unpack.moc"

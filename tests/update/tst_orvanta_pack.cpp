@@ -1,6 +1,6 @@
 // Runs the orvanta-pack binary the build produced.
 
-#include "PackageTestSupport.h"
+#include "package_test_support.h"
 
 #include <QDir>
 #include <QProcess>
@@ -126,4 +126,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestOrvantaPack)
-#include "tst_orvantapack.moc"
+#include "tst_orvanta_pack.moc"
