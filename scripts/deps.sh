@@ -3,7 +3,7 @@
 ORVANTA_PACKAGES=(
   g++ cmake make pkg-config
   qtbase5-dev qtbase5-dev-tools
-  libpugixml-dev liblzma-dev
+  libpugixml-dev liblzma-dev libudev-dev
   python3
 )
 
