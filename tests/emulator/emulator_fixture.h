@@ -28,29 +28,17 @@ inline QByteArray json(const char *text)
     return QByteArray(text).replace('\'', '"');
 }
 
+// Every entry point of the transport interface, by export name.
+#define TRANSPORT_ENTRY_POINTS(X)                                                                                   \
+    X(dcDevices) X(DeviceData) X(Reset) X(dcReadProperty) X(dcWriteProperty) X(dcReadAddress) X(dcWriteAddress)     \
+    X(dcW1WriteAddress) X(dcNotifyRGBDevice) X(DeviceExist) X(EraseRom) X(WriteRom) X(CheckRom) X(FinishUpdateRom)  \
+    X(Notify) X(dcW1WriteHotKey) X(dcUpdateVersion) X(Open_vidpid) X(ColseHandler)
+
 struct Transport {
     QLibrary library;
-#define ENTRY(name) decltype(&::name) name = nullptr
-    ENTRY(dcDevices);
-    ENTRY(DeviceData);
-    ENTRY(Reset);
-    ENTRY(dcReadProperty);
-    ENTRY(dcWriteProperty);
-    ENTRY(dcReadAddress);
-    ENTRY(dcWriteAddress);
-    ENTRY(dcW1WriteAddress);
-    ENTRY(dcNotifyRGBDevice);
-    ENTRY(DeviceExist);
-    ENTRY(EraseRom);
-    ENTRY(WriteRom);
-    ENTRY(CheckRom);
-    ENTRY(FinishUpdateRom);
-    ENTRY(Notify);
-    ENTRY(dcW1WriteHotKey);
-    ENTRY(dcUpdateVersion);
-    ENTRY(Open_vidpid);
-    ENTRY(ColseHandler);
-#undef ENTRY
+#define DECLARE_ENTRY(name) decltype(&::name) name = nullptr;
+    TRANSPORT_ENTRY_POINTS(DECLARE_ENTRY)
+#undef DECLARE_ENTRY
     QStringList missing;
 
     // True when the library loaded and every entry point resolved.
@@ -61,30 +49,12 @@ struct Transport {
             missing << library.errorString();
             return false;
         }
-#define RESOLVE(name)                                                                                               \
+#define RESOLVE_ENTRY(name)                                                                                         \
     name = reinterpret_cast<decltype(name)>(library.resolve(#name));                                                \
     if (!name)                                                                                                      \
         missing << QStringLiteral(#name);
-        RESOLVE(dcDevices);
-        RESOLVE(DeviceData);
-        RESOLVE(Reset);
-        RESOLVE(dcReadProperty);
-        RESOLVE(dcWriteProperty);
-        RESOLVE(dcReadAddress);
-        RESOLVE(dcWriteAddress);
-        RESOLVE(dcW1WriteAddress);
-        RESOLVE(dcNotifyRGBDevice);
-        RESOLVE(DeviceExist);
-        RESOLVE(EraseRom);
-        RESOLVE(WriteRom);
-        RESOLVE(CheckRom);
-        RESOLVE(FinishUpdateRom);
-        RESOLVE(Notify);
-        RESOLVE(dcW1WriteHotKey);
-        RESOLVE(dcUpdateVersion);
-        RESOLVE(Open_vidpid);
-        RESOLVE(ColseHandler);
-#undef RESOLVE
+        TRANSPORT_ENTRY_POINTS(RESOLVE_ENTRY)
+#undef RESOLVE_ENTRY
         return missing.isEmpty();
     }
 };

@@ -296,23 +296,6 @@ private slots:
         QCOMPARE(t.dcUpdateVersion(mouse.c_str(), buffer, 1), 0);
         QCOMPARE(fileBytes(scenario.devicesPath()), before);
     }
-
-    void lesserEntryPointsAnswerForPresentDevices()
-    {
-        Scenario scenario(kDeviceSet);
-        unsigned char buffer[usb_interface::kTransferSize] = {};
-        QCOMPARE(t.dcUpdateVersion(mouse.c_str(), buffer, 2), 1);
-        QCOMPARE(bytes(buffer, 2), QByteArray("11"));
-        QCOMPARE(t.Open_vidpid(0x258A, 0x1011), 1);
-        QCOMPARE(t.Open_vidpid(0x258A, 0xFF12), 0);
-        const unsigned char report[] = {0x05, 0x01};
-        QCOMPARE(t.Notify(mouse.c_str(), report, 2), 1);
-        const unsigned char hotkey[] = {0x05, 0x00, 0x00};
-        QCOMPARE(t.dcW1WriteHotKey(w1.c_str(), hotkey, 0x90, 3), 1);
-        QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x90, 3), 1);
-        QCOMPARE(bytes(buffer + 8, 3), QByteArray::fromHex("050000"));
-        QCOMPARE(t.ColseHandler(), 1);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestEmulatorDeviceIo)

@@ -169,18 +169,6 @@ private slots:
         QCOMPARE(t.dcDevices(nullptr, programFilter().data()), 0);
     }
 
-    void handEditsAreSeenAtTheNextCall()
-    {
-        Scenario scenario(oneDevice());
-        DeviceBlock block;
-        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
-        QCOMPARE(block.count(), 1);
-        // Same path, new content: plugged out by hand.
-        scenario.writeDeviceSet(oneDevice(json(",'present':false")));
-        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
-        QCOMPARE(block.count(), 0);
-    }
-
     void brokenEntriesAreSkippedAndKeptIntact()
     {
         Scenario scenario(json("{'note':'kept','devices':["
