@@ -1,0 +1,72 @@
+#include "device_commands.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "device_functions.h"
+#include "device_text.h"
+
+namespace DeviceCommands {
+
+std::optional<QString> getDevicesList(DeviceFunctions& functions, DeviceMap* windowCopy)
+{
+    const DeviceMap devices = functions.listDevices();
+    if (windowCopy)
+        *windowCopy = devices;
+    functions.startReading();
+    if (devices.isEmpty())
+        return std::nullopt;
+    QJsonArray records;
+    for (const QJsonObject& record : devices)
+        records.append(record);
+    return QString::fromUtf8(QJsonDocument(records).toJson(QJsonDocument::Compact));
+}
+
+QString getVirtualDevice()
+{
+    QFile file(QStringLiteral(":/drive/Virtual"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+Reply restDevice(DeviceFunctions& functions, const QString& version)
+{
+    const bool done = DeviceText::isW1FamilyKey(version)
+        ? functions.writeW1Address(version, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"), 9)
+        : functions.resetDevice(version);
+    Reply reply;
+    reply.success = done;
+    reply.text = done ? QStringLiteral("RestDevice success") : QStringLiteral("RestDevice failed");
+    return reply;
+}
+
+QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex)
+{
+    return functions.readDpi(version, dpiIndex);
+}
+
+QString unwrapLightingData(const QString& data)
+{
+    if (data.size() <= 4)
+        return QString();
+    QString inner = data.mid(2, data.size() - 4);
+    inner.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    return inner;
+}
+
+QStringList lightingItems(const QString& unwrapped)
+{
+    if (unwrapped.isEmpty())
+        return {};
+    return unwrapped.split(QStringLiteral("\",\""));
+}
+
+QString getWindowsMouseConfig(DeviceFunctions& functions, const QString& version,
+                              const QString& pointerSettings)
+{
+    return functions.readSettingsSummary(version) + pointerSettings;
+}
+
+} // namespace DeviceCommands

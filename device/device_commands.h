@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "device_discovery.h"
+
+class DeviceFunctions;
+
+// The device half of the page commands, for the command dispatcher: each
+// function takes the request's members and gives the reply's text.
+namespace DeviceCommands {
+
+// A reply that may be a failure (sent with code 0).
+struct Reply {
+    bool success = false;
+    QString text;
+};
+
+// "GetDevicesList": rebuilds the device map, stores it in windowCopy (when
+// given), starts reading the report interfaces and answers the records in
+// key order as a compact JSON array. No reply (nullopt) when there is no
+// device.
+std::optional<QString> getDevicesList(DeviceFunctions& functions, DeviceMap* windowCopy);
+
+// "GetVirtualDevice": the whole text of the resource ":/drive/Virtual".
+QString getVirtualDevice();
+
+// "RestDevice": W1-family devices are reset with a mode 9 write, others with
+// Reset mode 2. "RestDevice success" or "RestDevice failed".
+Reply restDevice(DeviceFunctions& functions, const QString& version);
+
+// "ReadDevicesDpiVal": {"DpiXVal":"...","DpiYVal":"..."}.
+QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex);
+
+// "WriteRGBDevice": the "Data" member with its two wrapping characters on
+// each side removed and doubled backslashes made single; the reply carries it.
+QString unwrapLightingData(const QString& data);
+// The items of the unwrapped text, split on the three characters ",".
+// Each item is key name, "#", colour.
+QStringList lightingItems(const QString& unwrapped);
+
+// "GetWindowsMouseConfig": the device's settings summary followed by the
+// pointer settings text the caller supplies.
+QString getWindowsMouseConfig(DeviceFunctions& functions, const QString& version,
+                              const QString& pointerSettings = QString());
+
+} // namespace DeviceCommands

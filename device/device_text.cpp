@@ -1,0 +1,57 @@
+#include "device_text.h"
+
+namespace DeviceText {
+
+quint32 hexValue(const QString& text)
+{
+    QString digits = text.trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    bool ok = false;
+    const quint32 value = digits.toUInt(&ok, 16);
+    return ok ? value : 0;
+}
+
+int decimalValue(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+QByteArray bytesOfList(const QStringList& items)
+{
+    QByteArray bytes;
+    bytes.reserve(items.size());
+    for (const QString& item : items)
+        bytes.append(static_cast<char>(hexValue(item) & 0xFF));
+    return bytes;
+}
+
+QString prefixedByteList(const QByteArray& bytes)
+{
+    QStringList items;
+    items.reserve(bytes.size());
+    for (const char byte : bytes)
+        items << QStringLiteral("0x%1").arg(static_cast<quint8>(byte), 2, 16, QLatin1Char('0'));
+    return items.join(QLatin1Char(','));
+}
+
+QStringList listItems(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    return text.split(QLatin1Char(','));
+}
+
+QStringList valueItems(const QString& text)
+{
+    return text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+bool isW1FamilyKey(const QString& key)
+{
+    return (hexValue(key) & 0xFFFFFF00u) == 0x25A7FA00u;
+}
+
+} // namespace DeviceText

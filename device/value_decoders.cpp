@@ -1,0 +1,61 @@
+#include "value_decoders.h"
+
+#include <QStringList>
+
+#include "device_text.h"
+
+namespace {
+
+quint32 itemValue(const QStringList& items, int index)
+{
+    return index < items.size() ? DeviceText::hexValue(items.at(index)) : 0;
+}
+
+QString decimalItem(const QStringList& items, int index)
+{
+    return QString::number(itemValue(items, index));
+}
+
+} // namespace
+
+namespace ValueDecoders {
+
+QString single(const QString& bytes)
+{
+    return decimalItem(DeviceText::valueItems(bytes), 0);
+}
+
+QString pair(const QString& bytes)
+{
+    const QStringList items = DeviceText::valueItems(bytes);
+    return decimalItem(items, 0) + QLatin1Char(',') + decimalItem(items, 1);
+}
+
+QString lighting(const QString& bytes)
+{
+    const QStringList items = DeviceText::valueItems(bytes);
+    QString colour;
+    for (int i = 3; i <= 5; ++i)
+        colour += QString::number(itemValue(items, i), 16);
+    const QStringList fields = {
+        decimalItem(items, 0), decimalItem(items, 1), decimalItem(items, 2), colour,
+        decimalItem(items, 6), decimalItem(items, 7), decimalItem(items, 8),
+    };
+    return fields.join(QLatin1Char(','));
+}
+
+Dpi dpi(const QString& bytes)
+{
+    const QStringList items = DeviceText::valueItems(bytes);
+    Dpi out;
+    out.x = itemValue(items, 1) * 50;
+    out.y = itemValue(items, 3) * 50;
+    return out;
+}
+
+int dpiProperty(int slot)
+{
+    return slot >= 0 && slot <= 4 ? 50 + slot : slot;
+}
+
+} // namespace ValueDecoders
