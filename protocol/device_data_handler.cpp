@@ -1,5 +1,9 @@
 #include "device_data_handler.h"
 
+#include <QDebug>
+
+#include "device_text.h"
+
 namespace {
 
 // The key a bare modifier name stands for when its key code is wanted.
@@ -16,10 +20,18 @@ QString leftHandKey(const QString& task)
     return task;
 }
 
+// Bytes per write of a block written in chunks.
+constexpr int kChunkItems = 10;
+// Mode of a W1 block write.
+constexpr quint8 kW1BlockWrite = 7;
+
 } // namespace
 
+// The device functions are a child, so that they move to the worker thread
+// together with the handler.
 device_data_handler::device_data_handler(QObject* parent)
     : QObject(parent)
+    , m_functions(this)
 {
 }
 
@@ -112,4 +124,46 @@ void device_data_handler::setSingleHotKey(bool on)
 bool device_data_handler::singleHotKey() const
 {
     return m_singleHotKey;
+}
+
+DeviceFunctions& device_data_handler::deviceFunctions()
+{
+    return m_functions;
+}
+
+bool device_data_handler::writeLighting(const QString& key, const QString& driverVersion,
+                                        const QStringList& items)
+{
+    m_lightingKey = key;
+    DriverDefinition definition;
+    if (!definition.load(m_registry.text(driverVersion)))
+        return false;
+    m_lighting.apply(items);
+    return m_functions.notifyRgb(key, reinterpret_cast<const unsigned char*>(m_lighting.bytes().constData()));
+}
+
+QString device_data_handler::lightingKey() const
+{
+    return m_lightingKey;
+}
+
+QByteArray device_data_handler::lightingFrame() const
+{
+    return m_lighting.bytes();
+}
+
+bool device_data_handler::writeBlockInChunks(const QString& key, const QString& startAddress,
+                                             const QString& data)
+{
+    const QStringList items = DeviceText::listItems(data);
+    const quint32 start = DeviceText::hexValue(startAddress);
+    for (int sent = 0; sent < items.size(); sent += kChunkItems) {
+        const QStringList chunk = items.mid(sent, kChunkItems);
+        const QString address = QString::number(start + static_cast<quint32>(sent), 16);
+        qDebug() << "writeBlockInChunks: chunk at" << address;
+        if (!m_functions.writeW1Address(key, address, chunk.join(QLatin1Char(',')),
+                                        QString::number(chunk.size(), 16), kW1BlockWrite))
+            return false;
+    }
+    return true;
 }

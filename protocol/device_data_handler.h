@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "device_functions.h"
 #include "driver_definition.h"
 #include "driver_registry.h"
+#include "lighting_frame.h"
 
 // The device write worker. It owns the registry of Driver definitions and
 // the definition in use, which every write request replaces; the encoders
@@ -56,9 +58,30 @@ public:
     void setSingleHotKey(bool on);
     bool singleHotKey() const;
 
+    // The device functions every write goes through.
+    DeviceFunctions& deviceFunctions();
+
+    // Keyboard lighting: items of the form key name, "#", colour. Stores the
+    // key, checks that the Driver definition registered under driverVersion
+    // parses (false, with the frame untouched, when it does not), clears the
+    // keys of the previous lighting write, sets the colours and sends the
+    // 1024-byte frame. The answer is the device's.
+    bool writeLighting(const QString& key, const QString& driverVersion, const QStringList& items);
+    QString lightingKey() const;
+    QByteArray lightingFrame() const;
+
+    // Writes a byte list into a W1-family device's memory from startAddress
+    // (hexadecimal) on, ten bytes per mode 7 write. Stops at the first
+    // write the device refuses and answers false; true when every chunk
+    // went out (an empty list sends nothing).
+    bool writeBlockInChunks(const QString& key, const QString& startAddress, const QString& data);
+
 private:
     DriverRegistry m_registry;
     DriverDefinition m_driver;
     bool m_macroEncoding = false;
     bool m_singleHotKey = false;
+    DeviceFunctions m_functions;
+    LightingFrame m_lighting;
+    QString m_lightingKey;
 };
