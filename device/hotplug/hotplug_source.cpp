@@ -1,0 +1,8 @@
+#include "hotplug_source.h"
+
+HotplugSource::HotplugSource(QObject *parent)
+    : QObject(parent)
+{
+}
+
+HotplugSource::~HotplugSource() = default;
