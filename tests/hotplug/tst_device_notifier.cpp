@@ -122,22 +122,6 @@ private slots:
             QCOMPARE(UdevHotplugSource::kindForAction(QString::fromLatin1(ignored)), 0);
     }
 
-    void udevSourceStartsOrDeclinesCleanly()
-    {
-        // Containers may refuse the netlink socket; either way start and stop
-        // must be repeatable and never report anything by themselves.
-        UdevHotplugSource source;
-        QSignalSpy spy(&source, &HotplugSource::deviceChanged);
-        const bool started = source.start();
-        QCOMPARE(source.start(), started);
-        source.stop();
-        QCOMPARE(source.start(), started);
-        QCoreApplication::processEvents();
-        source.stop();
-        source.stop();
-        QCOMPARE(spy.count(), 0);
-    }
-
     void systemNotifierFollowsTheDeviceSetNamedByTheEnvironment()
     {
         const QString set = m_dir.filePath(QStringLiteral("system-devices.json"));
