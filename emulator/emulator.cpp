@@ -307,8 +307,7 @@ int Emulator::startReading(const QVector<QString> &paths, ReportCallback callbac
         m_reader.stop();
         return paths.isEmpty() ? 1 : 0;
     }
-    m_reader.start(streams, callback);
-    return 1;
+    return m_reader.start(streams, callback) ? 1 : 0;
 }
 
 void Emulator::stopReading()

@@ -1,6 +1,7 @@
 #include "report_reader.h"
 
 #include <chrono>
+#include <system_error>
 
 namespace emulator {
 
@@ -24,15 +25,21 @@ ReportReader::~ReportReader()
     stop();
 }
 
-void ReportReader::start(const QVector<Stream> &streams, ReportCallback callback)
+bool ReportReader::start(const QVector<Stream> &streams, ReportCallback callback)
 {
     stop();
     auto run = std::make_shared<Run>();
     run->streams = streams;
     run->callback = callback;
     std::lock_guard<std::mutex> lock(m_mutex);
+    try {
+        m_thread = std::thread([run, reachable = m_reachable] { play(run, reachable); });
+    } catch (const std::system_error &) {
+        // Out of threads: no exception may cross into the host.
+        return false;
+    }
     m_run = run;
-    m_thread = std::thread([run, reachable = m_reachable] { play(run, reachable); });
+    return true;
 }
 
 void ReportReader::stop()

@@ -39,8 +39,9 @@ public:
     explicit ReportReader(Reachable reachable);
     ~ReportReader();
 
-    // Stops the current run, then plays streams to callback.
-    void start(const QVector<Stream> &streams, ReportCallback callback);
+    // Stops the current run, then plays streams to callback. False when no
+    // thread could be started.
+    bool start(const QVector<Stream> &streams, ReportCallback callback);
     // Stops the current run and waits for the thread, unless called from the
     // thread itself (from inside the callback): then the thread ends as soon
     // as the callback returns.
