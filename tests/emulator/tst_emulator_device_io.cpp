@@ -299,4 +299,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestEmulatorDeviceIo)
-#include "test_emulator_device_io.moc"
+#include "tst_emulator_device_io.moc"

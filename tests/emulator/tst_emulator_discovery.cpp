@@ -226,4 +226,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestEmulatorDiscovery)
-#include "test_emulator_discovery.moc"
+#include "tst_emulator_discovery.moc"

@@ -215,4 +215,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestEmulatorFirmware)
-#include "test_emulator_firmware.moc"
+#include "tst_emulator_firmware.moc"

@@ -178,4 +178,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestEmulatorReading)
-#include "test_emulator_reading.moc"
+#include "tst_emulator_reading.moc"
