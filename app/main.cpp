@@ -1,8 +1,10 @@
 // Program entry. This build has no window yet: it loads the stores the
 // window is built from (client profile, conf.ini, Driver definitions, key
-// value table), logs and prints what it found, and exits.
+// value table), lists the devices the transport library reports (by default
+// the emulated ones), prints what it found, and exits.
 #include "client_profile.h"
 #include "device_data_handler.h"
+#include "device_functions.h"
 #include "key_value_table.h"
 #include "local_settings.h"
 #include "logging.h"
@@ -50,8 +52,18 @@ int main(int argc, char *argv[])
     else
         out << "Key value table: cannot read " << KeyValueTable::defaultPath() << "\n";
 
+    DeviceFunctions functions;
+    if (!functions.isLoaded()) {
+        out << "Transport library: not loaded (" << DeviceFunctions::libraryPath() << ")\n";
+    } else {
+        const DeviceMap devices = functions.listDevices();
+        out << "Devices (" << DeviceFunctions::libraryPath() << "): " << devices.size() << "\n";
+        for (auto it = devices.cbegin(); it != devices.cend(); ++it)
+            out << "  " << it.key() << "  " << it.value().value(QStringLiteral("DevicePath")).toString() << "\n";
+    }
+
     out << "Log:           " << Logger::filePath() << "\n"
-        << "The main window, the browser and the emulated devices are not part of this build yet;"
+        << "The main window and the browser are not part of this build yet;"
            " it loads what exists and exits.\n";
     return 0;
 }
