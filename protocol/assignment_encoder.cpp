@@ -1,0 +1,224 @@
+#include "assignment_encoder.h"
+
+#include <QStringList>
+
+#include "assignment_format.h"
+#include "device_data_handler.h"
+#include "device_text.h"
+#include "w1_assignment_format.h"
+
+using namespace AssignmentFormat;
+
+namespace {
+
+bool isModifierName(const QString& part)
+{
+    return part == QLatin1String("Alt") || part == QLatin1String("Ctrl") || part == QLatin1String("Shift")
+        || part == QLatin1String("Win");
+}
+
+// The key a modifier name stands for where a key code, not a modifier bit,
+// is needed.
+QString leftHandKey(const QString& part)
+{
+    if (part == QLatin1String("Alt"))
+        return QStringLiteral("Left Alt");
+    if (part == QLatin1String("Ctrl"))
+        return QStringLiteral("Left Ctrl");
+    if (part == QLatin1String("Shift"))
+        return QStringLiteral("Left Shift");
+    if (part == QLatin1String("Win"))
+        return QStringLiteral("Left Windows");
+    return part;
+}
+
+bool isHotKeyType(const QString& taskType)
+{
+    return taskType == QLatin1String("HotKey") || taskType == QLatin1String("Keyborad")
+        || taskType == QLatin1String("Keyboard");
+}
+
+QString lightMode(const QString& task)
+{
+    return QString::number(DeviceText::decimalValue(task), 16);
+}
+
+} // namespace
+
+AssignmentEncoder::AssignmentEncoder(device_data_handler& handler)
+    : m_handler(handler)
+    , m_hotKeyWriter(handler.deviceFunctions())
+{
+}
+
+void AssignmentEncoder::setMacroReference(MacroReference reference)
+{
+    m_macroReference = std::move(reference);
+}
+
+void AssignmentEncoder::setW1MacroWriter(W1MacroWriter writer)
+{
+    m_w1MacroWriter = std::move(writer);
+}
+
+void AssignmentEncoder::setHotKeyPause(W1HotKeyWriter::Pause pause)
+{
+    m_hotKeyWriter.setPause(std::move(pause));
+}
+
+void AssignmentEncoder::clearFlags()
+{
+    m_handler.setMacroEncoding(false);
+    m_handler.setSingleHotKey(false);
+}
+
+QString AssignmentEncoder::encodeAssignment(const QString& taskType, const QString& task, const QString& taskCount)
+{
+    clearFlags();
+    if (taskType == QLatin1String("MouseFunction"))
+        return m_handler.codeOfTask(task);
+    if (isHotKeyType(taskType))
+        return hotKeyCode(taskType, task);
+    if (taskType == QLatin1String("Macro"))
+        return macroCode(task, taskCount);
+    if (taskType == QLatin1String("GKey"))
+        return rapidFireCode(task);
+    if (taskType == QLatin1String("MultiMedia")) {
+        if (m_handler.loadedDriverVersion() == QLatin1String("K2.0") && task.size() == 6) {
+            const QString bytes = colourBytes(task);
+            if (!bytes.isEmpty())
+                return bytes;
+        }
+        return task;
+    }
+    if (taskType == QLatin1String("DPI"))
+        return dpiStage(task);
+    if (taskType == QLatin1String("LightRGB"))
+        return colourBytes(task);
+    if (taskType == QLatin1String("LightMode"))
+        return lightMode(task);
+    if (taskType.contains(QLatin1String("Light")))
+        return task;
+    if (taskType == QLatin1String("SwitchProfile"))
+        return task;
+    return QString();
+}
+
+QString AssignmentEncoder::hotKeyCode(const QString& taskType, const QString& task)
+{
+    const QStringList parts = task.split(QLatin1Char('+'), Qt::SkipEmptyParts);
+    if (parts.size() == 1 && taskType == QLatin1String("HotKey")) {
+        // A lone modifier is sent as its key (Left Ctrl, ...), not as a mask.
+        m_handler.setSingleHotKey(true);
+        return formatHotKey(m_handler.codeOfTask(parts.first()));
+    }
+    int mask = 0;
+    QStringList keys;
+    for (const QString& part : parts) {
+        const QString code = m_handler.codeOfTask(part);
+        if (isModifierName(part))
+            mask += DeviceText::decimalValue(code);
+        else if (!code.isEmpty())
+            keys << code;
+    }
+    // The mask goes first whenever there is one, and also when two keys
+    // follow without one: otherwise the first key would be read as the mask.
+    if (mask != 0 || keys.size() >= 2)
+        keys.prepend(QStringLiteral("%1").arg(mask & 0xFF, 2, 16, QLatin1Char('0')).toUpper());
+    return formatHotKey(keys.join(QLatin1Char(',')));
+}
+
+QString AssignmentEncoder::macroCode(const QString& task, const QString& taskCount)
+{
+    m_handler.setMacroEncoding(true);
+    if (!m_macroReference)
+        return QString();
+    return m_macroReference(task, taskCount);
+}
+
+QString AssignmentEncoder::rapidFireCode(const QString& task)
+{
+    const QStringList parts = task.split(QLatin1Char('|'));
+    if (parts.size() < 3)
+        return QString();
+    return formatRapidFire(m_handler.codeOfTask(parts.at(0)), parts.at(1), parts.at(2));
+}
+
+QString AssignmentEncoder::dpiStage(const QString& task)
+{
+    const QStringList parts = task.split(QLatin1Char('|'));
+    if (parts.size() < 3)
+        return QString();
+    return formatDpiStage(parts.at(0), parts.at(1), parts.at(2), parts.size() > 3 ? parts.at(3) : QString());
+}
+
+QString AssignmentEncoder::encodeAssignmentW1(const QString& version, const QString& index,
+                                              const QString& taskType, const QString& task,
+                                              const QString& taskCount)
+{
+    clearFlags();
+    if (index == QLatin1String("42"))
+        return W1AssignmentFormat::lightingCode(task);
+    if (index == QLatin1String("40") || index == QLatin1String("43") || index == QLatin1String("44")
+        || index == QLatin1String("48"))
+        return task;
+    if (taskType == QLatin1String("MouseFunction"))
+        return m_handler.codeOfTask(task);
+    if (isHotKeyType(taskType))
+        return w1HotKey(version, index, taskType, task);
+    if (taskType == QLatin1String("Macro"))
+        return w1Macro(version, index, task, taskCount);
+    if (taskType == QLatin1String("DPI")) {
+        const QString stage = dpiStage(task);
+        return stage.isEmpty() ? QString() : W1AssignmentFormat::dpiCode(version, stage);
+    }
+    if (taskType == QLatin1String("DPIRGB")) {
+        // Either a whole DPI text (mode|x|y|colour) or the colour alone.
+        const QString stage = task.contains(QLatin1Char('|'))
+            ? dpiStage(task)
+            : formatDpiStage(QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), task);
+        return stage.isEmpty() ? QString() : W1AssignmentFormat::dpiColourCode(stage);
+    }
+    if (taskType == QLatin1String("GKey"))
+        return rapidFireCode(task);
+    if (taskType == QLatin1String("LightRGB"))
+        return colourBytes(task);
+    if (taskType == QLatin1String("LightMode"))
+        return lightMode(task);
+    if (taskType.contains(QLatin1String("Light")))
+        return task;
+    return QString();
+}
+
+QString AssignmentEncoder::w1HotKey(const QString& version, const QString& index, const QString& taskType,
+                                    const QString& task)
+{
+    const QStringList parts = task.split(QLatin1Char('+'), Qt::SkipEmptyParts);
+    if (parts.size() == 1 && taskType == QLatin1String("HotKey"))
+        m_handler.setSingleHotKey(true);
+    // The record presses keys by key code, modifiers included (E0 .. E7), so
+    // modifier names are always looked up as their left-hand keys.
+    QList<quint8> codes;
+    for (const QString& part : parts) {
+        const QString code = m_handler.codeOfTask(leftHandKey(part));
+        if (!code.isEmpty())
+            codes << static_cast<quint8>(DeviceText::hexValue(code) & 0xFF);
+    }
+    const QByteArray record = W1HotKeyRecord::build(codes, W1HotKeyRecord::kindForCount(codes.size()));
+    if (record.isEmpty())
+        return QString();
+    if (!m_hotKeyWriter.write(version, m_handler.addrOfTask(index), record))
+        return QString();
+    return QStringLiteral("HotKey");
+}
+
+QString AssignmentEncoder::w1Macro(const QString& version, const QString& index, const QString& task,
+                                   const QString& taskCount)
+{
+    m_handler.setMacroEncoding(true);
+    if (!m_w1MacroWriter)
+        return QString();
+    const int count = qBound(0, DeviceText::decimalValue(taskCount), 0xFF);
+    const QString countByte = QStringLiteral("%1").arg(count, 2, 16, QLatin1Char('0'));
+    return m_w1MacroWriter(version, index, task, countByte) ? QStringLiteral("Macro") : QString();
+}

@@ -1,0 +1,61 @@
+#include "assignment_format.h"
+
+#include <QRegularExpression>
+
+#include "device_text.h"
+
+namespace AssignmentFormat {
+
+QStringList padWithZeros(QStringList items, int count)
+{
+    while (items.size() < count)
+        items << QStringLiteral("0x00");
+    return items;
+}
+
+QString formatHotKey(const QString& codes)
+{
+    QStringList items = codes.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (items.size() == 1)
+        items.prepend(QStringLiteral("0x00"));
+    items = padWithZeros(items, 3);
+    return QStringLiteral("0x02,%1,%2,%3").arg(items.at(0), items.at(1), items.at(2));
+}
+
+QString formatRapidFire(const QString& keyCode, const QString& a, const QString& b)
+{
+    return QStringLiteral("0x05,%1,%2,%3")
+        .arg(keyCode, QString::number(DeviceText::decimalValue(a), 16),
+             QString::number(DeviceText::decimalValue(b), 16));
+}
+
+QStringList splitDpiWord(int value)
+{
+    if (value < 0)
+        value = 0;
+    if (value <= 0xFF)
+        return {QString::number(value, 16), QStringLiteral("0x00")};
+    if (value > 0xFFFF)
+        value = 0xFFFF;
+    return {QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')), QString::number(value >> 8, 16)};
+}
+
+QString colourBytes(const QString& colour)
+{
+    static const QRegularExpression sixDigits(QStringLiteral("^[0-9A-Fa-f]{6}$"));
+    if (!sixDigits.match(colour).hasMatch())
+        return QString();
+    return QStringList{colour.mid(0, 2), colour.mid(2, 2), colour.mid(4, 2)}.join(QLatin1Char(','));
+}
+
+QString formatDpiStage(const QString& mode, const QString& dpiX, const QString& dpiY, const QString& colour)
+{
+    const QString rgb = colour.isEmpty() ? QStringLiteral("FF,FF,FF") : colourBytes(colour);
+    if (rgb.isEmpty())
+        return QString();
+    const QStringList x = splitDpiWord(DeviceText::decimalValue(dpiX) / 50);
+    const QStringList y = mode == QLatin1String("1") ? x : splitDpiWord(DeviceText::decimalValue(dpiY) / 50);
+    return QStringList{mode, x.at(0), x.at(1), y.at(0), y.at(1), rgb}.join(QLatin1Char(','));
+}
+
+} // namespace AssignmentFormat
