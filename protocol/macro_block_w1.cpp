@@ -1,0 +1,107 @@
+#include "macro_block_w1.h"
+
+#include "device_data_handler.h"
+
+namespace {
+
+constexpr int kRecordSize = 5;
+constexpr quint32 kFirstBlock = 0x31F;
+constexpr quint32 kBlockStride = 0x180;
+constexpr int kFirstButtonIndex = 61;
+
+bool keyCode(const QString& text, quint32* code)
+{
+    QString digits = text.trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    bool ok = false;
+    *code = digits.toUInt(&ok, 16);
+    return ok;
+}
+
+bool isModifier(quint32 code)
+{
+    return code >= 0xE0 && code <= 0xE7;
+}
+
+// Modifier keys travel as their bit in the modifier byte: E0 is 01, E7 is 80.
+QString modifierBit(quint32 code)
+{
+    return QStringLiteral("%1").arg(1u << (code & 0x1F), 2, 16, QLatin1Char('0'));
+}
+
+QString keyBytes(const MacroStep& step, const char* plainType, const char* modifierType)
+{
+    quint32 code = 0;
+    if (keyCode(step.value, &code) && isModifier(code))
+        return QStringLiteral("%1,%2,0x00").arg(QLatin1String(modifierType), modifierBit(code));
+    return QStringLiteral("%1,%2,0x00").arg(QLatin1String(plainType), step.value);
+}
+
+} // namespace
+
+QString macroStepBytesW1(const MacroStep& step)
+{
+    const QString& type = step.type;
+    if (type == QLatin1String("keyDown"))
+        return keyBytes(step, "0x81", "0x80");
+    if (type == QLatin1String("keyUp"))
+        return keyBytes(step, "0x41", "0x40");
+    if (type == QLatin1String("mDown"))
+        return QStringLiteral("0x81,%1,0x00").arg(step.value);
+    if (type == QLatin1String("mUp"))
+        return QStringLiteral("0x01,%1,0x00").arg(step.value);
+    if (type == QLatin1String("ScrollDown"))
+        return QStringLiteral("0x03,0xff,0x00");
+    if (type == QLatin1String("ScrollUp"))
+        return QStringLiteral("0x03,0x01,0x00");
+    if (type == QLatin1String("delay")) {
+        quint64 milliseconds = 0;
+        if (!macroPauseValue(step.value, &milliseconds))
+            return QString();
+        const quint64 pause = qMin<quint64>(milliseconds, kMaxMacroPause);
+        return QStringLiteral("%1,%2").arg(QString::number(pause / 256, 16), QString::number(pause % 256, 16));
+    }
+    return QString();
+}
+
+QStringList macroBlockW1(const MacroSteps& steps)
+{
+    if (steps.isEmpty())
+        return QStringList();
+    QStringList items;
+    for (const MacroStep& step : steps)
+        items << macroStepBytesW1(step).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    items << QStringLiteral("0x00") << QStringLiteral("0x05");
+    items.prepend(QString::number(items.size() / kRecordSize, 16));
+
+    quint32 sum = 0;
+    for (const QString& item : items) {
+        quint32 value = 0;
+        keyCode(item, &value);
+        sum += value;
+    }
+    items << QStringLiteral("%1").arg((0x55u - sum) & 0xFF, 2, 16, QLatin1Char('0'));
+    return items;
+}
+
+QString macroBlockAddressW1(const QString& index)
+{
+    bool ok = false;
+    const int value = index.trimmed().toInt(&ok, 10);
+    if (!ok)
+        return QString();
+    const quint8 button = static_cast<quint8>(value - kFirstButtonIndex);
+    return QStringLiteral("%1").arg(kFirstBlock + kBlockStride * button, 2, 16, QLatin1Char('0'));
+}
+
+bool encodeMacroW1(device_data_handler& handler, const MacroSteps& steps, const QString& deviceKey,
+                   const QString& index)
+{
+    const QString address = macroBlockAddressW1(index);
+    const QStringList block = macroBlockW1(steps);
+    // A block runs up to the start of the next button's block.
+    if (address.isEmpty() || block.isEmpty() || block.size() > static_cast<int>(kBlockStride) - 1)
+        return false;
+    return handler.writeBlockInChunks(deviceKey, address, block.join(QLatin1Char(',')));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "macro_steps.h"
+
+class device_data_handler;
+
+// The W1.0 macro block of one button: the record count, the step bytes
+// (each action three bytes, each pause two, a record being an action and its
+// pause), 0x00, 0x05 and the check byte. Moves give no bytes on W1.0. A pause
+// is held in two bytes: one longer than 65 535 ms is clamped to 65 535 ms,
+// since a pause only exists as the tail of an action record and cannot be
+// split into records of its own.
+QStringList macroBlockW1(const MacroSteps& steps);
+
+// The bytes of one step on W1.0; "" for a step that gives none.
+QString macroStepBytesW1(const MacroStep& step);
+
+// Start address of the block of the button with Index index (decimal):
+// 0x31F + 0x180 * ((index - 61) as an unsigned byte), as hexadecimal text of
+// at least two digits. "" when index is not a decimal number.
+QString macroBlockAddressW1(const QString& index);
+
+// Writes the block for the button with Index index into the W1-family device
+// deviceKey with the chunked block write. False for no steps, an index that
+// is not a number, a block longer than 383 bytes (it would run into the next
+// button's block), or a refused write.
+bool encodeMacroW1(device_data_handler& handler, const MacroSteps& steps, const QString& deviceKey,
+                   const QString& index);

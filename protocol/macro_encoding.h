@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "macro_steps.h"
+
+class device_data_handler;
+
+// Macro bytes of the mouse, K1.0 and K2.0 families. Each step becomes three
+// bytes; the list ends with the repeat record, is padded to one 200-byte
+// macro slot and stored in a free slot of the device, and the button gets
+// the code that plays that slot.
+
+// Bytes of a macro slot.
+constexpr int kMacroSlotSize = 200;
+
+// The bytes of one step, "0x84,04,0x00" style; "" for a step that gives no
+// bytes (a move by 0,0 or an unknown type). A pause longer than 65 535 ms is
+// written as several pause records, each at most 65 535 ms, so that the high
+// byte never overflows.
+QString macroStepBytes(const MacroStep& step);
+
+// The unpadded items of the macro: every step's bytes and, unless
+// withEndRecord is false (M2.0 and M4.0 carry the repeat count in the button
+// code), the end record 0x07,repeat,0x00. Empty for no steps.
+QStringList macroItems(const MacroSteps& steps, quint8 repeat, bool withEndRecord);
+
+// items padded with "0x00" to 200; a longer list stays as it is.
+QStringList padMacroItems(QStringList items);
+
+// True for the Driver definitions whose macros carry no end record.
+bool macroWithoutEndRecord(const QString& driverVersion);
+
+// The repeat count of TaskCount (decimal); false unless it is 0..255.
+bool macroRepeatCount(const QString& taskCount, quint8* repeat);
+
+// Button codes that play the stored slot: mouse and K1.0
+// "0x04,0,slot,count", K2.0 "0x04,slot,count,0x00" (slot and item count in
+// hexadecimal).
+QString macroButtonCode(int slot, int itemCount);
+QString macroButtonCodeK2(int slot, int itemCount);
+
+// Encodes the steps for the Driver definition loaded in handler, stores them
+// in the device named by deviceKey (the K2.0 units when keyboardMode is set,
+// else the Macro0.. slots) and answers the button code. "" when there are no
+// steps, the repeat count is not 0..255, the macro is longer than a slot, or
+// no slot took it.
+QString encodeMacro(device_data_handler& handler, const QString& deviceKey, const MacroSteps& steps,
+                    const QString& taskCount, bool keyboardMode);

@@ -1,0 +1,101 @@
+#include "macro_store.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+
+#include "device_data_handler.h"
+#include "macro_encoding.h"
+
+namespace {
+
+constexpr int kK2Units = 20;
+constexpr int kK2FirstUnit = 181;
+
+bool isHexAddress(QString text)
+{
+    text = text.trimmed();
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        text = text.mid(2);
+    bool ok = false;
+    text.toUInt(&ok, 16);
+    return ok;
+}
+
+QString zeros()
+{
+    QStringList items;
+    for (int i = 0; i < kMacroSlotSize; ++i)
+        items << QStringLiteral("0x00");
+    return items.join(QLatin1Char(','));
+}
+
+void report(bool* stored, bool value)
+{
+    if (stored)
+        *stored = value;
+}
+
+} // namespace
+
+QString storeMacro(device_data_handler& handler, const QString& deviceKey, const QString& bytes, bool* stored)
+{
+    report(stored, false);
+    DeviceFunctions& device = handler.deviceFunctions();
+
+    // Slot number and address of every slot with a usable address.
+    QList<QPair<int, QString>> areas;
+    const int count = handler.lengthOfKey(QStringLiteral("MacroData")).toInt();
+    for (int i = 0; i < count; ++i) {
+        const QString address = handler.codeOfTask(QStringLiteral("Macro") + QString::number(i));
+        if (isHexAddress(address))
+            areas << qMakePair(i, address);
+    }
+    if (areas.isEmpty())
+        return QStringLiteral("0");
+
+    // The second pass follows an erase of the full store; a device that still
+    // offers no free slot gets no third.
+    for (int pass = 0; pass < 2; ++pass) {
+        bool lastFree = false;
+        for (const auto& slot : areas) {
+            lastFree = device.isAddressBlank(deviceKey, slot.second, kMacroSlotSize);
+            if (lastFree && device.writeAddress(deviceKey, slot.second, kMacroSlotSize, bytes)) {
+                report(stored, true);
+                return QString::number(slot.first);
+            }
+        }
+        if (lastFree || pass == 1)
+            break;
+        const QString empty = zeros();
+        for (const auto& slot : areas)
+            device.writeAddress(deviceKey, slot.second, kMacroSlotSize, empty);
+    }
+    return QStringLiteral("0");
+}
+
+QString storeMacroK2(device_data_handler& handler, const QString& deviceKey, const QString& bytes, bool* stored)
+{
+    report(stored, false);
+    DeviceFunctions& device = handler.deviceFunctions();
+
+    bool ok = false;
+    const int base = handler.codeOfTask(QStringLiteral("MacroData")).trimmed().toInt(&ok, 10);
+    if (!ok)
+        return QStringLiteral("0");
+
+    if (!device.isPropertyBlank(deviceKey, base + kK2Units - 1, kMacroSlotSize)) {
+        const QString empty = zeros();
+        for (int unit = base; unit < base + kK2Units; ++unit)
+            device.writeProperty(deviceKey, unit, empty, kMacroSlotSize);
+    }
+    for (int unit = kK2FirstUnit; unit < kK2FirstUnit + kK2Units; ++unit) {
+        if (!device.isPropertyBlank(deviceKey, unit, kMacroSlotSize))
+            continue;
+        if (!device.writeProperty(deviceKey, unit, bytes, kMacroSlotSize))
+            return QStringLiteral("0");
+        report(stored, true);
+        return QString::number(unit - kK2FirstUnit);
+    }
+    return QStringLiteral("0");
+}
