@@ -1,6 +1,7 @@
 #include "macro_block_w1.h"
 
 #include "device_data_handler.h"
+#include "macro_encoding.h"
 
 namespace {
 
@@ -47,14 +48,9 @@ QString macroStepBytesW1(const MacroStep& step)
         return keyBytes(step, "0x81", "0x80");
     if (type == QLatin1String("keyUp"))
         return keyBytes(step, "0x41", "0x40");
-    if (type == QLatin1String("mDown"))
-        return QStringLiteral("0x81,%1,0x00").arg(step.value);
-    if (type == QLatin1String("mUp"))
-        return QStringLiteral("0x01,%1,0x00").arg(step.value);
-    if (type == QLatin1String("ScrollDown"))
-        return QStringLiteral("0x03,0xff,0x00");
-    if (type == QLatin1String("ScrollUp"))
-        return QStringLiteral("0x03,0x01,0x00");
+    const QString mouse = macroMouseStepBytes(step);
+    if (!mouse.isEmpty())
+        return mouse;
     if (type == QLatin1String("delay")) {
         quint64 milliseconds = 0;
         if (!macroPauseValue(step.value, &milliseconds))

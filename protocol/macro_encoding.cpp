@@ -22,13 +22,9 @@ QString pauseRecord(quint32 milliseconds)
 
 } // namespace
 
-QString macroStepBytes(const MacroStep& step)
+QString macroMouseStepBytes(const MacroStep& step)
 {
     const QString& type = step.type;
-    if (type == QLatin1String("keyDown"))
-        return QStringLiteral("0x84,%1,0x00").arg(step.value);
-    if (type == QLatin1String("keyUp"))
-        return QStringLiteral("0x04,%1,0x00").arg(step.value);
     if (type == QLatin1String("mDown"))
         return QStringLiteral("0x81,%1,0x00").arg(step.value);
     if (type == QLatin1String("mUp"))
@@ -37,6 +33,19 @@ QString macroStepBytes(const MacroStep& step)
         return QStringLiteral("0x03,0xff,0x00");
     if (type == QLatin1String("ScrollUp"))
         return QStringLiteral("0x03,0x01,0x00");
+    return QString();
+}
+
+QString macroStepBytes(const MacroStep& step)
+{
+    const QString& type = step.type;
+    if (type == QLatin1String("keyDown"))
+        return QStringLiteral("0x84,%1,0x00").arg(step.value);
+    if (type == QLatin1String("keyUp"))
+        return QStringLiteral("0x04,%1,0x00").arg(step.value);
+    const QString mouse = macroMouseStepBytes(step);
+    if (!mouse.isEmpty())
+        return mouse;
     if (type == QLatin1String("delay")) {
         quint64 milliseconds = 0;
         if (!macroPauseValue(step.value, &milliseconds))

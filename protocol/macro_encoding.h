@@ -15,6 +15,10 @@ class device_data_handler;
 // Bytes of a macro slot.
 constexpr int kMacroSlotSize = 200;
 
+// Mouse-button and wheel steps, whose bytes every family shares; "" for
+// any other step.
+QString macroMouseStepBytes(const MacroStep& step);
+
 // The bytes of one step, "0x84,04,0x00" style; "" for a step that gives no
 // bytes (a move by 0,0 or an unknown type). A pause longer than 65 535 ms is
 // written as several pause records, each at most 65 535 ms, so that the high
