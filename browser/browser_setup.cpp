@@ -46,7 +46,7 @@ void registerSchemes()
     // The page host may carry a port; the local address keeps it so that the
     // page root keeps its length.
     local.setSyntax(QWebEngineUrlScheme::Syntax::HostAndPort);
-    local.setDefaultPort(QWebEngineUrlScheme::PortUnspecified);
+    local.setDefaultPort(80);
     local.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled
                    | QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
     QWebEngineUrlScheme::registerScheme(local);
@@ -62,8 +62,13 @@ void prepareEnvironment()
 {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX") && geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS") && qgetenv("QT_QPA_PLATFORM") == "offscreen")
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        // No display, no OpenGL: the software scene graph and no GPU.
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+            qputenv("QT_QUICK_BACKEND", "software");
+        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    }
 }
 
 QString userAgent()

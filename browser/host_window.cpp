@@ -12,7 +12,7 @@ bool WidgetHostWindow::isMaximized() const
 
 QRect WidgetHostWindow::frameGeometry() const
 {
-    return m_window ? m_window->geometry() : QRect();
+    return m_window ? m_window->geometry().marginsRemoved(m_window->contentsMargins()) : QRect();
 }
 
 void WidgetHostWindow::restoreTo(const QRect& geometry)
@@ -20,13 +20,13 @@ void WidgetHostWindow::restoreTo(const QRect& geometry)
     if (!m_window)
         return;
     m_window->showNormal();
-    m_window->setGeometry(geometry);
+    m_window->setGeometry(geometry.marginsAdded(m_window->contentsMargins()));
 }
 
 void WidgetHostWindow::moveAndResize(const QRect& geometry)
 {
     if (m_window)
-        m_window->setGeometry(geometry);
+        m_window->setGeometry(geometry.marginsAdded(m_window->contentsMargins()));
 }
 
 void WidgetHostWindow::minimize()

@@ -22,8 +22,10 @@ public:
     virtual void restore() = 0;
 };
 
-// A HostWindow over a Qt top-level widget. Holds the widget weakly: once
-// it is gone every operation does nothing.
+// A HostWindow over a Qt top-level widget. Geometry is that of the content:
+// a frameless window's shadow (its contents margins) is left out, so the
+// page's sizes are the sizes it sees. Holds the widget weakly: once it is
+// gone every operation does nothing.
 class WidgetHostWindow : public HostWindow
 {
 public:
