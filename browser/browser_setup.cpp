@@ -89,15 +89,19 @@ QString pageInterfaceSource()
     return source;
 }
 
-QWebEngineProfile* createProfile(QObject* owner, const QString& storageFolder)
+QWebEngineProfile* createProfile(QObject* owner)
 {
     auto* profile = new QWebEngineProfile(QStringLiteral("Orvanta"), owner);
-    const QString folder = storageFolder.isEmpty()
-        ? QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/Orvanta"))
-        : storageFolder;
+    const QString folder = QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/Orvanta"));
     profile->setCachePath(folder);
     profile->setPersistentStoragePath(folder);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    configureProfile(profile);
+    return profile;
+}
+
+void configureProfile(QWebEngineProfile* profile)
+{
     profile->setHttpUserAgent(userAgent());
 
     QWebEngineScript script;
@@ -111,7 +115,6 @@ QWebEngineProfile* createProfile(QObject* owner, const QString& storageFolder)
     profile->setUrlRequestInterceptor(new LocalRequestInterceptor(profile));
     profile->installUrlSchemeHandler(LocalResources::localScheme().toLatin1(), new LocalSchemeHandler(profile));
     profile->installUrlSchemeHandler(LocalResources::imageScheme().toLatin1(), new ImageSchemeHandler(profile));
-    return profile;
 }
 
 } // namespace BrowserSetup

@@ -25,12 +25,14 @@ void registerSchemes();
 // platform. Only sets what is not set already; call before QApplication.
 void prepareEnvironment();
 
-// Sets up the profile every view uses: cache under <temp>/Orvanta, the user
-// agent "VelkorCloudEngine-Orvanta-Cn", persistent cookies, the page
-// interface script, the local page and image schemes, and the request
-// interceptor. storageFolder replaces the cache folder (tests). The
-// profile is owned by owner.
-QWebEngineProfile* createProfile(QObject* owner, const QString& storageFolder = QString());
+// The profile every view uses: cache and storage under <temp>/Orvanta,
+// persistent cookies, and what configureProfile() adds. Owned by owner.
+QWebEngineProfile* createProfile(QObject* owner);
+
+// Gives a profile the user agent "VelkorCloudEngine-Orvanta-Cn", the page
+// interface script, the local page and image schemes and the request
+// interceptor. Tests use it on an off-the-record profile.
+void configureProfile(QWebEngineProfile* profile);
 
 // The page interface script: qwebchannel.js followed by the script that
 // defines cefQuery, cefQueryCancel and setMessageCallback.

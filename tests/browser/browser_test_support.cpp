@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 namespace BrowserTest {
 
@@ -93,4 +94,11 @@ void LoopbackHttpServer::onNewConnection()
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
+}
+
+QWebEngineProfile* offTheRecordProfile()
+{
+    auto* profile = new QWebEngineProfile;
+    BrowserSetup::configureProfile(profile);
+    return profile;
 }

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 class QWebEnginePage;
+class QWebEngineProfile;
 
 namespace BrowserTest {
 
@@ -47,3 +48,7 @@ private:
     QTcpServer m_server;
     QStringList m_paths;
 };
+
+// A configured off-the-record profile: nothing of the tests reaches the
+// disk. Owned by the caller.
+QWebEngineProfile* offTheRecordProfile();

@@ -65,7 +65,6 @@ private:
     QStringList answers();
 
     QTemporaryDir m_pages;
-    QTemporaryDir m_storage;
     LoopbackHttpServer m_server;
     QWidget* m_window = nullptr;
     WebView* m_view = nullptr;
@@ -95,7 +94,7 @@ void TestWebView::initTestCase()
     LocalResources::setPageFolder(m_pages.path());
 
     ClientHandler* handler = ClientHandler::instance();
-    handler->setProfile(BrowserSetup::createProfile(this, m_storage.path()));
+    handler->setProfile(offTheRecordProfile());
     handler->setExternalOpener(new RecordingOpener(&m_opened));
     handler->setMinimiseHook([this]() { ++m_minimiseHookCalls; });
 
@@ -126,6 +125,10 @@ void TestWebView::init()
 void TestWebView::cleanupTestCase()
 {
     delete m_window;
+    // The profile goes before its storage folder does.
+    QWebEngineProfile* profile = ClientHandler::instance()->profile();
+    ClientHandler::instance()->setProfile(nullptr);
+    delete profile;
 }
 
 void TestWebView::ask(const QString& request)
