@@ -60,6 +60,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     // The device write worker and its thread.
     m_dataHandler = new device_data_handler;
     m_dataHandler->registerDefaultDrivers();
+    m_dataHandler->setFileCache(&m_fileCache);
     m_dataHandler->moveToThread(&m_deviceThread);
     m_deviceThread.start();
 
@@ -83,9 +84,11 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_mainView->resize(size);
     setContentMinimumSize(size);
 
-    // The command dispatcher connects the main view's jsMessage; the device
-    // write worker's SigWriteDevice/SigcallbackReasult are connected here
-    // once the worker has them.
+    // Device writes go to the worker thread; its answers come back in order
+    // to the oldest waiting request. The command dispatcher connects the
+    // main view's jsMessage.
+    connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
+    connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
     // Seams for later parts of the program: the virtual input device is
     // opened here and the music analysis object created here.

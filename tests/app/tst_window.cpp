@@ -260,6 +260,12 @@ void TestWindow::deviceWriteAnswersOldestFirst()
     m_window->SlocallbackReasult(false);
     QCOMPARE(answers, QStringList({"a:ok:writeDevices success!", "b:fail:0:writeDevices failed!"}));
     QVERIFY(m_window->pendingAnswers().isEmpty());
+
+    // Through the worker thread: a write for a device that is not there.
+    answers.clear();
+    m_window->pendingAnswers().enqueue(callback("c"));
+    emit m_window->SigWriteDevice("FFFFFFFF", "M1.0", "1", "1", "1", "0", "0", "0");
+    QTRY_COMPARE(answers, QStringList({"c:fail:0:writeDevices failed!"}));
 }
 
 void TestWindow::deviceNoticesRaiseDevicesChanged()
