@@ -303,6 +303,8 @@ void ClientHandler::onDownloadRequested(QWebEngineDownloadItem* download)
         if (view && view->page() == download->page())
             starter = view;
     }
+    if (starter)
+        starter->noteDownloadStarted();
     const QString folder = m_downloadFolder.isEmpty()
         ? QCoreApplication::applicationDirPath() + QStringLiteral("/update")
         : m_downloadFolder;

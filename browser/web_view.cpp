@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMutexLocker>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineHistory>
 
@@ -117,6 +118,17 @@ void WebView::stop()
     m_page->triggerAction(QWebEnginePage::Stop);
 }
 
+void WebView::noteDownloadStarted()
+{
+    if (m_loading)
+        m_aborted = true;
+    // Chromium ends a navigation that turns into a download as a failed
+    // load, and tells of the download only afterwards: a failure still
+    // waiting to be reported is an abort.
+    if (m_pendingError)
+        m_pendingError = 0;
+}
+
 void WebView::evaluateJavaScript(const QString& scriptSource)
 {
     if (m_page)
@@ -142,8 +154,23 @@ void WebView::onLoadFinished(bool ok)
         QWebEngineHistory* history = m_page->history();
         emit navStateChanged(history->canGoBack(), history->canGoForward());
     }
-    if (!ok)
-        emit loadError(aborted ? -3 : -2, url());
+    if (!ok) {
+        const QUrl failed = url();
+        if (aborted) {
+            emit loadError(-3, failed);
+        } else {
+            // Reported after a short grace, in which a download of this
+            // navigation turns the failure into an abort.
+            const int serial = ++m_errorSerial;
+            m_pendingError = serial;
+            QTimer::singleShot(kDownloadGraceMs, this, [this, serial, failed]() {
+                const bool stillPending = m_pendingError == serial;
+                if (m_pendingError == serial)
+                    m_pendingError = 0;
+                emit loadError(stillPending ? -2 : -3, failed);
+            });
+        }
+    }
     emit loadFinished(ok);
 }
 

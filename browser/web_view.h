@@ -43,6 +43,9 @@ public:
     void sendEvent(const QString& name, const QVariantList& args = QVariantList());
     // Creates the browser when the state is None and the size is positive.
     bool createBrowser();
+    // The current navigation became a download: it ends as aborted, not as
+    // a failed load.
+    void noteDownloadStarted();
 
 signals:
     void titleChanged(const QString& title);
@@ -51,8 +54,8 @@ signals:
     void loadFinished(bool ok);
     void navStateChanged(bool canGoBack, bool canGoForward);
     void jsMessage(const QString& request, QueryCallbackPtr callback);
-    // Emitted when a load fails; code -3 when it was aborted (stopped or
-    // replaced by another load), -2 otherwise.
+    // Emitted when a load fails; code -3 when it was aborted (stopped,
+    // replaced by another load, or turned into a download), -2 otherwise.
     void loadError(int code, const QUrl& url);
 
 public slots:
@@ -81,6 +84,9 @@ private:
     WebPage* m_page = nullptr;
     PageBridge* m_bridge = nullptr;
     QWebChannel* m_channel = nullptr;
+    static constexpr int kDownloadGraceMs = 300;
+    int m_errorSerial = 0;
+    int m_pendingError = 0;
     bool m_loading = false;
     bool m_aborted = false;
     bool m_closing = false;

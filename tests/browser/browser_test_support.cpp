@@ -87,6 +87,15 @@ void LoopbackHttpServer::onNewConnection()
             m_paths.append(path);
             if (path.contains(QLatin1String("/hang")))
                 return;
+            if (path.contains(QLatin1String("/download"))) {
+                const QByteArray body(3000, 'x');
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                              "Content-Disposition: attachment; filename=\"firmware.bin\"\r\n"
+                              "Connection: close\r\nContent-Length: "
+                              + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+                return;
+            }
             const QByteArray body = "<html><body>network:" + words.at(1) + "</body></html>";
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: "
                           + QByteArray::number(body.size()) + "\r\n\r\n" + body);

@@ -28,7 +28,9 @@ bool waitFor(QWebEnginePage* page, const QString& script, const QVariant& expect
 } // namespace BrowserTest
 
 // Answers every GET with a small HTML page, except paths containing
-// "/hang", which are never answered; records the requested paths. Listens on
+// "/hang", which are never answered, and paths containing "/download",
+// answered with a 3000-byte attachment "firmware.bin"; records the
+// requested paths. Listens on
 // a five-digit port so that "http://ab.localhost:NNNNN/local/" is a page root
 // of exactly 32 characters (Chromium resolves *.localhost to loopback).
 class LoopbackHttpServer : public QObject

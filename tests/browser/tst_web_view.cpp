@@ -59,6 +59,7 @@ private slots:
     void missingLocalFileGoesToNetwork();
     void abortedLoadRaisesNoPageError();
     void popupsOpenInSystemBrowser();
+    void downloadsReportProgressToTheirView();
 
 private:
     void ask(const QString& request);
@@ -368,6 +369,32 @@ void TestWebView::popupsOpenInSystemBrowser()
     QTRY_COMPARE(m_opened.size(), 1);
     QCOMPARE(m_opened.first(), QUrl("http://example.invalid/help.html"));
     QCOMPARE(m_view->url().scheme(), LocalResources::localScheme());
+}
+
+void TestWebView::downloadsReportProgressToTheirView()
+{
+    QTemporaryDir downloads;
+    ClientHandler* handler = ClientHandler::instance();
+    handler->setDownloadFolder(downloads.path());
+    QSignalSpy sent(handler, &ClientHandler::eventSent);
+    BrowserTest::evaluate(m_view->page(), "location.href = '" + m_server.pageRoot() + "t/download/fw'");
+    const QString path = downloads.path() + "/firmware.bin";
+    QTRY_VERIFY_WITH_TIMEOUT(!sent.isEmpty() && sent.last().at(2).toList() == QVariantList({100, 100, path}), 20000);
+    // Past the grace in which a failed load would still be reported.
+    QTest::qWait(400);
+    QList<QVariantList> progress;
+    for (const QList<QVariant>& event : sent) {
+        // A navigation that became a download is no page error.
+        QVERIFY(event.at(1).toString() != "onBrowserMsg");
+        if (event.at(1).toString() == "RefreshDownState") {
+            QCOMPARE(event.at(0).value<WebView*>(), m_view);
+            progress << event.at(2).toList();
+        }
+    }
+    QVERIFY(progress.size() >= 2);
+    QCOMPARE(progress.first().at(0).toInt(), 3000);
+    QCOMPARE(progress.first().at(2).toString(), path);
+    QTRY_COMPARE(QFileInfo(path).size(), qint64(3000));
 }
 
 int main(int argc, char** argv)
