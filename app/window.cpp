@@ -116,6 +116,12 @@ QString Window::relativePageFolder(const QString& loadPath)
     return folder;
 }
 
+void Window::registerPopup(const QString& url, PopWidget* popup)
+{
+    m_popups.insert(url, popup);
+    connect(popup, &PopWidget::activated, this, &Window::setCurrentPopup);
+}
+
 ClientHandler* Window::clientHandler() const
 {
     return ClientHandler::instance();

@@ -55,6 +55,9 @@ public:
     WebView* mainView() const { return m_mainView; }
     // The pop-up table owns its pop-ups (top-level widgets, no parent).
     QMap<QString, PopWidget*>& popups() { return m_popups; }
+    // Enters a pop-up into the table under its address; activating it makes
+    // it the current pop-up.
+    void registerPopup(const QString& url, PopWidget* popup);
     PopWidget* currentPopup() const { return m_currentPopup; }
     void setCurrentPopup(PopWidget* popup) { m_currentPopup = popup; }
     SystemTray* tray() const { return m_tray; }

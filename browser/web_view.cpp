@@ -135,8 +135,16 @@ void WebView::evaluateJavaScript(const QString& scriptSource)
         m_page->runJavaScript(scriptSource);
 }
 
+void WebView::watchRenderWidget()
+{
+    // Installing a filter twice keeps one copy.
+    if (m_view && m_view->focusProxy())
+        m_view->focusProxy()->installEventFilter(this);
+}
+
 void WebView::onLoadStarted()
 {
+    watchRenderWidget();
     // A load that starts while another is under way replaces it: the
     // earlier one ends as aborted.
     if (m_loading)
@@ -211,12 +219,10 @@ void WebView::closeEvent(QCloseEvent* event)
 
 bool WebView::eventFilter(QObject* watched, QEvent* event)
 {
-    // The view's focus proxy (the render widget) appears after the first
-    // load; the filter follows it there.
-    if (event->type() == QEvent::ChildAdded && watched == m_view) {
-        if (QWidget* proxy = m_view->focusProxy())
-            proxy->installEventFilter(this);
-    }
+    // The view's focus proxy (the render widget) appears with the first
+    // page; the filter follows it there.
+    if (event->type() == QEvent::ChildAdded && watched == m_view)
+        QTimer::singleShot(0, this, &WebView::watchRenderWidget);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (ClientHandler::isSystemKey(key->key()))

@@ -73,6 +73,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void watchRenderWidget();
     void onLoadStarted();
     void onLoadFinished(bool ok);
 

@@ -2,6 +2,7 @@
 // construction (page package, start page, page folders), the frameless
 // sizing, the tray, the close paths, device notices, the answers of device
 // writes and the periodic W1 pass.
+#include "application.h"
 #include "browser_setup.h"
 #include "browser_test_support.h"
 #include "client_handler.h"
@@ -141,6 +142,10 @@ void TestWindow::buildsFromProfile()
 
 void TestWindow::relativePageFolder()
 {
+    QVERIFY(Application::hasAutostart({"orvanta", "x", "-autostart"}));
+    QVERIFY(Application::hasAutostart({"-autostart"}));
+    QVERIFY(!Application::hasAutostart({"orvanta", "-AutoStart", "--autostart", "-autostart "}));
+
     QCOMPARE(Window::relativePageFolder("http://pages.orvanta.test/local/tavik/main/index.html"),
              QString("tavik/main"));
 }
