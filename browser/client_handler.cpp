@@ -32,6 +32,10 @@ ClientHandler::ClientHandler()
     , m_opener(new DesktopOpener)
 {
     qRegisterMetaType<QueryCallbackPtr>();
+    // Whichever thread asks first, the handler lives in the GUI thread,
+    // where its events are sent.
+    if (QCoreApplication::instance())
+        moveToThread(QCoreApplication::instance()->thread());
 }
 
 void ClientHandler::setProfile(QWebEngineProfile* profile)
