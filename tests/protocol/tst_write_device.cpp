@@ -270,37 +270,49 @@ private slots:
     void slotRunsOnTheWorkerThreadAndReportsTheResult()
     {
         WriteScenario scenario(familyDevices(), {kM1});
-        auto* handler = new device_data_handler;
+        // Declared before the worker, so that they outlive it.
+        QList<QThread*> emittedOn;
+        QList<QPair<bool, QThread*>> results;
+        // Stops the worker and deletes the handler however the test ends.
+        struct Worker
+        {
+            QThread thread;
+            device_data_handler* handler = new device_data_handler;
+            ~Worker()
+            {
+                thread.quit();
+                thread.wait();
+                delete handler;
+            }
+        } worker;
+        device_data_handler* handler = worker.handler;
         handler->registerDefaultDrivers();
         handler->setFileCache(&scenario.cache);
-        QThread worker;
-        handler->moveToThread(&worker);
-        worker.start();
+        handler->moveToThread(&worker.thread);
+        worker.thread.start();
 
-        QThread* ranOn = nullptr;
+        // Connected first: it has run before the queued answer is posted.
         connect(handler, &device_data_handler::SigcallbackReasult, handler,
-                [&ranOn] { ranOn = QThread::currentThread(); }, Qt::DirectConnection);
-        QSignalSpy results(handler, &device_data_handler::SigcallbackReasult);
-        QVERIFY(QMetaObject::invokeMethod(handler, "slot_writeDevice", Qt::QueuedConnection,
-                                          Q_ARG(QString, kM1), Q_ARG(QString, "M1.0"), Q_ARG(QString, "61"),
-                                          Q_ARG(QString, "RightClick"), Q_ARG(QString, "MouseFunction"),
-                                          Q_ARG(QString, "1"), Q_ARG(QString, "0"), Q_ARG(QString, "0")));
-        QVERIFY(results.wait(10000));
-        QCOMPARE(results.takeFirst().at(0).toBool(), true);
-        QCOMPARE(ranOn, &worker);
+                [&emittedOn] { emittedOn << QThread::currentThread(); }, Qt::DirectConnection);
+        // The answers come back to this thread queued, as the window gets them.
+        connect(handler, &device_data_handler::SigcallbackReasult, this,
+                [&results](bool ok) { results << qMakePair(ok, QThread::currentThread()); });
+
+        const auto request = [handler](const QString& driver) {
+            return QMetaObject::invokeMethod(handler, "slot_writeDevice", Qt::QueuedConnection, Q_ARG(QString, kM1),
+                                             Q_ARG(QString, driver), Q_ARG(QString, "61"),
+                                             Q_ARG(QString, "RightClick"), Q_ARG(QString, "MouseFunction"),
+                                             Q_ARG(QString, "1"), Q_ARG(QString, "0"), Q_ARG(QString, "0"));
+        };
+        QVERIFY(request("M1.0"));
+        QVERIFY(request("K4.0"));
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 10000);
+        QCOMPARE(results.at(0).first, true);
+        QCOMPARE(results.at(1).first, false);
+        QCOMPARE(results.at(0).second, QThread::currentThread());
+        QCOMPARE(emittedOn, QList<QThread*>({&worker.thread, &worker.thread}));
         QCOMPARE(scenario.writes().size(), 1);
         QCOMPARE(scenario.writes().at(0).value("data").toString(), QStringLiteral("01,02,00,00"));
-
-        QVERIFY(QMetaObject::invokeMethod(handler, "slot_writeDevice", Qt::QueuedConnection,
-                                          Q_ARG(QString, kM1), Q_ARG(QString, "K4.0"), Q_ARG(QString, "61"),
-                                          Q_ARG(QString, "RightClick"), Q_ARG(QString, "MouseFunction"),
-                                          Q_ARG(QString, "1"), Q_ARG(QString, "0"), Q_ARG(QString, "0")));
-        QVERIFY(results.wait(10000));
-        QCOMPARE(results.takeFirst().at(0).toBool(), false);
-
-        worker.quit();
-        QVERIFY(worker.wait(10000));
-        delete handler;
     }
 };
 
