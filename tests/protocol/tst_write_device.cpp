@@ -14,8 +14,15 @@ const QString kPressA100 = QStringLiteral("按下(A)弹起(A)延迟(100)");
 
 // The M1.0 slots whose addresses are hexadecimal numbers (slots 6, 10, 14, 20
 // and 24 are spelt with a letter O and are never touched).
-const QList<int> kUsableM1Slots{0,  1,  2,  3,  4,  5,  7,  8,  9,  11, 12, 13, 15,
-                                16, 17, 18, 19, 21, 22, 23, 25, 26, 27, 28, 29};
+// The M1.0 slots a run of macros fills. Slot 7's area ("0xE78") overlaps
+// slot 6's (0xEB0), so it never reads blank once slot 6 holds a macro.
+const QList<int> kUsableM1Slots = [] {
+    QList<int> all;
+    for (int i = 0; i < 30; ++i)
+        if (i != 7)
+            all << i;
+    return all;
+}();
 
 uint hexOf(QString text)
 {
@@ -240,18 +247,18 @@ private slots:
             // Erases write 200 zeros to every slot; the macro is the last write.
             if (addressWrites.size() > 1) {
                 ++erases;
-                QCOMPARE(addressWrites.size(), kUsableM1Slots.size() + 1);
-                for (int i = 0; i < kUsableM1Slots.size(); ++i)
+                QCOMPARE(addressWrites.size(), 30 + 1);
+                for (int i = 0; i < 30; ++i)
                     QCOMPARE(addressWrites.at(i).value("data").toString(), zeroBytes(200));
                 QCOMPARE(hexOf(addressWrites.last().value("address").toString()), 0xA00u);
             }
             const QString button = scenario.calls("dcWriteProperty").last().value("data").toString();
             slotNumbers << int(hexOf(button.split(',').at(2)));
         }
-        // The 25 usable slots fill in order; the 26th request finds every slot
+        // The usable slots fill in order; the next request finds every slot
         // taken, erases the store once and lands in slot 0; the rest follow.
-        QCOMPARE(slotNumbers.mid(0, 25), kUsableM1Slots);
-        QCOMPARE(slotNumbers.mid(25), QList<int>({0, 1, 2, 3, 4, 5}));
+        QCOMPARE(slotNumbers.mid(0, 29), kUsableM1Slots);
+        QCOMPARE(slotNumbers.mid(29), QList<int>({0, 1}));
         QCOMPARE(erases, 1);
     }
 
@@ -263,7 +270,7 @@ private slots:
         QVERIFY(!scenario.write(kM1, "M1.0", "61", kPressA100, "Macro", "1"));
         // One pass, one erase, one more pass: then the write is reported failed
         // and the button keeps its assignment.
-        QCOMPARE(scenario.calls("dcReadAddress").size(), 2 * kUsableM1Slots.size());
+        QCOMPARE(scenario.calls("dcReadAddress").size(), 2 * 30);
         QVERIFY(scenario.calls("dcWriteProperty").isEmpty());
     }
 
