@@ -3,6 +3,7 @@
 ORVANTA_PACKAGES=(
   g++ cmake make pkg-config
   qtbase5-dev qtbase5-dev-tools
+  qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
   python3
 )

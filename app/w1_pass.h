@@ -1,0 +1,26 @@
+#pragma once
+
+#include "device_discovery.h"
+
+#include <QStringList>
+
+// The periodic device call of the main window. The window's 20 ms timer
+// ticks it; one tick in 502 is a pass over the devices of the W1 family
+// (keys 25A7FA00 to 25A7FAFF), each of which gets the reset write that the
+// page's "RestDevice" gives that family. About every 10 seconds.
+class W1Pass
+{
+public:
+    static constexpr int kIdleTicks = 501;
+
+    // Counts one tick; true when this tick is a pass (the counter then
+    // starts again).
+    bool tick();
+
+    // The keys of the map that belong to the W1 family, by their "Version"
+    // read as a hexadecimal number.
+    static QStringList w1Keys(const DeviceMap& devices);
+
+private:
+    int m_counter = 0;
+};

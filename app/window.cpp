@@ -1,0 +1,283 @@
+#include "window.h"
+
+#include "client_handler.h"
+#include "client_profile.h"
+#include "device_commands.h"
+#include "device_data_handler.h"
+#include "local_resources.h"
+#include "logging.h"
+#include "package_unpacker.h"
+#include "pop_widget.h"
+#include "quit_request.h"
+#include "system_tray.h"
+#include "tray_mode.h"
+#include "web_view.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+
+namespace {
+QString withoutTrailingSlash(QString folder)
+{
+    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+        folder.chop(1);
+    return folder;
+}
+} // namespace
+
+Window::Window(const WindowSetup& setup, QWidget* parent)
+    : PsMainWindow(parent)
+    , m_profile(setup.profile)
+    , m_applicationFolder(setup.applicationFolder)
+    , m_language(setup.language)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("MainWindow"));
+
+    // A missing or malformed ClientSize gives the smallest window rather
+    // than a window of no size.
+    const QSize size = clientSizeOf(m_profile);
+    setWindowTitle(QStringLiteral("RX318 Pro"));
+    if (m_profile.contains(QStringLiteral("ClientSize")))
+        setContentMaximumSize(size);
+
+    // The local page copy: under the application folder in debug builds,
+    // else under the temporary folder. The page package "skn.dat" of the
+    // application folder is unpacked into it at every start and kept.
+    const bool debug = m_profile.value(QStringLiteral("Debug")) == QLatin1String("true");
+    m_templateFolder = debug ? withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/template")
+                             : QDir::toNativeSeparators(setup.tempFolder) + QStringLiteral("/template");
+    const QString package = m_applicationFolder + QStringLiteral("skn.dat");
+    if (QDir(setup.tempFolder).exists() && QFile::exists(package)) {
+        QString error;
+        if (!unpackPackage(package, m_templateFolder, false, &error))
+            LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(package, error));
+    }
+
+    // The device write worker and its thread.
+    m_dataHandler = new device_data_handler;
+    m_dataHandler->registerDefaultDrivers();
+    m_dataHandler->setFileCache(&m_fileCache);
+    m_dataHandler->moveToThread(&m_deviceThread);
+    m_deviceThread.start();
+
+    setWindowOpacity(1.0);
+    m_deviceMap = m_devices.listDevices();
+    setMouseTracking(true);
+
+    // The start page.
+    m_startPage = m_profile.value(QStringLiteral("LoadPath"));
+    ClientHandler* handler = ClientHandler::instance();
+    handler->setCurrentViewName(m_startPage);
+    handler->setStartupUrl(m_startPage);
+    handler->setDebugMenu(debug);
+    handler->setDownloadFolder(withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/update"));
+    handler->setMinimiseHook([this]() { writeOutFileCache(); });
+
+    m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
+    LocalResources::setPageFolder(m_templateFolder);
+
+    m_mainView = new WebView(QUrl(m_startPage), m_startPage, this);
+    m_mainView->resize(size);
+    setContentMinimumSize(size);
+
+    // Device writes go to the worker thread; its answers come back in order
+    // to the oldest waiting request. The command dispatcher connects the
+    // main view's jsMessage.
+    connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
+    connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
+
+    // Seams for later parts of the program: the virtual input device is
+    // opened here and the music analysis object created here.
+
+    m_timerId = startTimer(20, Qt::CoarseTimer);
+}
+
+Window::~Window()
+{
+    if (m_timerId)
+        killTimer(m_timerId);
+    m_deviceThread.quit();
+    m_deviceThread.wait();
+    delete m_dataHandler;
+    qDeleteAll(m_popups);
+    m_popups.clear();
+    ClientHandler::instance()->setMinimiseHook(nullptr);
+}
+
+QString Window::relativePageFolder(const QString& loadPath)
+{
+    static const QRegularExpression page(QStringLiteral("/[^/]*.html"));
+    QString folder = loadPath.mid(LocalResources::kPageRootLength);
+    folder.remove(page);
+    return folder;
+}
+
+void Window::registerPopup(const QString& url, PopWidget* popup)
+{
+    m_popups.insert(url, popup);
+    connect(popup, &PopWidget::activated, this, &Window::setCurrentPopup);
+}
+
+ClientHandler* Window::clientHandler() const
+{
+    return ClientHandler::instance();
+}
+
+void Window::setupFrameless()
+{
+    PsMainWindow::setupFrameless();
+    setContentMinimumSize(QSize(500, 400));
+}
+
+void Window::setupTray()
+{
+    m_tray = new SystemTray(this, m_language);
+    m_tray->setVisible(true);
+    connect(m_tray, &QSystemTrayIcon::activated, this, &Window::onSystemtrayActive);
+    connect(m_tray, &SystemTray::showWidget, this, &Window::onshowWidget);
+    connect(m_tray, &SystemTray::closeApp, this, &Window::oncloseApp);
+}
+
+void Window::firstShow()
+{
+    if (isAutostart()) {
+        setWindowState(windowState() | Qt::WindowMinimized);
+        hide();
+        return;
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move((area.width() - 500) / 2, (area.height() - 400) / 2);
+    }
+    show();
+}
+
+bool Window::writeOutFileCache()
+{
+    return m_fileCache.writeOut();
+}
+
+void Window::hideToTray()
+{
+    hide();
+    writeOutFileCache();
+}
+
+void Window::closeApplication()
+{
+    hideToTray();
+    quitApplication();
+}
+
+void Window::showFromInstance()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    activateWindow();
+    show();
+    raise();
+}
+
+void Window::periodicTick()
+{
+    if (!m_w1Pass.tick())
+        return;
+    for (const QString& key : W1Pass::w1Keys(m_deviceMap))
+        DeviceCommands::restDevice(m_devices, m_deviceMap.value(key).value(QStringLiteral("Version")).toString());
+}
+
+void Window::quitApp()
+{
+    closeApplication();
+}
+
+void Window::reload_currentPage()
+{
+    m_mainView->reload();
+}
+
+void Window::onSystemtrayActive(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Unknown:
+    case QSystemTrayIcon::DoubleClick:
+    case QSystemTrayIcon::Trigger:
+        if (trayModeText() == QLatin1String("EnableTray")) {
+            setWindowState(Qt::WindowActive);
+            show();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Window::onCurrentPropChanged(int propIndex, int proMode)
+{
+    ClientHandler::instance()->currentPropChanged(propIndex, proMode);
+}
+
+void Window::onshowWidget()
+{
+    show();
+}
+
+void Window::oncloseApp()
+{
+    closeApplication();
+}
+
+void Window::SlocallbackReasult(bool success)
+{
+    if (m_pendingAnswers.isEmpty())
+        return;
+    const QueryCallbackPtr callback = m_pendingAnswers.dequeue();
+    if (!callback)
+        return;
+    if (success)
+        callback->success(QStringLiteral("writeDevices success!"));
+    else
+        callback->failure(0, QStringLiteral("writeDevices failed!"));
+}
+
+void Window::GetDeviceList()
+{
+    m_deviceMap = m_devices.listDevices();
+}
+
+void Window::onDevicesChanged(int kind)
+{
+    if (kind == 1 || kind == 2)
+        ClientHandler::instance()->devicesChanged(kind);
+}
+
+bool Window::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && isMinimized())
+        showNormal();
+    return PsMainWindow::event(event);
+}
+
+void Window::closeEvent(QCloseEvent* event)
+{
+    hide();
+    event->ignore();
+}
+
+void Window::resizeEvent(QResizeEvent* event)
+{
+    PsMainWindow::resizeEvent(event);
+    if (m_mainView)
+        m_mainView->setGeometry(contentsRect());
+}
+
+void Window::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_timerId)
+        periodicTick();
+    else
+        PsMainWindow::timerEvent(event);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QWebEngineProfile;
+
+// Start-up of the embedded browser.
+namespace BrowserSetup {
+
+// The browser switches of the command line.
+struct Switches {
+    QString url;                       // "--url=<address>" (or "--url <address>")
+    bool mouseCursorChangeDisabled = false;   // "--mouse-cursor-change-disabled"
+};
+Switches parseSwitches(const QStringList& arguments);
+
+// Registers the local page scheme and the image scheme; must run before
+// the application object is constructed.
+void registerSchemes();
+
+// Environment for running without a display or as root: Chromium's sandbox
+// refuses to start as root, and there is no GPU under the offscreen
+// platform. Only sets what is not set already; call before QApplication.
+void prepareEnvironment();
+
+// The profile every view uses: cache and storage under <temp>/Orvanta,
+// persistent cookies, and what configureProfile() adds. Owned by owner.
+QWebEngineProfile* createProfile(QObject* owner);
+
+// Gives a profile the user agent "VelkorCloudEngine-Orvanta-Cn", the page
+// interface script, the local page and image schemes and the request
+// interceptor. Tests use it on an off-the-record profile.
+void configureProfile(QWebEngineProfile* profile);
+
+// The page interface script: qwebchannel.js followed by the script that
+// defines cefQuery, cefQueryCancel and setMessageCallback.
+QString pageInterfaceSource();
+
+QString userAgent();   // "VelkorCloudEngine-Orvanta-Cn"
+
+} // namespace BrowserSetup

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "device_report_sender.h"
+#include "external_opener.h"
+#include "query_callback.h"
+#include "web_view.h"
+
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QVariantList>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+
+class HostWindow;
+class QWebEngineDownloadItem;
+class QWebEngineProfile;
+
+// The one browser host of the process, shared by every view. It keeps the
+// main browser (the first view created), the table of named browsers that
+// events are addressed to, the current listener that receives page
+// requests, the host window that the window shortcuts act on, the startup
+// address, and raises the native events in the pages.
+//
+// Named browsers: every view registers its browser under its view name when
+// the browser is created (the main view under its page address, a pop-up
+// under its normalised address) and leaves the table when it closes.
+//
+// Lives in the GUI thread. The event senders may be called from any thread;
+// they hand the event to the GUI thread, where it is sent.
+class ClientHandler : public QObject, public DeviceDataSender
+{
+    Q_OBJECT
+public:
+    static ClientHandler* instance();
+
+    // Settings, from the program entry and the main window.
+    void setProfile(QWebEngineProfile* profile);
+    QWebEngineProfile* profile() const;
+    void setStartupUrl(const QString& url);
+    QString startupUrl() const;
+    void setMouseCursorChangeDisabled(bool disabled) { m_cursorChangeDisabled = disabled; }
+    bool mouseCursorChangeDisabled() const { return m_cursorChangeDisabled; }
+    void setDebugMenu(bool enabled) { m_debugMenu = enabled; }
+    bool debugMenu() const { return m_debugMenu; }
+    // The folder downloads are saved in ("<application folder>/update").
+    void setDownloadFolder(const QString& folder) { m_downloadFolder = folder; }
+    // Takes ownership; null restores the system's browser.
+    void setExternalOpener(ExternalOpener* opener);
+    void openExternally(const QUrl& url);
+    // Runs before the minimise shortcut minimises (writes out page files).
+    void setMinimiseHook(std::function<void()> hook) { m_minimiseHook = std::move(hook); }
+
+    // Views.
+    WebView* mainBrowser() const;
+    WebView* currentListener() const { return m_listener; }
+    void setCurrentListener(WebView* view) { m_listener = view; }
+    // The top-level window of the view that last created or activated a
+    // browser, or sent a request.
+    void setHostWindow(QWidget* window);
+    QWidget* hostWindow() const;
+    QString currentViewName() const { return m_currentViewName; }
+    void setCurrentViewName(const QString& name) { m_currentViewName = name; }
+    void registerNamed(const QString& name, WebView* view);
+    void removeNamed(const QString& name);
+    WebView* namedBrowser(const QString& name) const;
+    QStringList namedBrowsers() const;
+    int openBrowserCount() const { return m_openCount; }
+    QVector<WebView*> popupBrowsers() const;
+
+    // Called by WebView.
+    void attachPage(WebView* view);
+    void viewCreated(WebView* view);
+    void viewClosing(WebView* view);
+    void handleQuery(WebView* from, const QString& request, const QueryCallbackPtr& callback);
+    void handleLoadError(WebView* view, int code, const QUrl& url);
+
+    // F10 and Alt are system keys on the desktops the pages were made for;
+    // they are kept from the page.
+    static bool isSystemKey(int qtKey);
+    // 20 MiB.
+    static bool grantsQuota(qint64 bytes);
+
+    // Events, one sender per name.
+    void devicesChanged(int kind);          // main browser, after 500 ms
+    void onDeviceData(const QString& report);   // every named browser
+    void currentPropChanged(int propIndex, int proMode);  // main browser
+    void navStateChanged(bool canGoBack, bool canGoForward);  // main browser
+    void onBrowserMsg(const QString& target, const QString& message);  // named browser
+    void onUpdateFirmware(const QString& state);  // named browser of the current view
+    void OnRGBMusicData(const QString& target, const QString& data);  // named browser
+    void RefreshDownState(WebView* view, qint64 total, qint64 received, const QString& path);
+    void onSwitchVirtualDevice();           // main browser
+
+    // DeviceDataSender: input reports from the transport's thread.
+    void sendDeviceData(const QString& report) override { onDeviceData(report); }
+
+signals:
+    // Every event that reached a view, for observers (and tests).
+    void eventSent(WebView* view, const QString& name, const QVariantList& args);
+
+private:
+    ClientHandler();
+    void post(std::function<void()> work);
+    void send(WebView* view, const QString& name, const QVariantList& args);
+    void onDownloadRequested(QWebEngineDownloadItem* download);
+    void onRenderProcessTerminated(WebView* view);
+
+    QWebEngineProfile* m_profile = nullptr;
+    mutable QMutex m_mainMutex;
+    QPointer<WebView> m_main;
+    QPointer<WebView> m_listener;
+    QPointer<QWidget> m_hostWindow;
+    QMap<QString, QPointer<WebView>> m_named;
+    QVector<QPointer<WebView>> m_popups;
+    QString m_currentViewName;
+    QString m_startupUrl;
+    QString m_downloadFolder;
+    int m_openCount = 0;
+    bool m_cursorChangeDisabled = false;
+    bool m_debugMenu = false;
+    std::unique_ptr<ExternalOpener> m_opener;
+    std::function<void()> m_minimiseHook;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "query_callback.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class HostWindow;
+
+// The handler of every page request ("cefQuery"). Two requests are served
+// right here: "MoveWindow" with four numbers, and the exact minimise
+// shortcut; every other request goes to the current listener, which answers
+// it later. A request nobody takes gets no reply.
+namespace QueryHandler {
+
+// The integers of a "MoveWindow" request: the text from index 11 on
+// ("MoveWindow" and one separator), read as comma-separated integers up to
+// the first item that is not one.
+QVector<int> moveWindowNumbers(const QString& request);
+
+// `{"FuncName":"MinisizeWindow"}`, letter for letter, no blanks.
+bool isMinimiseShortcut(const QString& request);
+
+// Handles one request. host: the window of the asking view (may be null);
+// beforeMinimise: writes out the page-edited files; forward: hands the
+// request to the current listener and answers whether there was one.
+// Returns true when the request was taken (answered or forwarded).
+bool handle(const QString& request, const QueryCallbackPtr& callback, HostWindow* host,
+            const std::function<void()>& beforeMinimise,
+            const std::function<bool(const QString&, const QueryCallbackPtr&)>& forward);
+
+} // namespace QueryHandler

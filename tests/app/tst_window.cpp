@@ -1,0 +1,349 @@
+// The main window on the real Qt WebEngine and the device emulator: its
+// construction (page package, start page, page folders), the frameless
+// sizing, the tray, the close paths, device notices, the answers of device
+// writes and the periodic W1 pass.
+#include "application.h"
+#include "browser_setup.h"
+#include "browser_test_support.h"
+#include "client_handler.h"
+#include "device_data_handler.h"
+#include "local_resources.h"
+#include "package_writer.h"
+#include "quit_request.h"
+#include "system_tray.h"
+#include "tray_mode.h"
+#include "web_page.h"
+#include "web_view.h"
+#include "window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineProfile>
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void buildsFromProfile();
+    void relativePageFolder();
+    void framelessSizing();
+    void trayFollowsTrayMode();
+    void autostartKeepsWindowInTray();
+    void closeRequestHidesOnly();
+    void minimiseShortcutWritesFileCache();
+    void deviceWriteAnswersOldestFirst();
+    void deviceNoticesRaiseDevicesChanged();
+    void w1PassEvery502Ticks();
+    void trayExitClosesApplication();
+
+private:
+    QStringList loggedCalls(const QString& name) const;
+
+    QTemporaryDir m_app;
+    QTemporaryDir m_temp;
+    QString m_log;
+    Window* m_window = nullptr;
+    const QString m_loadPath = QStringLiteral("http://pages.orvanta.test/local/t/index.html");
+};
+
+void TestWindow::initTestCase()
+{
+    // The device emulator with its default device set, logging every call.
+    QFile::copy(EMULATOR_DEVICES, m_app.filePath("devices.json"));
+    QFile(m_app.filePath("devices.json")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    m_log = m_app.filePath("transport.log");
+    qputenv("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
+    qputenv("ORVANTA_DEVICES", QFile::encodeName(m_app.filePath("devices.json")));
+    qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(m_log));
+
+    // The page package beside the program.
+    QVector<PackageFile> files;
+    PackageFile page;
+    page.name = "t/index.html";
+    page.content = "<!doctype html><html><body>packed start page</body></html>";
+    files << page;
+    QString error;
+    QVERIFY2(writePackageFile(m_app.filePath("skn.dat"), "1.0", files, &error), qPrintable(error));
+
+    ClientHandler::instance()->setProfile(offTheRecordProfile());
+
+    WindowSetup setup;
+    setup.profile = {{"Name", "Test"}, {"Debug", "false"}, {"ClientSize", "540,425"},
+                     {"LoadPath", m_loadPath}, {"CloseFunc", "minisize"}};
+    setup.applicationFolder = m_app.path() + "/";
+    setup.tempFolder = m_temp.path();
+    setup.language = "en";
+    m_window = new Window(setup);
+}
+
+void TestWindow::cleanupTestCase()
+{
+    delete m_window;
+    // The profile goes before its storage folder does.
+    QWebEngineProfile* profile = ClientHandler::instance()->profile();
+    ClientHandler::instance()->setProfile(nullptr);
+    delete profile;
+}
+
+QStringList TestWindow::loggedCalls(const QString& name) const
+{
+    QStringList keys;
+    QFile file(m_log);
+    if (!file.open(QIODevice::ReadOnly))
+        return keys;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QJsonObject call = QJsonDocument::fromJson(line).object();
+        if (call.value("call").toString() == name)
+            keys << call.value("path").toString();
+    }
+    return keys;
+}
+
+void TestWindow::buildsFromProfile()
+{
+    const QString templateFolder = m_temp.path() + "/template";
+    QCOMPARE(m_window->windowTitle(), QString("RX318 Pro"));
+    QCOMPARE(m_window->objectName(), QString("MainWindow"));
+    QCOMPARE(m_window->templateFolder(), templateFolder);
+    QCOMPARE(m_window->pageFolder(), templateFolder + "/t");
+    // The package is unpacked into the page copy and kept.
+    QVERIFY(QFile::exists(templateFolder + "/t/index.html"));
+    QVERIFY(QFile::exists(m_app.filePath("skn.dat")));
+    QCOMPARE(LocalResources::pageFolder(), templateFolder);
+
+    ClientHandler* handler = ClientHandler::instance();
+    QCOMPARE(handler->currentViewName(), m_loadPath);
+    QCOMPARE(handler->startupUrl(), m_loadPath);
+    QVERIFY(m_window->deviceDataHandler());
+    QVERIFY(m_window->deviceDataHandler()->thread() == m_window->deviceThread());
+    QVERIFY(m_window->deviceMap().contains("25A7FA91"));
+
+    // The start page comes from the unpacked copy, not the network.
+    QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);
+    m_window->show();
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(loaded.last().at(0).toBool());
+    QCOMPARE(m_window->mainView()->url().scheme(), LocalResources::localScheme());
+    QCOMPARE(handler->mainBrowser(), m_window->mainView());
+    QCOMPARE(handler->namedBrowser(m_loadPath), m_window->mainView());
+    QCOMPARE(m_window->mainView()->size(), QSize(540, 425));
+}
+
+void TestWindow::relativePageFolder()
+{
+    QVERIFY(Application::hasAutostart({"orvanta", "x", "-autostart"}));
+    QVERIFY(Application::hasAutostart({"-autostart"}));
+    QVERIFY(!Application::hasAutostart({"orvanta", "-AutoStart", "--autostart", "-autostart "}));
+
+    QCOMPARE(Window::relativePageFolder("http://pages.orvanta.test/local/tavik/main/index.html"),
+             QString("tavik/main"));
+}
+
+void TestWindow::framelessSizing()
+{
+    m_window->setupFrameless();
+    const int margin = m_window->shadowMargin();
+    QCOMPARE(margin, 12);
+    QCOMPARE(m_window->contentsMargins(), QMargins(margin, margin, margin, margin));
+    QCOMPARE(m_window->contentMinimumSize(), QSize(500, 400));
+    QCOMPARE(m_window->minimumSize(), QSize(500 + 2 * margin, 400 + 2 * margin));
+    QCOMPARE(m_window->maximumSize(), QSize(540 + 2 * margin, 425 + 2 * margin));
+    m_window->show();
+    QTRY_COMPARE(m_window->mainView()->geometry(), m_window->contentsRect());
+
+    // Maximised: the screen's available geometry, no shadow.
+    m_window->maximizeToWorkArea();
+    QTRY_VERIFY(m_window->isMaximized());
+    QTRY_COMPARE(m_window->geometry(), m_window->screen()->availableGeometry());
+    QCOMPARE(m_window->shadowMargin(), 0);
+    QTRY_COMPARE(m_window->mainView()->geometry(), m_window->rect());
+
+    m_window->restoreFromMaximized();
+    QTRY_VERIFY(!m_window->isMaximized());
+    QCOMPARE(m_window->shadowMargin(), margin);
+    QCOMPARE(m_window->maximumSize(), QSize(540 + 2 * margin, 425 + 2 * margin));
+}
+
+void TestWindow::trayFollowsTrayMode()
+{
+    m_window->setupTray();
+    SystemTray* tray = m_window->tray();
+    QVERIFY(tray);
+    QCOMPARE(tray->openAction()->text(), QString("OPEN"));
+    QCOMPARE(tray->exitAction()->text(), QString("EXIT"));
+    QCOMPARE(SystemTray::openText("de"), QString("打开"));
+    QCOMPARE(SystemTray::exitText(""), QString("退出"));
+
+    setTrayModeText(QString());
+    m_window->hide();
+    m_window->onSystemtrayActive(QSystemTrayIcon::DoubleClick);
+    tray->openAction()->trigger();
+    QVERIFY(!m_window->isVisible());
+
+    setTrayModeText("EnableTray");
+    m_window->onSystemtrayActive(QSystemTrayIcon::Context);
+    m_window->onSystemtrayActive(QSystemTrayIcon::MiddleClick);
+    QVERIFY(!m_window->isVisible());
+    m_window->onSystemtrayActive(QSystemTrayIcon::DoubleClick);
+    QVERIFY(m_window->isVisible());
+
+    m_window->hide();
+    tray->openAction()->trigger();
+    QVERIFY(m_window->isVisible());
+
+    setTrayModeText("DisableTray");
+    m_window->hide();
+    m_window->onSystemtrayActive(QSystemTrayIcon::Trigger);
+    QVERIFY(!m_window->isVisible());
+    setTrayModeText("EnableTray");
+}
+
+void TestWindow::autostartKeepsWindowInTray()
+{
+    m_window->hide();
+    setAutostart(true);
+    m_window->firstShow();
+    QVERIFY(!m_window->isVisible());
+    setAutostart(false);
+
+    // A later instance's "show" brings it back, not minimised.
+    m_window->showFromInstance();
+    QVERIFY(m_window->isVisible());
+    QVERIFY(!m_window->isMinimized());
+}
+
+void TestWindow::closeRequestHidesOnly()
+{
+    m_window->show();
+    QVERIFY(!m_window->close());
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!isQuitting());
+    m_window->show();
+}
+
+void TestWindow::minimiseShortcutWritesFileCache()
+{
+    const QString path = m_temp.filePath("profile.xml");
+    QFile::remove(path);
+    m_window->fileCache().store(path, "<profile/>");
+    bool answered = false;
+    ClientHandler::instance()->handleQuery(
+        m_window->mainView(), "{\"FuncName\":\"MinisizeWindow\"}",
+        makeQueryCallback([&](const QString&) { answered = true; }, [](int, const QString&) {}));
+    QVERIFY(answered);
+    QVERIFY(!m_window->fileCache().hasPending());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("<profile/>"));
+    m_window->showNormal();
+}
+
+void TestWindow::deviceWriteAnswersOldestFirst()
+{
+    QStringList answers;
+    auto callback = [&](const QString& tag) {
+        return makeQueryCallback([&answers, tag](const QString& text) { answers << tag + ":ok:" + text; },
+                                 [&answers, tag](int code, const QString& text) {
+                                     answers << tag + ":fail:" + QString::number(code) + ":" + text;
+                                 });
+    };
+    m_window->SlocallbackReasult(true);   // nothing waits: nothing happens
+    m_window->pendingAnswers().enqueue(callback("a"));
+    m_window->pendingAnswers().enqueue(callback("b"));
+    m_window->SlocallbackReasult(true);
+    m_window->SlocallbackReasult(false);
+    QCOMPARE(answers, QStringList({"a:ok:writeDevices success!", "b:fail:0:writeDevices failed!"}));
+    QVERIFY(m_window->pendingAnswers().isEmpty());
+
+    // Through the worker thread: a write for a device that is not there.
+    answers.clear();
+    m_window->pendingAnswers().enqueue(callback("c"));
+    emit m_window->SigWriteDevice("FFFFFFFF", "M1.0", "1", "1", "1", "0", "0", "0");
+    QTRY_COMPARE(answers, QStringList({"c:fail:0:writeDevices failed!"}));
+}
+
+void TestWindow::deviceNoticesRaiseDevicesChanged()
+{
+    QSignalSpy sent(ClientHandler::instance(), &ClientHandler::eventSent);
+    m_window->onDevicesChanged(3);
+    m_window->onDevicesChanged(2);
+    m_window->onDevicesChanged(1);
+    QTRY_COMPARE(sent.count(), 2);
+    for (const QList<QVariant>& event : sent) {
+        QCOMPARE(event.at(0).value<WebView*>(), m_window->mainView());
+        QCOMPARE(event.at(1).toString(), QString("devicesChanged"));
+    }
+    QTest::qWait(600);
+    QCOMPARE(sent.count(), 2);
+}
+
+void TestWindow::w1PassEvery502Ticks()
+{
+    W1Pass pass;
+    int passes = 0;
+    for (int i = 0; i < 502 * 3; ++i)
+        passes += pass.tick() ? 1 : 0;
+    QCOMPARE(passes, 3);
+
+    DeviceMap devices;
+    devices.insert("A", QJsonObject{{"Version", "25A7FA00"}});
+    devices.insert("B", QJsonObject{{"Version", "25A7FAFF"}});
+    devices.insert("C", QJsonObject{{"Version", "25A7FB00"}});
+    devices.insert("D", QJsonObject{{"Version", "258A0016"}});
+    devices.insert("E", QJsonObject{{"Version", "nonsense"}});
+    QCOMPARE(W1Pass::w1Keys(devices), QStringList({"A", "B"}));
+
+    // Through the window and the emulator. The window's own timer keeps
+    // running, so the ticks are counted from a fresh window-independent
+    // start: drain to the next pass first.
+    QFile::remove(m_log);
+    int ticks = 0;
+    while (loggedCalls("dcW1WriteAddress").isEmpty() && ticks < 600) {
+        m_window->periodicTick();
+        ++ticks;
+    }
+    QVERIFY(ticks <= 502);
+    const QStringList firstPass = loggedCalls("dcW1WriteAddress");
+    QCOMPARE(firstPass.size(), W1Pass::w1Keys(m_window->deviceMap()).size());
+    QVERIFY(loggedCalls("Reset").isEmpty());
+
+    QFile::remove(m_log);
+    for (int i = 0; i < 501; ++i)
+        m_window->periodicTick();
+    QVERIFY(loggedCalls("dcW1WriteAddress").isEmpty());
+    m_window->periodicTick();
+    QCOMPARE(loggedCalls("dcW1WriteAddress"), firstPass);
+}
+
+void TestWindow::trayExitClosesApplication()
+{
+    const QString path = m_temp.filePath("settings.xml");
+    m_window->fileCache().store(path, "<settings/>");
+    m_window->show();
+    QVERIFY(!isQuitting());
+    m_window->tray()->exitAction()->trigger();
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(QFile::exists(path));
+    QVERIFY(isQuitting());
+}
+
+int main(int argc, char** argv)
+{
+    BrowserTest::prepare();
+    QApplication app(argc, argv);
+    TestWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_window.moc"
