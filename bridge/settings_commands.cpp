@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
-#include <QThread>
 
 #include "app_folder_path.h"
 #include "command_context.h"
@@ -56,28 +56,16 @@ void openExe(CommandContext& c)
         c.fail(QStringLiteral("OpenEXE Faile"));
         return;
     }
-    // The started program outlives the command; it is owned by the
-    // application object and deleted once it has finished.
-    auto* process = new QProcess(QCoreApplication::instance());
-    QObject::connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), process,
-                     &QObject::deleteLater);
-    process->start(*program, {QCoreApplication::applicationFilePath()});
-    process->waitForStarted(50);
-    switch (process->state()) {
-    case QProcess::Starting:
-        QThread::msleep(100);
-        c.succeed(QStringLiteral("OpenEXE success,Exe Staring"));
-        break;
-    case QProcess::Running:
+    // Started detached: the program outlives the command and the caller
+    // (orvanta-cli exits right after the request).
+    QProcess process;
+    process.setProgram(*program);
+    process.setArguments({QCoreApplication::applicationFilePath()});
+    if (process.startDetached()) {
         c.succeed(QStringLiteral("OpenEXE success,Exe Runing"));
-        break;
-    case QProcess::NotRunning:
-        c.fail(process->error() == QProcess::FailedToStart ? QStringLiteral("OpenEXE Faile,File not find")
-                                                           : QStringLiteral("OpenEXE Faile"));
-        process->deleteLater();
-        break;
+        return;
     }
-    QThread::msleep(50);
+    c.fail(QFileInfo(*program).isFile() ? QStringLiteral("OpenEXE Faile") : QStringLiteral("OpenEXE Faile,File not find"));
 }
 
 void openUrl(CommandContext& c)

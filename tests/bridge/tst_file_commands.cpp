@@ -196,10 +196,13 @@ private slots:
 
         const Answer missing = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/nothing.sh"}}));
         QCOMPARE(missing.text, QString("OpenEXE Faile,File not find"));
+        QVERIFY(writeFile(host.path("plain.txt"), "not a program"));
+        const Answer notAProgram = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/plain.txt"}}));
+        QCOMPARE(notAProgram.text, QString("OpenEXE Faile"));
 
         const Answer started = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/tool.sh"}}));
         QCOMPARE(started.kind, Answer::Success);
-        QVERIFY(started.text.startsWith("OpenEXE success,Exe "));
+        QCOMPARE(started.text, QString("OpenEXE success,Exe Runing"));
         // The program gets the caller's own path as its one argument.
         QTRY_VERIFY(QFile::exists(marker) && !readAll(marker).isEmpty());
         QCOMPARE(readAll(marker).trimmed(), QFile::encodeName(QCoreApplication::applicationFilePath()));
