@@ -70,7 +70,15 @@ void modifyFileFromStr(CommandContext& c)
         logRefused(QStringLiteral("ModifyFileFromStr"), given);
         return;
     }
-    const QString text = XmlText::reindent(c.text(QStringLiteral("ContentStr")));
+    // What does not parse would replace the file with the fragment the
+    // parser got through; the file is left as it is instead, and the page
+    // gets no answer.
+    const std::optional<QString> reindented = XmlText::reindent(c.text(QStringLiteral("ContentStr")));
+    if (!reindented) {
+        LOG_ERROR(QStringLiteral("Application Error: ModifyFileFromStr: the content for '%1' is not XML; the file is left as it is").arg(given));
+        return;
+    }
+    const QString& text = *reindented;
     if (!QFileInfo::exists(*path) && !writeNewFile(*path, text))
         LOG_ERROR(QStringLiteral("Application Error: cannot create '%1'").arg(*path));
     FileCache& cache = c.host().fileCache();

@@ -46,11 +46,12 @@ std::optional<QString> select(const QString& document, const QString& xpath)
     return toText(out);
 }
 
-QString reindent(const QString& content)
+std::optional<QString> reindent(const QString& content)
 {
     const QByteArray bytes = content.toUtf8();
     pugi::xml_document doc;
-    doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (!doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size())))
+        return std::nullopt;
     std::ostringstream out;
     doc.save(out, "\t", pugi::format_indent, pugi::encoding_utf8);
     return toText(out);

@@ -13,8 +13,7 @@ namespace XmlText {
 std::optional<QString> select(const QString& document, const QString& xpath);
 
 // content parsed and printed again with tab indentation, with an XML
-// declaration added when it has none. Content that does not parse gives
-// what the parser read of it.
-QString reindent(const QString& content);
+// declaration added when it has none. nullopt when it does not parse.
+std::optional<QString> reindent(const QString& content);
 
 } // namespace XmlText

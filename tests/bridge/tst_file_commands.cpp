@@ -114,6 +114,15 @@ private slots:
         QVERIFY(onDisk.contains("RightClick"));
         QVERIFY(!host.cache.hasPending());
 
+        // Content that is not XML leaves the file and the cache as they are.
+        const QByteArray before = readAll(host.path("p.xml"));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "p.xml"},
+                                           {"ContentStr", "<Configuration><Conf>"}}))
+                     .kind,
+                 Answer::None);
+        QCOMPARE(readAll(host.path("p.xml")), before);
+        QCOMPARE(send(dispatcher, read).text, QString("RightClick"));
+
         // A new file is created.
         QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "new.xml"},
                                            {"ContentStr", "<a/>"}}))
