@@ -75,7 +75,9 @@ void modifyFileFromStr(CommandContext& c)
     // gets no answer.
     const std::optional<QString> reindented = XmlText::reindent(c.text(QStringLiteral("ContentStr")));
     if (!reindented) {
-        LOG_ERROR(QStringLiteral("Application Error: ModifyFileFromStr: the content for '%1' is not XML; the file is left as it is").arg(given));
+        LOG_ERROR(QStringLiteral("Application Error: ModifyFileFromStr: the content for '%1' is not XML;"
+                                 " the file is left as it is")
+                      .arg(given));
         return;
     }
     const QString& text = *reindented;

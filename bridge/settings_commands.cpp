@@ -65,7 +65,8 @@ void openExe(CommandContext& c)
         c.succeed(QStringLiteral("OpenEXE success,Exe Runing"));
         return;
     }
-    c.fail(QFileInfo(*program).isFile() ? QStringLiteral("OpenEXE Faile") : QStringLiteral("OpenEXE Faile,File not find"));
+    c.fail(QFileInfo(*program).isFile() ? QStringLiteral("OpenEXE Faile")
+                                        : QStringLiteral("OpenEXE Faile,File not find"));
 }
 
 void openUrl(CommandContext& c)
