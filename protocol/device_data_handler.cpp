@@ -3,6 +3,13 @@
 #include <QDebug>
 
 #include "device_text.h"
+#include "keyboard_profile_write.h"
+#include "macro_block_w1.h"
+#include "macro_encoding.h"
+#include "macro_steps.h"
+#include "profile_store.h"
+#include "property_write.h"
+#include "w1_write.h"
 
 namespace {
 
@@ -32,7 +39,14 @@ constexpr quint8 kW1BlockWrite = 7;
 device_data_handler::device_data_handler(QObject* parent)
     : QObject(parent)
     , m_functions(this)
+    , m_encoder(*this)
 {
+    m_encoder.setMacroReference(
+        [this](const QString& steps, const QString& count) { return storeMacroSteps(steps, count); });
+    // The block holds no repeat count: the W1 write puts it into the
+    // button's macro reference.
+    m_encoder.setW1MacroWriter([this](const QString& deviceId, const QString& index, const QString& steps,
+                                      const QString&) { return storeMacroBlockW1(deviceId, index, steps); });
 }
 
 QStringList device_data_handler::defaultDriverPaths()
@@ -166,4 +180,128 @@ bool device_data_handler::writeBlockInChunks(const QString& key, const QString& 
             return false;
     }
     return true;
+}
+
+void device_data_handler::setFileCache(const FileCache* cache)
+{
+    m_fileCache = cache;
+}
+
+const FileCache* device_data_handler::fileCache() const
+{
+    return m_fileCache;
+}
+
+QString device_data_handler::profileForDevice(const QString& key) const
+{
+    return ::profileForDevice(m_fileCache, key);
+}
+
+bool device_data_handler::writeDevice(const QString& Version, const QString& DriverVersion, const QString& Index,
+                                      const QString& Task, const QString& TaskType, const QString& TaskCount,
+                                      const QString& TaskDelay, const QString& TaskManner)
+{
+    const WriteRequest request{Version, DriverVersion, Index, Task, TaskType, TaskCount, TaskDelay, TaskManner};
+    m_keyboardMode = false;
+    m_macroFailed = false;
+    m_deviceKey = Version;
+    m_driverVersionInUse = DriverVersion;
+    const bool w1 = DeviceText::isW1FamilyKey(Version);
+
+    // K3.0 keyboards are written as K2.0 keyboards, with K2.0's definition.
+    if (DriverVersion == QLatin1String("K3.0")) {
+        if (!m_profile.load(profileForDevice(Version)) || !loadDriver(QStringLiteral("K2.0")))
+            return false;
+        m_keyboardMode = true;
+        return writeKeyboardProfile(*this, request);
+    }
+
+    // The W1 family is written by address and needs no profile.
+    if (!m_profile.load(profileForDevice(Version)) && !w1)
+        return false;
+    if (!loadDriver(DriverVersion))
+        return false;
+    if (DriverVersion == QLatin1String("K2.0")) {
+        m_keyboardMode = true;
+        return writeKeyboardProfile(*this, request);
+    }
+    return w1 ? writeW1Assignment(*this, request) : writePropertyAssignment(*this, request);
+}
+
+void device_data_handler::slot_writeDevice(QString Version, QString DriveVersion, QString Index, QString Task,
+                                           QString TaskType, QString PlayCount, QString PlayDelay,
+                                           QString PlayManner)
+{
+    emit SigcallbackReasult(
+        writeDevice(Version, DriveVersion, Index, Task, TaskType, PlayCount, PlayDelay, PlayManner));
+}
+
+QString device_data_handler::currentDeviceKey() const
+{
+    return m_deviceKey;
+}
+
+QString device_data_handler::driverVersionInUse() const
+{
+    return m_driverVersionInUse;
+}
+
+bool device_data_handler::keyboardMode() const
+{
+    return m_keyboardMode;
+}
+
+const ProfileDocument& device_data_handler::profileDocument() const
+{
+    return m_profile;
+}
+
+AssignmentEncoder& device_data_handler::assignmentEncoder()
+{
+    return m_encoder;
+}
+
+void device_data_handler::setHotKeyPause(W1HotKeyWriter::Pause pause)
+{
+    m_encoder.setHotKeyPause(std::move(pause));
+}
+
+bool device_data_handler::macroFailed() const
+{
+    return m_macroFailed;
+}
+
+void device_data_handler::clearMacroFailure()
+{
+    m_macroFailed = false;
+}
+
+// The macro hook of the mouse, K1.0 and K2.0 families: parses the steps,
+// stores them in the current device and answers the button code. A list
+// without steps gives "" (the button is cleared); steps that do not parse or
+// cannot be stored give "" and mark the failure.
+QString device_data_handler::storeMacroSteps(const QString& steps, const QString& count)
+{
+    bool parsed = false;
+    const MacroSteps macro = parseMacroSteps(*this, steps, &parsed);
+    if (!parsed) {
+        m_macroFailed = true;
+        return QString();
+    }
+    if (macro.isEmpty())
+        return QString();
+    const QString code = encodeMacro(*this, m_deviceKey, macro, count, m_keyboardMode);
+    if (code.isEmpty())
+        m_macroFailed = true;
+    return code;
+}
+
+bool device_data_handler::storeMacroBlockW1(const QString& deviceId, const QString& index, const QString& steps)
+{
+    bool parsed = false;
+    const MacroSteps macro = parseMacroSteps(*this, steps, &parsed);
+    const bool stored = parsed && !macro.isEmpty() && encodeMacroW1(*this, macro, deviceId, index);
+    if (!stored)
+        m_macroFailed = true;
+    return stored;
 }

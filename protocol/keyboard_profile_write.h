@@ -1,0 +1,27 @@
+#pragma once
+
+#include "write_request.h"
+
+class device_data_handler;
+
+// The write of a K2.0 keyboard (and of K3.0, which uses the K2.0 definition).
+// The assignment comes from the profile document in use of the handler (the
+// device's profile, loaded by writeDevice), not from the request; the
+// request's Index names what is written and is also the property id.
+//
+// - Lighting: when the first profile key with that Index (in any mode) has
+//   a Name containing "Light", the request's Task is encoded with that Name
+//   as TaskType, padded with zeros to the key's Length (decimal) and written
+//   as property Index with that size. That is the only write of the request.
+// - Key records: otherwise the request names the profile mode with that
+//   Index, and every Key of the mode, in document order, is encoded from its
+//   Type, Value and PlayCount (a "Macro" key stores its macro in the K2.0
+//   units first) and written as one fifteen-byte record
+//   (KeyboardKeyRecord) to property Index.
+// - Index "5" always names profile mode 5: the key selection is skipped.
+//
+// False, with nothing more written, when the Index is not a property id, no
+// mode and no lighting key has that Index, the lighting Length is not a
+// positive number or the code is longer than it, a macro cannot be stored,
+// or the device refuses a write (records before it stay written).
+bool writeKeyboardProfile(device_data_handler& handler, const WriteRequest& request);
