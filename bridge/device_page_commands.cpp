@@ -47,6 +47,22 @@ void readDevicesDpiVal(CommandContext& c)
                                                 c.number(QStringLiteral("DpiIndex"))));
 }
 
+// One device setting, written on the dispatcher's thread. The pages also
+// send "TaskRGB", "TaskLight", "TaskJitters" and "TaskVoices"; the write
+// does not take them (keyboard profile writes read those attributes from
+// the device's profile).
+void writeDevice(CommandContext& c)
+{
+    const bool written = c.host().deviceHandler().writeDevice(
+        c.text(QStringLiteral("Version")), c.text(QStringLiteral("DriverVersion")), c.text(QStringLiteral("Index")),
+        c.text(QStringLiteral("Task")), c.text(QStringLiteral("TaskType")), c.text(QStringLiteral("TaskCount")),
+        c.text(QStringLiteral("TaskDelay")), c.text(QStringLiteral("TaskManner")));
+    if (written)
+        c.succeed(QStringLiteral("writeDevices success!"));
+    else
+        c.fail(QStringLiteral("writeDevices failed!"));
+}
+
 void getWindowsMouseConfig(CommandContext& c)
 {
     c.succeed(DeviceCommands::getWindowsMouseConfig(c.host().deviceFunctions(), c.text(QStringLiteral("Version"))));
@@ -61,5 +77,6 @@ void addDevicePageCommands(CommandTable& table)
     table.add(12, QStringLiteral("GetDevicesList"), getDevicesList);
     table.add(13, QStringLiteral("RestDevice"), restDevice);
     table.add(14, QStringLiteral("ReadDevicesDpiVal"), readDevicesDpiVal);
+    table.add(15, QStringLiteral("WriteDevice"), writeDevice);
     table.add(29, QStringLiteral("GetWindowsMouseConfig"), getWindowsMouseConfig);
 }

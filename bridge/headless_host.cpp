@@ -8,6 +8,8 @@ HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_events(std::move(events))
 {
+    // Device profiles are found among the files the requests have read.
+    m_handler.setFileCache(&m_cache);
 }
 
 int HeadlessHost::start()

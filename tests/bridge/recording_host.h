@@ -25,6 +25,7 @@ public:
         : m_window(window)
     {
         m_folder = m_dir.path() + QLatin1Char('/');
+        handler.setFileCache(&cache);
     }
 
     QString applicationFolder() const override { return m_folder; }

@@ -87,7 +87,7 @@ private slots:
     {
         const QStringList documented = {
             "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "WriteRGBDevice", "LoginMain", "ReadConf",
-            "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "loadurl", "ReadFileToStr",
+            "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
             "ModifyFileFromStr", "goback", "goforward", "savexml", "GetWindowsMouseConfig", "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};

@@ -10,6 +10,9 @@
 
 namespace {
 
+const QByteArray kProfile = "<Configuration><Conf><Key Index=\"2\" Value=\"258A1007\"/></Conf>"
+                            "<Mode Index=\"1\"><Key Index=\"61\" Value=\"LeftClick\"/></Mode></Configuration>";
+
 QString lighting(const QString& driverVersion, const QString& data)
 {
     const QJsonObject request{{"FuncName", "WriteRGBDevice"}, {"Version", "258A0049"},
@@ -96,6 +99,43 @@ private slots:
         const Answer unknown = send(dispatcher, lighting("K9.0", "[\"ESC#ff0000\"]"));
         QCOMPARE(unknown.text, QString("ESC#ff0000"));
         QVERIFY(scenario.calls("dcNotifyRGBDevice").isEmpty());
+    }
+
+    void writeDeviceNeedsTheDeviceProfile()
+    {
+        DeviceScenario scenario(plainMouse("1007", R"({"61":"01,01,00,00"})"));
+        RecordingHost host(false);
+        host.handler.registerDefaultDrivers();
+        CommandDispatcher dispatcher(host);
+        send(dispatcher, R"({"FuncName":"GetDevicesList"})");
+        const QString write = R"({"FuncName":"WriteDevice","Version":"258A1007","DriverVersion":"M1.0",)"
+                              R"("Index":"61","Task":"RightClick","TaskType":"MouseFunction","TaskCount":1,)"
+                              R"("TaskDelay":"0","TaskManner":"0","TaskRGB":"","TaskLight":"","TaskJitters":"","TaskVoices":""})";
+
+        // No profile of the device among the files read: nothing is written.
+        const Answer noProfile = send(dispatcher, write);
+        QCOMPARE(noProfile.kind, Answer::Failure);
+        QCOMPARE(noProfile.code, 0);
+        QCOMPARE(noProfile.text, QString("writeDevices failed!"));
+        QVERIFY(scenario.calls("dcWriteProperty").isEmpty());
+
+        QFile file(host.path("258A1007.xml"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kProfile) == kProfile.size());
+        file.close();
+        const QString read = "{\"FuncName\":\"ReadFileToStr\",\"FilePath\":\"258A1007.xml\","
+                             "\"Xpath\":\"//Key[@Index=61]/@Value\"}";
+        QCOMPARE(send(dispatcher, read).text, QString("LeftClick"));
+        QCOMPARE(send(dispatcher, write).text, QString("writeDevices success!"));
+        const QList<QJsonObject> writes = scenario.calls("dcWriteProperty");
+        QCOMPARE(writes.size(), 1);
+        QCOMPARE(writes.first().value("id").toInt(), 61);
+        QCOMPARE(writes.first().value("data").toString(), QString("01,02,00,00"));
+
+        // A Driver definition that does not exist.
+        QString k4 = write;
+        k4.replace("M1.0", "K4.0");
+        QCOMPARE(send(dispatcher, k4).text, QString("writeDevices failed!"));
+        QCOMPARE(scenario.calls("dcWriteProperty").size(), 1);
     }
 };
 

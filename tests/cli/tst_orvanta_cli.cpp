@@ -123,6 +123,42 @@ private slots:
         QCOMPARE(run({R"({"funcname":"SetIME"})"}).exitCode, 0);
     }
 
+    void changesAButtonAndReadsItBack()
+    {
+        // The page's record of the mouse: its profile, which the write
+        // looks the device up by.
+        QVERIFY(QDir().mkpath(m_dir.filePath("profiles")));
+        const QByteArray profile = "<Configuration><Conf><Key Index=\"2\" Value=\"258A1007\"/></Conf>"
+                                   "<Mode Index=\"1\"><Key Index=\"61\" Value=\"LeftClick\"/></Mode></Configuration>";
+        QVERIFY(writeFile(m_dir.filePath("profiles/258A1007.xml"), profile));
+        QByteArray changed = profile;
+        changed.replace("LeftClick", "RightClick");
+        const QString modify = QString::fromUtf8(QJsonDocument(QJsonObject{
+            {"FuncName", "ModifyFileFromStr"}, {"FilePath", "profiles/258A1007.xml"},
+            {"ContentStr", QString::fromUtf8(changed)}}).toJson(QJsonDocument::Compact));
+        const QString read = "{\"FuncName\":\"ReadFileToStr\",\"FilePath\":\"profiles/258A1007.xml\","
+                             "\"Xpath\":\"//Key[@Index=61]/@Value\"}";
+
+        const Run first = run({read,
+                               R"({"FuncName":"WriteDevice","Version":"258A1007","DriverVersion":"M1.0","Index":"61",)"
+                               R"("Task":"RightClick","TaskType":"MouseFunction","TaskCount":"1"})",
+                               modify});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.lines.size(), 3);
+        QCOMPARE(first.lines.at(0).value("text").toString(), QString("LeftClick"));
+        QCOMPARE(first.lines.at(1).value("text").toString(), QString("writeDevices success!"));
+        QCOMPARE(first.lines.at(2).value("text").toString(), QString("ModifyFileFromStr success"));
+
+        // The emulated mouse kept the new button in its device set.
+        QFile devices(m_devices);
+        QVERIFY(devices.open(QIODevice::ReadOnly));
+        const QJsonObject mouse = QJsonDocument::fromJson(devices.readAll()).object().value("devices").toArray().at(0).toObject();
+        QCOMPARE(mouse.value("properties").toObject().value("61").toString(), QString("01,02,00,00"));
+
+        const Run second = run({read});
+        QCOMPARE(second.lines.value(0).value("text").toString(), QString("RightClick"));
+    }
+
     void waitCollectsInputReports()
     {
         const Run r = run({"--wait", "300", R"({"FuncName":"GetDevicesList"})"});
