@@ -12,14 +12,21 @@ namespace {
 constexpr int kK2Units = 20;
 constexpr int kK2FirstUnit = 181;
 
-bool isHexAddress(QString text)
+// The slot address of a Driver definition row as the device functions take
+// it, or "" when it is no hexadecimal number. The M1.0 and M2.0 documents
+// write five slot addresses with a letter O where the slot rule
+// (0xA00 + 0xC8 * n) has its final zero ("0xEBO" for 0xEB0); those are read
+// as the zero, so the store keeps all thirty slots and never sends an
+// unparsable address (which the device functions would read as 0).
+QString slotAddress(const QString& code)
 {
-    text = text.trimmed();
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        text = text.mid(2);
+    QString digits = code.trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    digits.replace(QLatin1Char('O'), QLatin1Char('0')).replace(QLatin1Char('o'), QLatin1Char('0'));
     bool ok = false;
-    text.toUInt(&ok, 16);
-    return ok;
+    digits.toUInt(&ok, 16);
+    return ok ? QStringLiteral("0x") + digits : QString();
 }
 
 QString zeros()
@@ -47,8 +54,8 @@ QString storeMacro(device_data_handler& handler, const QString& deviceKey, const
     QList<QPair<int, QString>> areas;
     const int count = handler.lengthOfKey(QStringLiteral("MacroData")).toInt();
     for (int i = 0; i < count; ++i) {
-        const QString address = handler.codeOfTask(QStringLiteral("Macro") + QString::number(i));
-        if (isHexAddress(address))
+        const QString address = slotAddress(handler.codeOfTask(QStringLiteral("Macro") + QString::number(i)));
+        if (!address.isEmpty())
             areas << qMakePair(i, address);
     }
     if (areas.isEmpty())

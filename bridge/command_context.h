@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+#include "query_callback.h"
+
+class CommandHost;
+
+// One running command: its host, its argument map and its answer handle.
+// Members are read as the pages send them: a JSON number serves as its
+// decimal text, a decimal text as a number, and an absent member reads as
+// "" or 0.
+class CommandContext
+{
+public:
+    CommandContext(CommandHost& host, const QVariantMap& args, QueryCallbackPtr callback);
+
+    CommandHost& host() const { return m_host; }
+    const QVariantMap& args() const { return m_args; }
+
+    bool has(const QString& member) const;
+    QString text(const QString& member) const;
+    int number(const QString& member) const;
+
+    void succeed(const QString& text) const;
+    // Failures always carry the code 0.
+    void fail(const QString& text) const;
+
+    // For a command that answers later: it keeps this reference until then.
+    QueryCallbackPtr callback() const { return m_callback; }
+
+private:
+    CommandHost& m_host;
+    QVariantMap m_args;
+    QueryCallbackPtr m_callback;
+};

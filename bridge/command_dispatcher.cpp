@@ -1,0 +1,77 @@
+#include "command_dispatcher.h"
+
+#include <QDebug>
+
+#include "command_context.h"
+#include "command_host.h"
+#include "device_page_commands.h"
+#include "dialog_commands.h"
+#include "file_commands.h"
+#include "settings_commands.h"
+#include "window_commands.h"
+
+QString noWindowText()
+{
+    return QStringLiteral("not available without a window");
+}
+
+CommandTable defaultCommandTable()
+{
+    CommandTable table;
+    addWindowCommands(table);
+    addSettingsCommands(table);
+    addFileCommands(table);
+    addDialogCommands(table);
+    addDevicePageCommands(table);
+    return table;
+}
+
+CommandDispatcher::CommandDispatcher(CommandHost& host)
+    : CommandDispatcher(host, defaultCommandTable())
+{
+}
+
+CommandDispatcher::CommandDispatcher(CommandHost& host, CommandTable table)
+    : m_host(host)
+    , m_table(std::move(table))
+{
+}
+
+DecodedRequest::Kind CommandDispatcher::onJsMessage(const QString& request, const QueryCallbackPtr& callback)
+{
+    const DecodedRequest decoded = decodeRequest(request);
+    switch (decoded.kind) {
+    case DecodedRequest::MaximizeWindow:
+    case DecodedRequest::RestoreWindow:
+        if (!m_host.hasWindow()) {
+            if (callback)
+                callback->failure(0, noWindowText());
+        } else if (decoded.kind == DecodedRequest::MaximizeWindow) {
+            m_host.maximizeWindow();
+        } else {
+            m_host.restoreWindow();
+        }
+        break;
+    case DecodedRequest::Command:
+        qDebug().noquote() << QStringLiteral("funcname====") + decoded.name;
+        dofunc(decoded.name, decoded.args, callback);
+        break;
+    case DecodedRequest::NotAnObject:
+    case DecodedRequest::NoFuncName:
+        break;
+    }
+    return decoded.kind;
+}
+
+void CommandDispatcher::dofunc(const QString& funcname, const QVariantMap& args, const QueryCallbackPtr& callback)
+{
+    const CommandEntry* entry = m_table.find(funcname);
+    if (!entry)
+        return;
+    CommandContext context(m_host, args, callback);
+    if (entry->needsWindow && !m_host.hasWindow()) {
+        context.fail(noWindowText());
+        return;
+    }
+    entry->run(context);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+#include "device_discovery.h"
+
+class DeviceFunctions;
+class FileCache;
+class device_data_handler;
+
+// What the page commands need from their surroundings. The main window
+// implements it over its views, pop-ups, tray and dialogs; orvanta-cli
+// implements it without any of those (hasWindow() is false, and the
+// dispatcher answers the commands that need them with a failure before they
+// run); tests use a recording fake.
+//
+// Everything is called in the dispatcher's thread.
+class CommandHost
+{
+public:
+    virtual ~CommandHost() = default;
+
+    // The folder of the executable, with a trailing "/".
+    virtual QString applicationFolder() const = 0;
+    virtual FileCache& fileCache() = 0;
+    virtual device_data_handler& deviceHandler() = 0;
+    // The device functions the device commands go through.
+    virtual DeviceFunctions& deviceFunctions() = 0;
+    // The host's copy of the device map, replaced by "GetDevicesList".
+    virtual DeviceMap& deviceMap() = 0;
+
+    // Raises a page event. view empty: every browser the event is meant
+    // for; otherwise only the browser registered under that name.
+    virtual void sendPageEvent(const QString& name, const QVariantList& args, const QString& view = QString()) = 0;
+
+    // The client profile map, loaded afresh from the compiled profile.
+    virtual QMap<QString, QString> reloadClientProfile();
+
+    // Opens an address with the desktop's default handler.
+    virtual void openUrl(const QString& url) = 0;
+
+    // Window, views, tray and dialogs: only called when hasWindow() is true.
+    virtual bool hasWindow() const = 0;
+    virtual void maximizeWindow() {}
+    virtual void restoreWindow() {}
+    // Hides the window, loads url in the main view at (width, height),
+    // centres and shows the window again a second later.
+    virtual void loginMain(const QString& /*url*/, int /*width*/, int /*height*/) {}
+    // Loads a full address in the main browser's main frame.
+    virtual void loadUrl(const QString& /*address*/) {}
+    virtual void goBack() {}
+    virtual void goForward() {}
+    // Opens the pop-up for url unless one is open for it already.
+    virtual void openView(const QString& /*url*/, int /*width*/, int /*height*/) {}
+    // Closes the pop-up activated last.
+    virtual void closeView() {}
+    virtual void showTrayMessage(const QString& /*title*/, const QString& /*text*/) {}
+    virtual void hideToTray() {}
+    virtual void closeApplication() {}
+    // Modal file dialogs; nullopt when cancelled. folder and filter may be
+    // empty.
+    virtual std::optional<QString> saveFileName(const QString& /*title*/, const QString& /*folder*/,
+                                                const QString& /*filter*/)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<QString> openFileName(const QString& /*title*/, const QString& /*folder*/,
+                                                const QString& /*filter*/)
+    {
+        return std::nullopt;
+    }
+};

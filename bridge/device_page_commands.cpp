@@ -1,0 +1,82 @@
+#include "device_page_commands.h"
+
+#include "command_context.h"
+#include "command_host.h"
+#include "command_table.h"
+#include "device_commands.h"
+#include "device_data_handler.h"
+
+namespace {
+
+void getVirtualDevice(CommandContext& c)
+{
+    c.succeed(DeviceCommands::getVirtualDevice());
+}
+
+void writeRgbDevice(CommandContext& c)
+{
+    // The page sends the lighting items wrapped as a JSON array text; the
+    // reply carries them unwrapped, whatever the device answers.
+    const QString data = DeviceCommands::unwrapLightingData(c.text(QStringLiteral("Data")));
+    c.host().deviceHandler().writeLighting(c.text(QStringLiteral("Version")), c.text(QStringLiteral("DriverVersion")),
+                                           DeviceCommands::lightingItems(data));
+    c.succeed(data);
+}
+
+void getDevicesList(CommandContext& c)
+{
+    const std::optional<QString> list =
+        DeviceCommands::getDevicesList(c.host().deviceFunctions(), &c.host().deviceMap());
+    if (list)
+        c.succeed(*list);
+}
+
+void restDevice(CommandContext& c)
+{
+    const DeviceCommands::Reply reply =
+        DeviceCommands::restDevice(c.host().deviceFunctions(), c.text(QStringLiteral("Version")));
+    if (reply.success)
+        c.succeed(reply.text);
+    else
+        c.fail(reply.text);
+}
+
+void readDevicesDpiVal(CommandContext& c)
+{
+    c.succeed(DeviceCommands::readDevicesDpiVal(c.host().deviceFunctions(), c.text(QStringLiteral("Version")),
+                                                c.number(QStringLiteral("DpiIndex"))));
+}
+
+// One device setting, written on the dispatcher's thread. The pages also
+// send "TaskRGB", "TaskLight", "TaskJitters" and "TaskVoices"; the write
+// does not take them (keyboard profile writes read those attributes from
+// the device's profile).
+void writeDevice(CommandContext& c)
+{
+    const bool written = c.host().deviceHandler().writeDevice(
+        c.text(QStringLiteral("Version")), c.text(QStringLiteral("DriverVersion")), c.text(QStringLiteral("Index")),
+        c.text(QStringLiteral("Task")), c.text(QStringLiteral("TaskType")), c.text(QStringLiteral("TaskCount")),
+        c.text(QStringLiteral("TaskDelay")), c.text(QStringLiteral("TaskManner")));
+    if (written)
+        c.succeed(QStringLiteral("writeDevices success!"));
+    else
+        c.fail(QStringLiteral("writeDevices failed!"));
+}
+
+void getWindowsMouseConfig(CommandContext& c)
+{
+    c.succeed(DeviceCommands::getWindowsMouseConfig(c.host().deviceFunctions(), c.text(QStringLiteral("Version"))));
+}
+
+} // namespace
+
+void addDevicePageCommands(CommandTable& table)
+{
+    table.add(4, QStringLiteral("GetVirtualDevice"), getVirtualDevice);
+    table.add(7, QStringLiteral("WriteRGBDevice"), writeRgbDevice);
+    table.add(12, QStringLiteral("GetDevicesList"), getDevicesList);
+    table.add(13, QStringLiteral("RestDevice"), restDevice);
+    table.add(14, QStringLiteral("ReadDevicesDpiVal"), readDevicesDpiVal);
+    table.add(15, QStringLiteral("WriteDevice"), writeDevice);
+    table.add(29, QStringLiteral("GetWindowsMouseConfig"), getWindowsMouseConfig);
+}

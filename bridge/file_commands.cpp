@@ -1,0 +1,135 @@
+#include "file_commands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "app_folder_path.h"
+#include "client_profile.h"
+#include "command_context.h"
+#include "command_host.h"
+#include "command_table.h"
+#include "file_cache.h"
+#include "logging.h"
+#include "package_unpacker.h"
+#include "xml_text.h"
+
+namespace {
+
+const QString kQueryFailed = QStringLiteral("queryProfile load xml file failed!");
+
+void logRefused(const QString& command, const QString& path)
+{
+    LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': outside the application folder").arg(command, path));
+}
+
+void readFileToStr(CommandContext& c)
+{
+    if (!c.has(QStringLiteral("FilePath")))
+        return;
+    const QString given = c.text(QStringLiteral("FilePath"));
+    QString path;
+    if (given.contains(QLatin1String("conf.xml"))) {
+        // The client profile is the one compiled into the program, wherever
+        // the page thinks it lies.
+        path = ClientProfile::resourcePath();
+    } else {
+        const std::optional<QString> inside = pathInsideFolder(c.host().applicationFolder(), given);
+        if (!inside) {
+            logRefused(QStringLiteral("ReadFileToStr"), given);
+            c.fail(kQueryFailed);
+            return;
+        }
+        path = *inside;
+    }
+    FileCache& cache = c.host().fileCache();
+    cache.load(path);
+    const std::optional<QString> selected = XmlText::select(cache.text(path), c.text(QStringLiteral("Xpath")));
+    if (selected)
+        c.succeed(*selected);
+    else
+        c.fail(kQueryFailed);
+}
+
+bool writeNewFile(const QString& path, const QString& text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
+void modifyFileFromStr(CommandContext& c)
+{
+    const QString given = c.text(QStringLiteral("FilePath"));
+    const std::optional<QString> path = pathInsideFolder(c.host().applicationFolder(), given);
+    if (!path) {
+        // The command has no failure reply: nothing is written and the page
+        // gets no answer.
+        logRefused(QStringLiteral("ModifyFileFromStr"), given);
+        return;
+    }
+    // What does not parse would replace the file with the fragment the
+    // parser got through; the file is left as it is instead, and the page
+    // gets no answer.
+    const std::optional<QString> reindented = XmlText::reindent(c.text(QStringLiteral("ContentStr")));
+    if (!reindented) {
+        LOG_ERROR(QStringLiteral("Application Error: ModifyFileFromStr: the content for '%1' is not XML;"
+                                 " the file is left as it is")
+                      .arg(given));
+        return;
+    }
+    const QString& text = *reindented;
+    if (!QFileInfo::exists(*path) && !writeNewFile(*path, text))
+        LOG_ERROR(QStringLiteral("Application Error: cannot create '%1'").arg(*path));
+    FileCache& cache = c.host().fileCache();
+    cache.store(*path, text);
+    c.succeed(QStringLiteral("ModifyFileFromStr success"));
+    cache.writeOut();
+}
+
+void saveXml(CommandContext& c)
+{
+    FileCache& cache = c.host().fileCache();
+    if (!cache.hasPending())
+        return;
+    // A file that cannot be written keeps the whole list pending for the
+    // next write-out, and the page gets no answer.
+    if (cache.writeOut())
+        c.succeed(QStringLiteral("save xml success"));
+}
+
+void unPackFile(CommandContext& c)
+{
+    const QString folder = c.host().applicationFolder();
+    const QString fileName = c.text(QStringLiteral("FileName"));
+    const QString unPath = c.text(QStringLiteral("UnPath"));
+    // The package is deleted once read, so it must lie inside the folder
+    // as well as the target.
+    const std::optional<QString> package = pathInsideFolder(folder, fileName, AbsolutePaths::Accept);
+    const std::optional<QString> target = pathInsideFolder(folder, unPath);
+    if (!package)
+        logRefused(QStringLiteral("UnPackFile"), fileName);
+    if (!target)
+        logRefused(QStringLiteral("UnPackFile"), unPath);
+    QString error;
+    if (package && target && unpackPackage(*package, *target, true, &error)) {
+        c.succeed(QStringLiteral("success!"));
+        return;
+    }
+    if (!error.isEmpty())
+        LOG_ERROR(QStringLiteral("Update Error: unpacking '%1' failed: %2").arg(fileName, error));
+    QDir(QDir(folder).filePath(QStringLiteral("tupdates"))).removeRecursively();
+    c.fail(QStringLiteral("failed!"));
+}
+
+} // namespace
+
+void addFileCommands(CommandTable& table)
+{
+    table.add(17, QStringLiteral("ReadFileToStr"), readFileToStr);
+    table.add(18, QStringLiteral("ModifyFileFromStr"), modifyFileFromStr);
+    table.add(22, QStringLiteral("savexml"), saveXml);
+    table.add(51, QStringLiteral("UnPackFile"), unPackFile);
+}

@@ -1,0 +1,32 @@
+#include "headless_host.h"
+
+#include <QProcess>
+
+#include "logging.h"
+
+HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
+    : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
+    , m_events(std::move(events))
+{
+    // Device profiles are found among the files the requests have read.
+    m_handler.setFileCache(&m_cache);
+}
+
+int HeadlessHost::start()
+{
+    m_handler.registerDefaultDrivers();
+    m_devices = m_handler.deviceFunctions().listDevices();
+    return m_devices.size();
+}
+
+void HeadlessHost::sendPageEvent(const QString& name, const QVariantList& args, const QString& view)
+{
+    if (m_events)
+        m_events(name, args, view);
+}
+
+void HeadlessHost::openUrl(const QString& url)
+{
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {url}))
+        LOG_WARNING(QStringLiteral("Application Error: cannot open '%1'").arg(url));
+}

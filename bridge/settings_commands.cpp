@@ -1,0 +1,105 @@
+#include "settings_commands.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+
+#include "app_folder_path.h"
+#include "command_context.h"
+#include "command_host.h"
+#include "command_table.h"
+#include "language_code.h"
+#include "local_settings.h"
+#include "logging.h"
+
+namespace {
+
+void getLocalConf(CommandContext& c)
+{
+    // A Driver definition or key table compiled into the program; a missing
+    // name (or resource) reads as "".
+    QFile file(QStringLiteral(":/drive/") + c.text(QStringLiteral("Name")));
+    QString text;
+    if (file.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(file.readAll());
+    c.succeed(text);
+}
+
+void readConf(CommandContext& c)
+{
+    const QString value = LocalSettings(c.host().applicationFolder()).read(c.text(QStringLiteral("KeyName")));
+    if (value.isEmpty())
+        c.fail(QStringLiteral("File Or KeyName does not exist"));
+    else
+        c.succeed(value);
+}
+
+void writeConf(CommandContext& c)
+{
+    const LocalSettings settings(c.host().applicationFolder());
+    const QString key = c.text(QStringLiteral("KeyName"));
+    const QString data = c.text(QStringLiteral("WriteData"));
+    if (settings.write(key, data) && settings.read(key) == data)
+        c.succeed(QStringLiteral("Write Success"));
+    else
+        c.fail(QStringLiteral("Write Faile"));
+}
+
+void openExe(CommandContext& c)
+{
+    const QString given = c.text(QStringLiteral("EXEPath"));
+    const std::optional<QString> program = pathInsideFolder(c.host().applicationFolder(), given);
+    if (!program) {
+        LOG_WARNING(QStringLiteral("Application Error: OpenEXE refused '%1': outside the application folder").arg(given));
+        c.fail(QStringLiteral("OpenEXE Faile"));
+        return;
+    }
+    // Started detached: the program outlives the command and the caller
+    // (orvanta-cli exits right after the request).
+    QProcess process;
+    process.setProgram(*program);
+    process.setArguments({QCoreApplication::applicationFilePath()});
+    if (process.startDetached()) {
+        c.succeed(QStringLiteral("OpenEXE success,Exe Runing"));
+        return;
+    }
+    c.fail(QFileInfo(*program).isFile() ? QStringLiteral("OpenEXE Faile")
+                                        : QStringLiteral("OpenEXE Faile,File not find"));
+}
+
+void openUrl(CommandContext& c)
+{
+    if (!c.has(QStringLiteral("url")))
+        return;
+    c.host().openUrl(c.text(QStringLiteral("url")));
+    c.succeed(QStringLiteral("open successed"));
+}
+
+// The pages ask for the US layout while a text field has the focus. Desktop
+// keyboard layouts on Linux belong to the whole session, not to one
+// program, so the layout is left as the user set it; the page gets its
+// usual answer.
+void setIme(CommandContext& c)
+{
+    c.succeed(QStringLiteral("SetIME success!"));
+}
+
+void getDefaultLanguage(CommandContext& c)
+{
+    c.succeed(languageCode(QLocale().language()));
+}
+
+} // namespace
+
+void addSettingsCommands(CommandTable& table)
+{
+    table.add(1, QStringLiteral("GetLocalConf"), getLocalConf);
+    table.add(9, QStringLiteral("ReadConf"), readConf);
+    table.add(10, QStringLiteral("WriteConf"), writeConf);
+    table.add(11, QStringLiteral("OpenEXE"), openExe);
+    table.add(35, QStringLiteral("OpenUrl"), openUrl);
+    table.add(41, QStringLiteral("SetIME"), setIme);
+    table.add(44, QStringLiteral("GetDefaultLanguage"), getDefaultLanguage);
+}

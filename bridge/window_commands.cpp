@@ -1,0 +1,129 @@
+#include "window_commands.h"
+
+#include <QDebug>
+#include <QUrl>
+
+#include "command_context.h"
+#include "command_host.h"
+#include "command_table.h"
+#include "tray_mode.h"
+
+namespace {
+
+const QString kConfSuccess = QStringLiteral("modify conf sucess");
+
+void trayFun(CommandContext& c)
+{
+    const QString mode = c.text(QStringLiteral("TrayFunName"));
+    if (mode == QLatin1String("EnableTray") || mode == QLatin1String("DisableTray"))
+        setTrayModeText(mode);
+    c.succeed(QString());
+}
+
+void showMsgBox(CommandContext& c)
+{
+    c.host().showTrayMessage(QStringLiteral("Info"), c.text(QStringLiteral("Message")));
+    c.succeed(QString());
+}
+
+void loginMain(CommandContext& c)
+{
+    const QString url = c.text(QStringLiteral("Url"));
+    const QString width = c.text(QStringLiteral("width"));
+    const QString height = c.text(QStringLiteral("height"));
+    if (url.isEmpty() || width.isEmpty() || height.isEmpty())
+        return;
+    c.host().loginMain(url, width.toInt(), height.toInt());
+}
+
+void loadUrl(CommandContext& c)
+{
+    if (!c.has(QStringLiteral("url")))
+        return;
+    // The page names a file below the application folder.
+    const QString local = c.host().applicationFolder() + c.text(QStringLiteral("url"));
+    c.host().loadUrl(QUrl::fromLocalFile(local).toString());
+}
+
+void goBack(CommandContext& c)
+{
+    c.host().goBack();
+    c.succeed(QStringLiteral("goback"));
+}
+
+void goForward(CommandContext& c)
+{
+    c.host().goForward();
+    c.succeed(QStringLiteral("goforward"));
+}
+
+void closeX(CommandContext& c)
+{
+    switch (closeActionOf(c.host().reloadClientProfile())) {
+    case CloseAction::CloseApplication:
+        c.host().closeApplication();
+        break;
+    case CloseAction::HideToTray:
+        c.host().hideToTray();
+        break;
+    case CloseAction::Nothing:
+        break;
+    }
+    c.succeed(kConfSuccess);
+}
+
+void closeApp(CommandContext& c)
+{
+    c.host().closeApplication();
+    c.succeed(kConfSuccess);
+}
+
+void openView(CommandContext& c)
+{
+    if (!c.has(QStringLiteral("Url")) || !c.has(QStringLiteral("width")) || !c.has(QStringLiteral("height")))
+        return;
+    c.host().openView(c.text(QStringLiteral("Url")), c.number(QStringLiteral("width")),
+                      c.number(QStringLiteral("height")));
+}
+
+void closeView(CommandContext& c)
+{
+    c.host().closeView();
+}
+
+void sendMsgToMainBrowser(CommandContext& c)
+{
+    if (!c.has(QStringLiteral("url")) || !c.has(QStringLiteral("msg")))
+        return;
+    const QString url = c.text(QStringLiteral("url"));
+    qDebug().noquote() << QStringLiteral("SendMsgToMainBrowser:") << url;
+    c.host().sendPageEvent(QStringLiteral("onBrowserMsg"), {c.text(QStringLiteral("msg"))}, url);
+    c.succeed(QStringLiteral("SendMsgToMainBrowser success"));
+}
+
+} // namespace
+
+CloseAction closeActionOf(const QMap<QString, QString>& profile)
+{
+    const auto it = profile.find(QStringLiteral("CloseFunc"));
+    if (it == profile.end())
+        return CloseAction::Nothing;
+    if (it.value().compare(QLatin1String("Closeapp"), Qt::CaseSensitive) == 0)
+        return CloseAction::CloseApplication;
+    return CloseAction::HideToTray;
+}
+
+void addWindowCommands(CommandTable& table)
+{
+    table.add(2, QStringLiteral("TrayFun"), trayFun);
+    table.add(3, QStringLiteral("ShowMsgBox"), showMsgBox, CommandTable::NeedsWindow);
+    table.add(8, QStringLiteral("LoginMain"), loginMain, CommandTable::NeedsWindow);
+    table.add(16, QStringLiteral("loadurl"), loadUrl, CommandTable::NeedsWindow);
+    table.add(20, QStringLiteral("goback"), goBack, CommandTable::NeedsWindow);
+    table.add(21, QStringLiteral("goforward"), goForward, CommandTable::NeedsWindow);
+    table.add(31, QStringLiteral("CloseX"), closeX, CommandTable::NeedsWindow);
+    table.add(32, QStringLiteral("CloseApp"), closeApp, CommandTable::NeedsWindow);
+    table.add(37, QStringLiteral("OpenView"), openView, CommandTable::NeedsWindow);
+    table.add(38, QStringLiteral("CloseView"), closeView, CommandTable::NeedsWindow);
+    table.add(39, QStringLiteral("SendMsgToMainBrowser"), sendMsgToMainBrowser, CommandTable::NeedsWindow);
+}

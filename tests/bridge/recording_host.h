@@ -1,0 +1,124 @@
+#pragma once
+
+// A command host for the bridge tests: an application folder of its own (a
+// temporary folder), a file cache, a device write worker, and a record of
+// every window, view, tray, dialog and event call. Dialogs answer what the
+// test put in nextFileName (nullopt: cancelled).
+
+#include <QMap>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+#include <optional>
+
+#include "command_dispatcher.h"
+#include "command_host.h"
+#include "device_data_handler.h"
+#include "file_cache.h"
+#include "query_callback.h"
+
+class RecordingHost : public CommandHost
+{
+public:
+    explicit RecordingHost(bool window = true)
+        : m_window(window)
+    {
+        m_folder = m_dir.path() + QLatin1Char('/');
+        handler.setFileCache(&cache);
+    }
+
+    QString applicationFolder() const override { return m_folder; }
+    FileCache& fileCache() override { return cache; }
+    device_data_handler& deviceHandler() override { return handler; }
+    DeviceFunctions& deviceFunctions() override { return handler.deviceFunctions(); }
+    DeviceMap& deviceMap() override { return devices; }
+
+    void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override
+    {
+        calls << QStringLiteral("event %1 %2 %3").arg(name, args.value(0).toString(), view);
+    }
+    QMap<QString, QString> reloadClientProfile() override
+    {
+        return profile ? *profile : CommandHost::reloadClientProfile();
+    }
+    void openUrl(const QString& url) override { calls << QStringLiteral("openUrl ") + url; }
+    bool hasWindow() const override { return m_window; }
+    void maximizeWindow() override { calls << QStringLiteral("maximize"); }
+    void restoreWindow() override { calls << QStringLiteral("restore"); }
+    void loginMain(const QString& url, int width, int height) override
+    {
+        calls << QStringLiteral("loginMain %1 %2 %3").arg(url).arg(width).arg(height);
+    }
+    void loadUrl(const QString& address) override { calls << QStringLiteral("loadUrl ") + address; }
+    void goBack() override { calls << QStringLiteral("goBack"); }
+    void goForward() override { calls << QStringLiteral("goForward"); }
+    void openView(const QString& url, int width, int height) override
+    {
+        calls << QStringLiteral("openView %1 %2 %3").arg(url).arg(width).arg(height);
+    }
+    void closeView() override { calls << QStringLiteral("closeView"); }
+    void showTrayMessage(const QString& title, const QString& text) override
+    {
+        calls << QStringLiteral("tray %1 %2").arg(title, text);
+    }
+    void hideToTray() override { calls << QStringLiteral("hideToTray"); }
+    void closeApplication() override { calls << QStringLiteral("closeApplication"); }
+    std::optional<QString> saveFileName(const QString& title, const QString& folder, const QString& filter) override
+    {
+        calls << QStringLiteral("save %1|%2|%3").arg(title, folder, filter);
+        return nextFileName;
+    }
+    std::optional<QString> openFileName(const QString& title, const QString& folder, const QString& filter) override
+    {
+        calls << QStringLiteral("open %1|%2|%3").arg(title, folder, filter);
+        return nextFileName;
+    }
+
+    QString path(const QString& relative) const { return m_folder + relative; }
+
+    FileCache cache;
+    device_data_handler handler;
+    DeviceMap devices;
+    QStringList calls;
+    std::optional<QString> nextFileName;
+    std::optional<QMap<QString, QString>> profile;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+    bool m_window;
+};
+
+// What one request got back.
+struct Answer {
+    enum Kind { None, Success, Failure } kind = None;
+    int code = -1;
+    QString text;
+    int count = 0;
+};
+
+// A callback that records into answer (which must outlive it).
+inline QueryCallbackPtr recordInto(Answer& answer)
+{
+    return makeQueryCallback(
+        [&answer](const QString& text) {
+            answer.kind = Answer::Success;
+            answer.text = text;
+            ++answer.count;
+        },
+        [&answer](int code, const QString& text) {
+            answer.kind = Answer::Failure;
+            answer.code = code;
+            answer.text = text;
+            ++answer.count;
+        });
+}
+
+// Runs one request text and returns what it got back.
+inline Answer send(CommandDispatcher& dispatcher, const QString& request)
+{
+    Answer answer;
+    dispatcher.onJsMessage(request, recordInto(answer));
+    return answer;
+}

@@ -1,0 +1,108 @@
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include "command_dispatcher.h"
+#include "recording_host.h"
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+// File dialogs and the saved command file.
+class DialogCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileDialogs()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        const QString documents = QDir::homePath() + "/Documents";
+
+        host.nextFileName = QString("/home/u/a.pfd");
+        QCOMPARE(send(dispatcher, R"({"FuncName":"saveFileDialog"})").text, QString("/home/u/a.pfd"));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"OpenFileDialog"})").text, QString("/home/u/a.pfd"));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"openFileDialogEx"})").text, QString("/home/u/a.pfd"));
+        QCOMPARE(host.calls, QStringList({"save 保存为|" + documents + "|pfd文件(*.pfd)",
+                                          "open 打开|" + documents + "|*", "open 打开||"}));
+
+        host.nextFileName.reset();
+        for (const char* name : {"saveFileDialog", "OpenFileDialog"}) {
+            const Answer cancelled = send(dispatcher, QString(R"({"FuncName":"%1"})").arg(name));
+            QCOMPARE(cancelled.kind, Answer::Failure);
+            QCOMPARE(cancelled.text, QString("doesn't select file"));
+        }
+        QCOMPARE(send(dispatcher, R"({"FuncName":"openFileDialogEx"})").kind, Answer::None);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"LoadCommand"})").kind, Answer::None);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SaveCommand","CommandString":"x"})").kind, Answer::None);
+    }
+
+    void savedCommandFileRoundTrip()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        const QString file = host.path("macro.pfd");
+        const QString text = QString::fromUtf8("[{\"Key\":\"A\",\"Delay\":20}] é中");
+        host.nextFileName = file;
+
+        const QJsonObject save{{"FuncName", "SaveCommand"}, {"CommandString", text}};
+        QCOMPARE(send(dispatcher, QJsonDocument(save).toJson()).text, QString("SaveCommand Success!"));
+
+        const QByteArray base64 = text.toUtf8().toBase64();
+        QByteArray expected = QByteArray::fromHex("0a0b0c0d");
+        QDataStream(&expected, QIODevice::Append) << quint32(base64.size());
+        QCOMPARE(readAll(file), expected + base64);
+
+        QCOMPARE(send(dispatcher, R"({"FuncName":"LoadCommand"})").text, text);
+        QVERIFY(host.calls.last().startsWith("open OpenFileDialog|"));
+    }
+
+    void damagedCommandFilesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("wrong magic") << QByteArray::fromHex("0d0c0b0a00000004") + "YWJj";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("magic only") << QByteArray::fromHex("0a0b0c0d");
+        QTest::newRow("array cut short") << QByteArray::fromHex("0a0b0c0d00000010") + "YWJj";
+    }
+    void damagedCommandFilesAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        QVERIFY(writeFile(host.path("bad.pfd"), bytes));
+        host.nextFileName = host.path("bad.pfd");
+        const Answer answer = send(dispatcher, R"({"FuncName":"LoadCommand"})");
+        QCOMPARE(answer.kind, Answer::Failure);
+        QCOMPARE(answer.text, QString("LoadCommand file failed!"));
+    }
+
+    void anUnwritableFileFailsTheSave()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        host.nextFileName = host.path("no/such/folder/x.pfd");
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SaveCommand","CommandString":"x"})").text,
+                 QString("SaveCommand is failed!"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DialogCommandsTest)
+#include "tst_dialog_commands.moc"

@@ -1,0 +1,268 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "command_dispatcher.h"
+#include "package_writer.h"
+#include "recording_host.h"
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString request(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+const QByteArray kProfile = "<Configuration><Conf><Key Index=\"2\" Value=\"258A1007\"/></Conf>"
+                            "<Mode Index=\"1\"><Key Index=\"61\" Name=\"Left\" Value=\"LeftClick\"/></Mode>"
+                            "</Configuration>";
+
+} // namespace
+
+// The files pages read and edit through the file cache, package unpacking
+// and starting programs, and the rule that a page-given path never leaves
+// the application folder.
+class FileCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readFileToStrSelectsAndCaches()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        QVERIFY(QDir().mkpath(host.path("profiles")));
+        QVERIFY(writeFile(host.path("profiles/258A1007.xml"), kProfile));
+
+        const QString read = request({{"FuncName", "ReadFileToStr"}, {"FilePath", "profiles/258A1007.xml"},
+                                      {"Xpath", "/Configuration/Mode[@Index=1]"}});
+        const Answer first = send(dispatcher, read);
+        QCOMPARE(first.kind, Answer::Success);
+        QCOMPARE(first.text, QString("<Mode Index=\"1\">\n\t<Key Index=\"61\" Name=\"Left\" Value=\"LeftClick\" />\n"
+                                     "</Mode>\n"));
+        // An attribute gives its value; several nodes follow each other.
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ReadFileToStr"}, {"FilePath", "profiles/258A1007.xml"},
+                                           {"Xpath", "//Key/@Index"}}))
+                     .text,
+                 QString("261"));
+
+        // Changed on disk: the cached text still answers.
+        QVERIFY(writeFile(host.path("profiles/258A1007.xml"), "<Configuration/>"));
+        QCOMPARE(send(dispatcher, read).text, first.text);
+
+        // Not XML, missing, or an expression that does not compile.
+        QVERIFY(writeFile(host.path("broken.xml"), "<a><b></a>"));
+        for (const QJsonObject& bad : {
+                 QJsonObject{{"FuncName", "ReadFileToStr"}, {"FilePath", "broken.xml"}, {"Xpath", "/a"}},
+                 QJsonObject{{"FuncName", "ReadFileToStr"}, {"FilePath", "missing.xml"}, {"Xpath", "/a"}},
+                 QJsonObject{{"FuncName", "ReadFileToStr"}, {"FilePath", "profiles/258A1007.xml"}, {"Xpath", "//Key[@"}},
+                 QJsonObject{{"FuncName", "ReadFileToStr"}, {"FilePath", "profiles/258A1007.xml"}, {"Xpath", "count(//Key)"}},
+                 QJsonObject{{"FuncName", "ReadFileToStr"}, {"FilePath", "profiles/258A1007.xml"}},
+             }) {
+            const Answer answer = send(dispatcher, request(bad));
+            QCOMPARE(answer.kind, Answer::Failure);
+            QCOMPARE(answer.code, 0);
+            QCOMPARE(answer.text, QString("queryProfile load xml file failed!"));
+        }
+        QVERIFY(!host.cache.contains(host.path("missing.xml")));
+    }
+
+    void confXmlIsTheCompiledProfile()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        QVERIFY(QDir().mkpath(host.path("any/folder")));
+        QVERIFY(writeFile(host.path("any/folder/conf.xml"), "<root name=\"OnDisk\"/>"));
+        for (const char* path : {"conf.xml", "any/folder/conf.xml", "../../elsewhere/conf.xml"}) {
+            const Answer answer =
+                send(dispatcher, request({{"FuncName", "ReadFileToStr"}, {"FilePath", path}, {"Xpath", "/root/@name"}}));
+            QCOMPARE(answer.text, QString("RX318 Pro"));
+        }
+    }
+
+    void modifiedFilesReadBackAndReachTheDisk()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        QVERIFY(writeFile(host.path("p.xml"), kProfile));
+        const QString read = request({{"FuncName", "ReadFileToStr"}, {"FilePath", "p.xml"}, {"Xpath", "//Key[@Index=61]/@Value"}});
+        QCOMPARE(send(dispatcher, read).text, QString("LeftClick"));
+
+        QByteArray changed = kProfile;
+        changed.replace("LeftClick", "RightClick");
+        const Answer modified = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "p.xml"},
+                                                          {"ContentStr", QString::fromUtf8(changed)}}));
+        QCOMPARE(modified.text, QString("ModifyFileFromStr success"));
+        QCOMPARE(send(dispatcher, read).text, QString("RightClick"));
+        const QByteArray onDisk = readAll(host.path("p.xml"));
+        QVERIFY(onDisk.startsWith("<?xml version=\"1.0\"?>\n<Configuration>\n\t<Conf>"));
+        QVERIFY(onDisk.contains("RightClick"));
+        QVERIFY(!host.cache.hasPending());
+
+        // Content that is not XML leaves the file and the cache as they are.
+        const QByteArray before = readAll(host.path("p.xml"));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "p.xml"},
+                                           {"ContentStr", "<Configuration><Conf>"}}))
+                     .kind,
+                 Answer::None);
+        QCOMPARE(readAll(host.path("p.xml")), before);
+        QCOMPARE(send(dispatcher, read).text, QString("RightClick"));
+
+        // A new file is created.
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "new.xml"},
+                                           {"ContentStr", "<a/>"}}))
+                     .kind,
+                 Answer::Success);
+        QCOMPARE(readAll(host.path("new.xml")), QByteArray("<?xml version=\"1.0\"?>\n<a />\n"));
+    }
+
+    void savexmlRetriesWhatCouldNotBeWritten()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").kind, Answer::None);
+
+        // "blocked" is a file, so nothing can be written below it.
+        QVERIFY(writeFile(host.path("blocked"), "x"));
+        QVERIFY(writeFile(host.path("ok.xml"), "<a/>"));
+        send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "blocked/p.xml"}, {"ContentStr", "<b/>"}}));
+        send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "ok.xml"}, {"ContentStr", "<c/>"}}));
+        QCOMPARE(host.cache.pending().size(), 2);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").kind, Answer::None);
+        QCOMPARE(host.cache.pending().size(), 2);
+        QCOMPARE(readAll(host.path("ok.xml")), QByteArray("<a/>"));   // untouched, not truncated
+
+        QVERIFY(QFile::remove(host.path("blocked")));
+        QVERIFY(QDir().mkpath(host.path("blocked")));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").text, QString("save xml success"));
+        QVERIFY(!host.cache.hasPending());
+        QVERIFY(readAll(host.path("blocked/p.xml")).contains("<b />"));
+        QVERIFY(readAll(host.path("ok.xml")).contains("<c />"));
+    }
+
+    void pathsOutsideTheFolderAreRefused()
+    {
+        QTemporaryDir outside;
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        const QString secret = outside.filePath("secret.xml");
+        QVERIFY(writeFile(secret, "<secret/>"));
+        QVERIFY(QFile::link(outside.path(), host.path("link")));
+        const QString up = QDir(host.applicationFolder()).relativeFilePath(secret);
+        QVERIFY(up.startsWith("../"));
+
+        for (const QString& path : {up, QString("link/secret.xml"), "sub/../../" + up}) {
+            const Answer read = send(dispatcher, request({{"FuncName", "ReadFileToStr"}, {"FilePath", path}, {"Xpath", "/*"}}));
+            QCOMPARE(read.text, QString("queryProfile load xml file failed!"));
+            const Answer modify = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", path},
+                                                           {"ContentStr", "<owned/>"}}));
+            QCOMPARE(modify.kind, Answer::None);
+        }
+        // An absolute path is taken below the folder, like any other.
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "/inside.xml"},
+                                           {"ContentStr", "<a/>"}}))
+                     .kind,
+                 Answer::Success);
+        QVERIFY(QFile::exists(host.path("inside.xml")));
+        QCOMPARE(readAll(secret), QByteArray("<secret/>"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"secret.xml"}));
+        QCOMPARE(host.cache.entries().keys(), QStringList({host.path("inside.xml")}));
+    }
+
+    void openExeStartsOnlyProgramsInsideTheFolder()
+    {
+        QTemporaryDir outside;
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        const QString marker = outside.filePath("ran");
+        const QByteArray script = "#!/bin/sh\necho \"$1\" > '" + QFile::encodeName(marker) + "'\nsleep 1\n";
+        for (const QString& path : {host.path("tool.sh"), outside.filePath("evil.sh")}) {
+            QVERIFY(writeFile(path, script));
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+
+        const QString up = "/" + QDir(host.applicationFolder()).relativeFilePath(outside.filePath("evil.sh"));
+        const Answer refused = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", up}}));
+        QCOMPARE(refused.kind, Answer::Failure);
+        QCOMPARE(refused.text, QString("OpenEXE Faile"));
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(marker));
+
+        const Answer missing = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/nothing.sh"}}));
+        QCOMPARE(missing.text, QString("OpenEXE Faile,File not find"));
+        QVERIFY(writeFile(host.path("plain.txt"), "not a program"));
+        const Answer notAProgram = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/plain.txt"}}));
+        QCOMPARE(notAProgram.text, QString("OpenEXE Faile"));
+
+        const Answer started = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/tool.sh"}}));
+        QCOMPARE(started.kind, Answer::Success);
+        QCOMPARE(started.text, QString("OpenEXE success,Exe Runing"));
+        // The program gets the caller's own path as its one argument.
+        QTRY_VERIFY(QFile::exists(marker) && !readAll(marker).isEmpty());
+        QCOMPARE(readAll(marker).trimmed(), QFile::encodeName(QCoreApplication::applicationFilePath()));
+    }
+
+    void unPackFile()
+    {
+        QTemporaryDir outside;
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        const QVector<PackageFile> files = {{"skin/index.html", "<html/>"}, {"skin/js/app.js", "go()"}};
+        QVERIFY(QDir().mkpath(host.path("tupdates")));
+        QVERIFY(writePackageFile(host.path("tupdates/skin.dat"), "1.0", files));
+
+        const Answer done = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/skin.dat"},
+                                                      {"UnPath", "pages"}}));
+        QCOMPARE(done.text, QString("success!"));
+        QCOMPARE(readAll(host.path("pages/skin/js/app.js")), QByteArray("go()"));
+        QVERIFY(!QFile::exists(host.path("tupdates/skin.dat")));   // used once
+
+        // A target outside the folder: nothing written there, the package
+        // stays unread, and tupdates goes.
+        QVERIFY(QDir().mkpath(host.path("tupdates")));
+        QVERIFY(writePackageFile(host.path("tupdates/skin.dat"), "1.0", files));
+        const QString up = QDir(host.applicationFolder()).relativeFilePath(outside.filePath("target"));
+        const Answer refused = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/skin.dat"},
+                                                         {"UnPath", up}}));
+        QCOMPARE(refused.kind, Answer::Failure);
+        QCOMPARE(refused.text, QString("failed!"));
+        QVERIFY(!QFile::exists(outside.filePath("target")));
+        QVERIFY(!QFile::exists(host.path("tupdates")));
+
+        // A package outside the folder is neither read nor deleted.
+        QVERIFY(writePackageFile(outside.filePath("skin.dat"), "1.0", files));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", outside.filePath("skin.dat")},
+                                           {"UnPath", "pages2"}}))
+                     .text,
+                 QString("failed!"));
+        QVERIFY(QFile::exists(outside.filePath("skin.dat")));
+        QVERIFY(!QFile::exists(host.path("pages2")));
+
+        // A package that is not one: failure, and tupdates is removed.
+        QVERIFY(QDir().mkpath(host.path("tupdates/partial")));
+        QVERIFY(writeFile(host.path("tupdates/bad.dat"), QByteArray(200, 'x')));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/bad.dat"},
+                                           {"UnPath", "pages"}}))
+                     .text,
+                 QString("failed!"));
+        QVERIFY(!QFile::exists(host.path("tupdates")));
+    }
+};
+
+QTEST_GUILESS_MAIN(FileCommandsTest)
+#include "tst_file_commands.moc"

@@ -1,0 +1,130 @@
+// orvanta-cli: runs page commands without a window, on the same dispatcher
+// and transport library as the program, so that scripts and tests can
+// configure a device from a shell.
+//
+//   orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]
+//
+// Each argument is one JSON request; without any, one request per line is
+// read from standard input. Output and exit status: see usage() below.
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include "cli_runner.h"
+#include "command_dispatcher.h"
+#include "device_data_forwarder.h"
+#include "device_report_sender.h"
+#include "headless_host.h"
+#include "logging.h"
+
+namespace {
+
+void usage(QTextStream& err)
+{
+    err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]\n"
+           "  Runs page requests ({\"FuncName\":...}) given as arguments, or one per line\n"
+           "  on standard input, and prints one JSON line per request:\n"
+           "    {\"request\":...,\"reply\":\"success\",\"text\":...}\n"
+           "    {\"request\":...,\"reply\":\"failure\",\"code\":0,\"text\":...}\n"
+           "    {\"request\":...,\"reply\":\"none\"}\n"
+           "  and {\"event\":name,\"args\":[...]} for every page event raised.\n"
+           "  --wait MS            keep collecting events for MS ms after the last request\n"
+           "  --answer-timeout MS  how long to wait for a command that answers later\n"
+           "                       (default 60000)\n"
+           "  Exit status: 0 when every request was processed, 2 on unreadable input,\n"
+           "  1 on a usage error.\n";
+}
+
+bool takeNumber(const QStringList& args, int& i, int* value)
+{
+    if (i + 1 >= args.size())
+        return false;
+    bool ok = false;
+    *value = args.at(++i).toInt(&ok);
+    return ok && *value >= 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    Logger::applyCommandLine(app.arguments());
+    QTextStream err(stderr);
+
+    int waitMs = 0;
+    int answerTimeoutMs = 60000;
+    QStringList requests;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--wait")) {
+            if (!takeNumber(args, i, &waitMs)) {
+                usage(err);
+                return 1;
+            }
+        } else if (arg == QLatin1String("--answer-timeout")) {
+            if (!takeNumber(args, i, &answerTimeoutMs)) {
+                usage(err);
+                return 1;
+            }
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            usage(err);
+            return 0;
+        } else if (!arg.startsWith(QLatin1String("--log-severity="))) {
+            requests << arg;
+        }
+    }
+
+    auto writeLine = [](const QByteArray& line) {
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    };
+
+    CliRunner* runner = nullptr;
+    HeadlessHost host(QCoreApplication::applicationDirPath(),
+                      [&runner](const QString& name, const QVariantList& eventArgs, const QString&) {
+                          if (runner)
+                              runner->writeEvent(name, eventArgs);
+                      });
+    CommandDispatcher dispatcher(host);
+    CliRunner cli(dispatcher, writeLine);
+    cli.setAnswerTimeout(answerTimeoutMs);
+    runner = &cli;
+
+    DeviceDataForwarder forwarder([&host](const QString& report) {
+        host.sendPageEvent(QStringLiteral("onDeviceData"), {report}, QString());
+    });
+    DeviceReports::setSender(&forwarder);
+    host.start();
+
+    bool readable = true;
+    if (!requests.isEmpty()) {
+        for (const QString& request : qAsConst(requests))
+            readable = cli.run(request) && readable;
+    } else {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            err << "orvanta-cli: cannot read standard input\n";
+            DeviceReports::setSender(nullptr);
+            return 2;
+        }
+        while (true) {
+            const QByteArray line = in.readLine();
+            if (line.isEmpty())
+                break;
+            const QString request = QString::fromUtf8(line).trimmed();
+            if (!request.isEmpty())
+                readable = cli.run(request) && readable;
+        }
+    }
+    if (waitMs > 0)
+        cli.wait(waitMs);
+
+    DeviceReports::setSender(nullptr);
+    return readable ? 0 : 2;
+}
