@@ -2,6 +2,7 @@
 
 #include "client_handler.h"
 #include "client_profile.h"
+#include "command_dispatcher.h"
 #include "device_commands.h"
 #include "device_data_handler.h"
 #include "local_resources.h"
@@ -12,6 +13,7 @@
 #include "system_tray.h"
 #include "tray_mode.h"
 #include "web_view.h"
+#include "window_command_host.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -84,9 +86,12 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_mainView->resize(size);
     setContentMinimumSize(size);
 
-    // Device writes go to the worker thread; its answers come back in order
-    // to the oldest waiting request. The command dispatcher connects the
-    // main view's jsMessage.
+    // Page requests go to the command dispatcher. Device writes go to the
+    // worker thread; its answers come back in order to the oldest waiting
+    // request.
+    m_commandHost = std::make_unique<WindowCommandHost>(*this);
+    m_dispatcher = std::make_unique<CommandDispatcher>(*m_commandHost);
+    connect(m_mainView, &WebView::jsMessage, this, &Window::onJsMessage);
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
@@ -106,6 +111,16 @@ Window::~Window()
     qDeleteAll(m_popups);
     m_popups.clear();
     ClientHandler::instance()->setMinimiseHook(nullptr);
+}
+
+void Window::onJsMessage(const QString& request, QueryCallbackPtr callback)
+{
+    m_dispatcher->onJsMessage(request, callback);
+}
+
+void Window::dofunc(const QString& funcname, const QVariantMap& args, QueryCallbackPtr callback)
+{
+    m_dispatcher->dofunc(funcname, args, callback);
 }
 
 QString Window::relativePageFolder(const QString& loadPath)

@@ -14,8 +14,13 @@
 #include <QRect>
 #include <QSystemTrayIcon>
 #include <QThread>
+#include <QVariantMap>
+
+#include <memory>
 
 class ClientHandler;
+class CommandDispatcher;
+class WindowCommandHost;
 class SystemTray;
 class WebView;
 class device_data_handler;
@@ -71,6 +76,7 @@ public:
     QMap<QString, QString> profile() const { return m_profile; }
     QString startPage() const { return m_startPage; }
     QString templateFolder() const { return m_templateFolder; }
+    QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
 
     // Hides the window, then writes out the file cache.
@@ -97,6 +103,11 @@ signals:
                         const QString& PlayDelay, const QString& PlayManner);
 
 public slots:
+    // A page request from the main view or a pop-up: decoded and run by the
+    // command dispatcher.
+    void onJsMessage(const QString& request, QueryCallbackPtr callback);
+    // Runs the command funcname with its request members.
+    void dofunc(const QString& funcname, const QVariantMap& args, QueryCallbackPtr callback);
     void quitApp();
     void reload_currentPage();
     void onSystemtrayActive(QSystemTrayIcon::ActivationReason reason);
@@ -135,4 +146,6 @@ private:
     QString m_pageFolder;
     W1Pass m_w1Pass;
     int m_timerId = 0;
+    std::unique_ptr<WindowCommandHost> m_commandHost;
+    std::unique_ptr<CommandDispatcher> m_dispatcher;
 };

@@ -9,6 +9,7 @@
 #include "device_data_handler.h"
 #include "local_resources.h"
 #include "package_writer.h"
+#include "pop_widget.h"
 #include "quit_request.h"
 #include "system_tray.h"
 #include "tray_mode.h"
@@ -43,6 +44,7 @@ private slots:
     void closeRequestHidesOnly();
     void minimiseShortcutWritesFileCache();
     void deviceWriteAnswersOldestFirst();
+    void pageRequestsRunThroughTheDispatcher();
     void deviceNoticesRaiseDevicesChanged();
     void w1PassEvery502Ticks();
     void trayExitClosesApplication();
@@ -271,6 +273,39 @@ void TestWindow::deviceWriteAnswersOldestFirst()
     m_window->pendingAnswers().enqueue(callback("c"));
     emit m_window->SigWriteDevice("FFFFFFFF", "M1.0", "1", "1", "1", "0", "0", "0");
     QTRY_COMPARE(answers, QStringList({"c:fail:0:writeDevices failed!"}));
+}
+
+void TestWindow::pageRequestsRunThroughTheDispatcher()
+{
+    QStringList answers;
+    auto callback = [&answers] {
+        return makeQueryCallback([&answers](const QString& text) { answers << "ok:" + text; },
+                                 [&answers](int code, const QString& text) {
+                                     answers << "fail:" + QString::number(code) + ":" + text;
+                                 });
+    };
+    WebView* view = m_window->mainView();
+
+    // The device list comes from the emulator through the window's device map.
+    emit view->jsMessage("{\"FuncName\":\"GetDevicesList\"}", callback());
+    QCOMPARE(answers.size(), 1);
+    QVERIFY2(answers.first().startsWith("ok:") && answers.first().contains("258A"), qPrintable(answers.first()));
+    QVERIFY(!m_window->deviceMap().isEmpty());
+
+    // Unknown names and non-JSON requests get no reply.
+    answers.clear();
+    emit view->jsMessage("{\"FuncName\":\"NoSuchCommand\"}", callback());
+    emit view->jsMessage("not json", callback());
+    QVERIFY(answers.isEmpty());
+
+    // A pop-up is opened once per address.
+    const int before = m_window->popups().size();
+    const QString open = "{\"FuncName\":\"OpenView\",\"Url\":\"about:blank#pop\",\"width\":300,\"height\":200}";
+    emit view->jsMessage(open, callback());
+    emit view->jsMessage(open, callback());
+    QCOMPARE(m_window->popups().size(), before + 1);
+    for (PopWidget* popup : m_window->popups())
+        popup->close();
 }
 
 void TestWindow::deviceNoticesRaiseDevicesChanged()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "command_host.h"
+
+class Window;
+
+// The page commands' view of the main window: its file cache, device write
+// worker and device map, its views and pop-ups, the tray and the file
+// dialogs. Events go out through the client handler's browsers.
+class WindowCommandHost : public CommandHost
+{
+public:
+    explicit WindowCommandHost(Window& window);
+
+    QString applicationFolder() const override;
+    FileCache& fileCache() override;
+    device_data_handler& deviceHandler() override;
+    DeviceFunctions& deviceFunctions() override;
+    DeviceMap& deviceMap() override;
+
+    void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
+    void openUrl(const QString& url) override;
+
+    bool hasWindow() const override { return true; }
+    void maximizeWindow() override;
+    void restoreWindow() override;
+    void loginMain(const QString& url, int width, int height) override;
+    void loadUrl(const QString& address) override;
+    void goBack() override;
+    void goForward() override;
+    void openView(const QString& url, int width, int height) override;
+    void closeView() override;
+    void showTrayMessage(const QString& title, const QString& text) override;
+    void hideToTray() override;
+    void closeApplication() override;
+    std::optional<QString> saveFileName(const QString& title, const QString& folder,
+                                        const QString& filter) override;
+    std::optional<QString> openFileName(const QString& title, const QString& folder,
+                                        const QString& filter) override;
+
+private:
+    Window& m_window;
+};
