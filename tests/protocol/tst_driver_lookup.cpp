@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "temp_text_file.h"
+
 #include "device_data_handler.h"
 
 class DriverLookupTest : public QObject
@@ -13,14 +15,7 @@ class DriverLookupTest : public QObject
 private:
     QTemporaryDir m_dir;
 
-    QString writeFile(const QString& name, const QByteArray& text)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString writeFile(const QString& name, const QByteArray& text) { return writeTempFile(m_dir, name, text); }
 
     // A handler with the shipped definitions and `version` in use.
     static void useDriver(device_data_handler& handler, const QString& version)

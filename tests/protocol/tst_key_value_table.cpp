@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "temp_text_file.h"
+
 #include "key_value_table.h"
 
 class KeyValueTableTest : public QObject
@@ -12,14 +14,7 @@ class KeyValueTableTest : public QObject
 private:
     QTemporaryDir m_dir;
 
-    QString writeFile(const QString& name, const QByteArray& text)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString writeFile(const QString& name, const QByteArray& text) { return writeTempFile(m_dir, name, text); }
 
 private slots:
     void shippedTable_data()

@@ -38,6 +38,15 @@ const QList<int> kUsableM1Slots = [] {
     return all;
 }();
 
+// Registers the Driver definitions, lists the emulated devices and loads
+// the definition for version, as a write request would.
+bool readyHandler(device_data_handler& handler, const QString& version)
+{
+    handler.registerDefaultDrivers();
+    handler.deviceFunctions().listDevices();
+    return handler.loadDriver(version);
+}
+
 MacroSteps pressA()
 {
     return {{"keyDown", "04"}, {"keyUp", "04"}, {"delay", "100"}};
@@ -54,9 +63,7 @@ private slots:
     {
         DeviceScenario scenario(plainMouse("1007"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("M1.0"));
+        QVERIFY(readyHandler(handler, "M1.0"));
         scenario.clearLog();
 
         const QString code = encodeMacro(handler, kMouse, pressA(), "1", false);
@@ -78,9 +85,7 @@ private slots:
     {
         DeviceScenario scenario(plainMouse("1007"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("M2.0"));
+        QVERIFY(readyHandler(handler, "M2.0"));
         scenario.clearLog();
 
         QCOMPARE(values(encodeMacro(handler, kMouse, pressA(), "1", false)), QList<uint>({0x04, 0x00, 0x00, 0x09}));
@@ -95,9 +100,7 @@ private slots:
     {
         DeviceScenario scenario(plainMouse("1007"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("M1.0"));
+        QVERIFY(readyHandler(handler, "M1.0"));
         scenario.clearLog();
 
         QCOMPARE(encodeMacro(handler, kMouse, MacroSteps(), "1", false), QString());
@@ -116,9 +119,7 @@ private slots:
     {
         DeviceScenario scenario(plainMouse("1007"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("M1.0"));
+        QVERIFY(readyHandler(handler, "M1.0"));
         const QString bytes = padMacroItems(macroItems(pressA(), 1, true)).join(',');
 
         QList<int> stored;
@@ -156,9 +157,7 @@ private slots:
         DeviceScenario scenario(
             R"({"vendorId":"258A","productId":"1007","interfaces":[{"collection":"02"}],"memorySize":"0x100"})");
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("M1.0"));
+        QVERIFY(readyHandler(handler, "M1.0"));
         scenario.clearLog();
 
         bool ok = true;
@@ -175,9 +174,7 @@ private slots:
         // A property read answers an 8-byte header before the unit's bytes.
         DeviceScenario scenario(plainMouse("1007", R"({"181":"0,0,0,0,0,0,0,0,01","182":"0,0,0,0,0,0,0,0,0,05"})"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("K2.0"));
+        QVERIFY(readyHandler(handler, "K2.0"));
         scenario.clearLog();
 
         QCOMPARE(values(encodeMacro(handler, kMouse, pressA(), "1", true)), QList<uint>({0x04, 0x02, 0x0C, 0x00}));
@@ -192,9 +189,7 @@ private slots:
         DeviceScenario scenario(
             plainMouse("1007", R"({"181":"0,0,0,0,0,0,0,0,01","190":"0,0,0,0,0,0,0,0,01","200":"0,0,0,0,0,0,0,0,07"})"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("K2.0"));
+        QVERIFY(readyHandler(handler, "K2.0"));
         scenario.clearLog();
 
         bool ok = false;
@@ -215,9 +210,7 @@ private slots:
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011"));
         device_data_handler handler;
-        handler.registerDefaultDrivers();
-        handler.deviceFunctions().listDevices();
-        QVERIFY(handler.loadDriver("W1.0"));
+        QVERIFY(readyHandler(handler, "W1.0"));
         scenario.clearLog();
 
         QVERIFY(encodeMacroW1(handler, {{"keyDown", "04"}, {"delay", "10"}}, "25A7FA91", "62"));
