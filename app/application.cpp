@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "application_folder.h"
+
 #include "client_handler.h"
 #include "device_functions.h"
 #include "device_notifier.h"
@@ -103,7 +105,7 @@ void Application::createMainWindow()
     // 2. The main window and its native window.
     WindowSetup setup;
     setup.profile = m_profile.map();
-    setup.applicationFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    setup.applicationFolder = applicationFolder() + QLatin1Char('/');
     setup.tempFolder = QDir::tempPath();
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));
     m_window = new Window(setup);

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "app_folder_path.h"
+#include "path_inside_folder.h"
 #include "client_profile.h"
 #include "command_context.h"
 #include "command_host.h"

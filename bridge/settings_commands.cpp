@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QProcess>
 
-#include "app_folder_path.h"
+#include "path_inside_folder.h"
 #include "command_context.h"
 #include "command_host.h"
 #include "command_table.h"

@@ -1,5 +1,7 @@
 #include "client_handler.h"
 
+#include "application_folder.h"
+
 #include "external_opener.h"
 #include "host_window.h"
 #include "local_resources.h"
@@ -310,7 +312,7 @@ void ClientHandler::onDownloadRequested(QWebEngineDownloadItem* download)
     if (starter)
         starter->noteDownloadStarted();
     const QString folder = m_downloadFolder.isEmpty()
-        ? QCoreApplication::applicationDirPath() + QStringLiteral("/update")
+        ? applicationFilePath(QStringLiteral("update"))
         : m_downloadFolder;
     QDir().mkpath(folder);
     // Only the file name of the suggestion counts: a name with folders in it

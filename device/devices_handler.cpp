@@ -1,6 +1,7 @@
 #include "devices_handler.h"
 
-#include <QCoreApplication>
+#include "application_folder.h"
+
 #include <QDebug>
 #include <QFileInfo>
 
@@ -55,10 +56,7 @@ QString devices_handler::libraryPath()
     const QString named = qEnvironmentVariable("ORVANTA_TRANSPORT");
     if (!named.isEmpty())
         return named;
-    QString folder;
-    if (QCoreApplication::instance())
-        folder = QCoreApplication::applicationDirPath();
-    return folder + QStringLiteral("/libUsbInterface.so");
+    return applicationFolder() + QStringLiteral("/libUsbInterface.so");
 }
 
 std::u16string devices_handler::toLibraryText(const QString& text)

@@ -1,6 +1,7 @@
 #include "device_set_watch_source.h"
 
-#include <QCoreApplication>
+#include "application_folder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -25,7 +26,7 @@ QString DeviceSetWatchSource::defaultFilePath()
     const QString named = qEnvironmentVariable("ORVANTA_DEVICES");
     if (!named.isEmpty())
         return named;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("devices.json"));
+    return applicationFilePath(QStringLiteral("devices.json"));
 }
 
 QString DeviceSetWatchSource::description() const

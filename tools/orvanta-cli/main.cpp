@@ -18,6 +18,7 @@
 #include "device_data_forwarder.h"
 #include "device_report_sender.h"
 #include "headless_host.h"
+#include "application_folder.h"
 #include "logging.h"
 
 namespace {
@@ -86,7 +87,7 @@ int main(int argc, char* argv[])
     };
 
     CliRunner* runner = nullptr;
-    HeadlessHost host(QCoreApplication::applicationDirPath(),
+    HeadlessHost host(applicationFolder(),
                       [&runner](const QString& name, const QVariantList& eventArgs, const QString&) {
                           if (runner)
                               runner->writeEvent(name, eventArgs);

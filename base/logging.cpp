@@ -1,6 +1,7 @@
 #include "logging.h"
 
-#include <QCoreApplication>
+#include "application_folder.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QMutex>
@@ -53,9 +54,7 @@ QString sourceBaseName(const char *sourceFile)
 
 QString defaultFilePath()
 {
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/app.log");
-    return QString();
+    return applicationFilePath(QStringLiteral("app.log"));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app_folder_path.h"
+#include "path_inside_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
