@@ -5,6 +5,7 @@ ORVANTA_PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
+  libevdev-dev libx11-dev libxtst-dev
   python3
 )
 
