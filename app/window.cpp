@@ -5,6 +5,7 @@
 #include "command_dispatcher.h"
 #include "device_commands.h"
 #include "device_data_handler.h"
+#include "input_automation.h"
 #include "local_resources.h"
 #include "logging.h"
 #include "package_unpacker.h"
@@ -12,6 +13,7 @@
 #include "quit_request.h"
 #include "system_tray.h"
 #include "tray_mode.h"
+#include "view_key_capture_target.h"
 #include "web_view.h"
 #include "window_command_host.h"
 
@@ -95,14 +97,22 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
-    // Seams for later parts of the program: the virtual input device is
-    // opened here and the music analysis object created here.
+    // The virtual input device opens here; the input filter starts with the
+    // application (startFilter).
+    m_automation = std::make_unique<InputAutomation>(
+        InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>()));
+    m_automation->connectVMulti();
+
+    // Seam for a later part of the program: the music analysis object is
+    // created here.
 
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }
 
 Window::~Window()
 {
+    // Nothing stays grabbed or held down once the window goes.
+    m_automation->shutdown();
     if (m_timerId)
         killTimer(m_timerId);
     m_deviceThread.quit();

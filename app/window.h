@@ -20,6 +20,7 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class InputAutomation;
 class WindowCommandHost;
 class SystemTray;
 class WebView;
@@ -78,6 +79,9 @@ public:
     QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
+    // The keyboard capture, the virtual device, the input filter and the
+    // executor of the software remapping.
+    InputAutomation& inputAutomation() { return *m_automation; }
 
     // Hides the window, then writes out the file cache.
     void hideToTray();
@@ -148,4 +152,5 @@ private:
     int m_timerId = 0;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<InputAutomation> m_automation;
 };

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "automation_commands.h"
 #include "command_context.h"
 #include "command_host.h"
 #include "device_page_commands.h"
@@ -23,6 +24,7 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addAutomationCommands(table);
     return table;
 }
 

@@ -10,6 +10,7 @@
 
 class DeviceFunctions;
 class FileCache;
+class InputAutomation;
 class device_data_handler;
 
 // What the page commands need from their surroundings. The main window
@@ -42,6 +43,11 @@ public:
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;
+
+    // The keyboard capture and the software remapping; nullptr where the
+    // host has none (the capture commands then answer as usual and the
+    // remapping fails).
+    virtual InputAutomation* inputAutomation() { return nullptr; }
 
     // Window, views, tray and dialogs: only called when hasWindow() is true.
     virtual bool hasWindow() const = 0;

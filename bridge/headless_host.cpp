@@ -7,6 +7,7 @@
 HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_events(std::move(events))
+    , m_automation(InputAutomationSetup::headless())
 {
     // Device profiles are found among the files the requests have read.
     m_handler.setFileCache(&m_cache);
@@ -16,6 +17,7 @@ int HeadlessHost::start()
 {
     m_handler.registerDefaultDrivers();
     m_devices = m_handler.deviceFunctions().listDevices();
+    m_automation.connectVMulti();
     return m_devices.size();
 }
 

@@ -5,6 +5,7 @@
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "input_automation.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
 // file cache, device write worker and device map; page events go to a sink.
@@ -20,7 +21,8 @@ public:
 
     // What the main window does at start: registers the Driver definitions
     // and lists the devices, so that a device command works as the first
-    // request. Answers the number of devices found.
+    // request; opens the virtual device (the report log that
+    // ORVANTA_VIRTUAL_HID_LOG names). Answers the number of devices found.
     int start();
 
     QString applicationFolder() const override { return m_folder; }
@@ -33,6 +35,9 @@ public:
     // Hands the address to xdg-open, detached.
     void openUrl(const QString& url) override;
     bool hasWindow() const override { return false; }
+    // The capture keeps its state only; the remapping plays the strokes
+    // of ORVANTA_INPUT_SCRIPT, from the first "RefreshVirtualDrive" on.
+    InputAutomation* inputAutomation() override { return &m_automation; }
 
 private:
     QString m_folder;
@@ -40,4 +45,5 @@ private:
     FileCache m_cache;
     device_data_handler m_handler;
     DeviceMap m_devices;
+    InputAutomation m_automation;
 };

@@ -88,9 +88,11 @@ private slots:
         const QStringList documented = {
             "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
-            "ModifyFileFromStr", "goback", "goforward", "savexml", "GetWindowsMouseConfig", "CloseX", "CloseApp",
+            "ModifyFileFromStr", "mouseTracks", "goback", "goforward", "savexml", "modifyMouseAccel",
+            "GetWindowsMouseConfig", "GetWindowsKeyboreadConfig", "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
-            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};
+            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "RefreshVirtualDrive",
+            "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
