@@ -211,7 +211,9 @@ void commandExec::runTask(const VirtualTask& task)
         while (!interrupted()) {
             if (!runList(task))
                 return;
-            pause(task.playDelay);
+            // At least a millisecond between repetitions: a list without a
+            // pause would otherwise spin and flood the device while held.
+            pause(qMax(task.playDelay, 1));
         }
         // The button was let go: nothing the list pressed stays down.
         stopped();

@@ -93,15 +93,19 @@ void KeyboardCapture::deliver(QKeyEvent& event)
     if (!delivered)
         return;
 
+    // A key is known by its scan code (the same on press and release,
+    // whatever the modifiers make of its key); events made up without one
+    // by their key.
     const quint32 scanCode = event.nativeScanCode();
+    const quint32 id = scanCode ? scanCode : 0x80000000u | quint32(event.key());
     if (event.type() == QEvent::KeyPress) {
         ++m_state.pressCount;
-        if (!m_held.contains(scanCode))
-            m_held.insert(scanCode, new QKeyEvent(QEvent::KeyRelease, event.key(), Qt::NoModifier, scanCode,
-                                                  event.nativeVirtualKey(), 0, event.text()));
+        if (!m_held.contains(id))
+            m_held.insert(id, new QKeyEvent(QEvent::KeyRelease, event.key(), Qt::NoModifier, scanCode,
+                                            event.nativeVirtualKey(), 0, event.text()));
     } else {
         ++m_state.releaseCount;
-        delete m_held.take(scanCode);
+        delete m_held.take(id);
     }
 }
 

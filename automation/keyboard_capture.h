@@ -77,7 +77,7 @@ private:
     bool m_filtering = false;
     bool m_delivering = false;
     bool m_toldFocusOnly = false;
-    QHash<quint32, QKeyEvent*> m_held;   // by native scan code
+    QHash<quint32, QKeyEvent*> m_held;   // the keys handed down, by scan code
 };
 
 // The capture where the platform offers no grab, or where there is no
