@@ -5,8 +5,8 @@ ORVANTA_PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
-  libevdev-dev libx11-dev libxtst-dev
-  xvfb xauth
+  libglib2.0-dev libx11-dev xvfb xauth
+  libevdev-dev libxtst-dev
   python3
 )
 

@@ -88,8 +88,9 @@ private slots:
         const QStringList documented = {
             "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
-            "ModifyFileFromStr", "mouseTracks", "goback", "goforward", "savexml", "modifyMouseAccel",
-            "GetWindowsMouseConfig", "GetWindowsKeyboreadConfig", "CloseX", "CloseApp",
+            "ModifyFileFromStr", "mouseTracks", "goback", "goforward", "savexml", "modifyMouseAcce",
+            "ModifyWindowAcceleratedSpeed", "modifyMouseAccel", "ModifyMouseScrollLines", "modifyMouseScrollLinesX",
+            "modifyMouseDoubleClick", "GetWindowsMouseConfig", "GetWindowsKeyboreadConfig", "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "RefreshVirtualDrive",
             "UnPackFile"};
