@@ -116,8 +116,11 @@ QStringList LibevdevBackend::mouseNodes()
         if (!device)
             continue;
         const char* node = udev_device_get_devnode(device);
+        // A node that is a keyboard as well is left alone: its keys are not
+        // the filter's to read.
         if (node && std::strncmp(node, "/dev/input/event", 16) == 0 && !propertyIs(device, "ID_INPUT_TOUCHPAD")
-            && !propertyIs(device, "ID_INPUT_TABLET") && !propertyIs(device, "ID_INPUT_JOYSTICK"))
+            && !propertyIs(device, "ID_INPUT_TABLET") && !propertyIs(device, "ID_INPUT_JOYSTICK")
+            && !propertyIs(device, "ID_INPUT_KEYBOARD"))
             nodes << QFile::decodeName(node);
         udev_device_unref(device);
     }

@@ -12,8 +12,8 @@ struct udev;
 struct udev_monitor;
 
 // EvdevBackend on the running system: mice found and watched through
-// libudev (input devices marked ID_INPUT_MOUSE, touchpads, tablets and
-// virtual devices left out), read, grabbed and cloned through libevdev,
+// libudev (input devices marked ID_INPUT_MOUSE; touchpads, tablets,
+// joysticks, nodes that are keyboards too and virtual devices left out), read, grabbed and cloned through libevdev,
 // waited for with poll(2) and woken through an eventfd.
 class LibevdevBackend : public EvdevBackend
 {
