@@ -323,7 +323,7 @@ void commandExec::execute(const VirtualCommand& command, const VirtualTask& task
         playKeyboard(command.value, task, true);
     } else if (name == QLatin1String("text")) {
         if (m_desktop)
-            m_desktop->typeText(command.value);
+            m_desktop->typeText(command.value, [this]() { return interrupted(); });
     } else if (name == QLatin1String("shortcut")) {
         if (m_desktop)
             m_desktop->openShortcut(command.value);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // What the command lists ask of the desktop itself rather than of the
 // virtual keyboard and mouse. Called on the executor's thread. Where the
 // desktop lacks a piece (no X display, no such program) the action logs
@@ -14,8 +16,9 @@ public:
     // Places the pointer at screen position (x, y).
     virtual void placePointer(int x, int y) = 0;
     // Types text into the window under the pointer; nothing when there is
-    // none.
-    virtual void typeText(const QString& text) = 0;
+    // none. Typing ends early once stop() answers true (asked between
+    // characters).
+    virtual void typeText(const QString& text, const std::function<bool()>& stop) = 0;
     // "mail": the mail composer; "calculatrice", "notepad", "stikynot": the
     // calculator, text editor and colour tool; anything else: "file:///"
     // and the value, opened with the desktop's default handler.

@@ -121,7 +121,7 @@ void X11DesktopActions::typeKeysym(unsigned long keysym)
     XSync(m_display, False);
 }
 
-void X11DesktopActions::typeText(const QString& text)
+void X11DesktopActions::typeText(const QString& text, const std::function<bool()>& stop)
 {
     Display* dpy = display("text");
     if (!dpy)
@@ -148,6 +148,8 @@ void X11DesktopActions::typeText(const QString& text)
     if (!XQueryPointer(dpy, DefaultRootWindow(dpy), &root, &child, &rootX, &rootY, &x, &y, &mask) || child == None)
         return;
     for (char32_t codePoint : text.toUcs4()) {
+        if (stop && stop())
+            return;
         const unsigned long keysym = keysymFor(codePoint);
         if (keysym)
             typeKeysym(keysym);

@@ -25,7 +25,7 @@ public:
     ~X11DesktopActions() override;
 
     void placePointer(int x, int y) override;
-    void typeText(const QString& text) override;
+    void typeText(const QString& text, const std::function<bool()>& stop) override;
     void openShortcut(const QString& value) override;
 
     // The keysym that types a character: Return for line breaks, Tab,

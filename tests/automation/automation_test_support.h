@@ -71,7 +71,7 @@ class RecordingDesktop : public DesktopActions
 {
 public:
     void placePointer(int x, int y) override { record(QStringLiteral("pointer %1,%2").arg(x).arg(y)); }
-    void typeText(const QString& text) override { record(QStringLiteral("text ") + text); }
+    void typeText(const QString& text, const std::function<bool()>&) override { record(QStringLiteral("text ") + text); }
     void openShortcut(const QString& value) override { record(QStringLiteral("shortcut ") + value); }
 
     QStringList actions() const
