@@ -63,7 +63,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     // The device write worker and its thread.
     m_dataHandler = new device_data_handler;
     m_dataHandler->registerDefaultDrivers();
-    m_dataHandler->setFileCache(&m_fileCache);
+    m_dataHandler->setProfileSource(&m_fileCache);
     m_dataHandler->moveToThread(&m_deviceThread);
     m_deviceThread.start();
 

@@ -8,6 +8,7 @@
 
 #include "device_discovery.h"
 
+class ClientSettings;
 class DeviceFunctions;
 class FileCache;
 class PointerSettings;
@@ -42,8 +43,8 @@ public:
     // for; otherwise only the browser registered under that name.
     virtual void sendPageEvent(const QString& name, const QVariantList& args, const QString& view = QString()) = 0;
 
-    // The client profile map, loaded afresh from the compiled profile.
-    virtual QMap<QString, QString> reloadClientProfile();
+    // The client profile and the tray mode.
+    virtual ClientSettings& clientSettings() = 0;
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;

@@ -4,13 +4,14 @@
 
 #include "logging.h"
 
-HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
+HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
+    , m_settings(settings)
     , m_events(std::move(events))
     , m_pointerSettings(PointerSettings::fromEnvironment())
 {
     // Device profiles are found among the files the requests have read.
-    m_handler.setFileCache(&m_cache);
+    m_handler.setProfileSource(&m_cache);
 }
 
 int HeadlessHost::start()

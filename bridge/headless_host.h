@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "client_settings.h"
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
@@ -19,8 +20,9 @@ class HeadlessHost : public CommandHost
 public:
     using EventSink = std::function<void(const QString& name, const QVariantList& args, const QString& view)>;
 
-    // folder: the application folder (a trailing "/" is added when missing).
-    explicit HeadlessHost(const QString& folder, EventSink events = EventSink());
+    // folder: the application folder (a trailing "/" is added when missing);
+    // settings: the program's client settings, which must outlive the host.
+    HeadlessHost(const QString& folder, ClientSettings& settings, EventSink events = EventSink());
 
     // What the main window does at start: registers the Driver definitions
     // and lists the devices, so that a device command works as the first
@@ -33,6 +35,7 @@ public:
     DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return m_devices; }
     PointerSettings* pointerSettings() override { return m_pointerSettings.get(); }
+    ClientSettings& clientSettings() override { return m_settings; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     // Hands the address to xdg-open, detached.
@@ -41,6 +44,7 @@ public:
 
 private:
     QString m_folder;
+    ClientSettings& m_settings;
     EventSink m_events;
     FileCache m_cache;
     device_data_handler m_handler;

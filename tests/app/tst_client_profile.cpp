@@ -1,4 +1,5 @@
 #include "client_profile.h"
+#include "client_profile_settings.h"
 #include "network_identity.h"
 #include "tray_mode.h"
 
@@ -60,6 +61,17 @@ private slots:
         // The text is the document itself, without the byte-order mark.
         QVERIFY(profile.text().startsWith(QLatin1String("<?xml")));
         QVERIFY(profile.text().contains(QLatin1String("Strider ZX40")));
+    }
+
+    // What the page commands reach through their host: the compiled
+    // profile and the process's tray mode.
+    void clientSettingsAreTheProgramsOwn()
+    {
+        ClientProfileSettings settings;
+        QCOMPARE(settings.clientProfilePath(), ClientProfile::resourcePath());
+        QCOMPARE(settings.reloadClientProfile().value("Name"), QStringLiteral("RX318 Pro"));
+        settings.setTrayMode("DisableTray");
+        QCOMPARE(trayModeText(), QStringLiteral("DisableTray"));
     }
 
     void everyCompiledRowIsComplete()

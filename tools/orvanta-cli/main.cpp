@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "cli_runner.h"
+#include "client_profile_settings.h"
 #include "command_dispatcher.h"
 #include "device_data_forwarder.h"
 #include "device_report_sender.h"
@@ -87,7 +88,8 @@ int main(int argc, char* argv[])
     };
 
     CliRunner* runner = nullptr;
-    HeadlessHost host(applicationFolder(),
+    ClientProfileSettings settings;
+    HeadlessHost host(applicationFolder(), settings,
                       [&runner](const QString& name, const QVariantList& eventArgs, const QString&) {
                           if (runner)
                               runner->writeEvent(name, eventArgs);
