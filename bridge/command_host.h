@@ -10,6 +10,7 @@
 
 class DeviceFunctions;
 class FileCache;
+class MusicRuntime;
 class device_data_handler;
 
 // What the page commands need from their surroundings. The main window
@@ -36,6 +37,10 @@ public:
     // Raises a page event. view empty: every browser the event is meant
     // for; otherwise only the browser registered under that name.
     virtual void sendPageEvent(const QString& name, const QVariantList& args, const QString& view = QString()) = 0;
+
+    // The music analysis and the sound player; nullptr: the host has none
+    // (the music commands then play nothing).
+    virtual MusicRuntime* music() { return nullptr; }
 
     // The client profile map, loaded afresh from the compiled profile.
     virtual QMap<QString, QString> reloadClientProfile();

@@ -7,6 +7,9 @@
 HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_events(std::move(events))
+    , m_music([this](const QString& name, const QVariantList& args, const QString& view) {
+        sendPageEvent(name, args, view);
+    })
 {
     // Device profiles are found among the files the requests have read.
     m_handler.setFileCache(&m_cache);
@@ -16,6 +19,7 @@ int HeadlessHost::start()
 {
     m_handler.registerDefaultDrivers();
     m_devices = m_handler.deviceFunctions().listDevices();
+    m_music.setLightingView(reloadClientProfile().value(QStringLiteral("MusicView")));
     return m_devices.size();
 }
 

@@ -5,9 +5,11 @@
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "music_runtime.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker and device map; page events go to a sink.
+// file cache, device write worker, device map and music runtime; page
+// events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
 // with a failure, since hasWindow() is false.
 class HeadlessHost : public CommandHost
@@ -20,7 +22,8 @@ public:
 
     // What the main window does at start: registers the Driver definitions
     // and lists the devices, so that a device command works as the first
-    // request. Answers the number of devices found.
+    // request; takes the lighting view of the music data from the client
+    // profile. Answers the number of devices found.
     int start();
 
     QString applicationFolder() const override { return m_folder; }
@@ -28,6 +31,7 @@ public:
     device_data_handler& deviceHandler() override { return m_handler; }
     DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return m_devices; }
+    MusicRuntime* music() override { return &m_music; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     // Hands the address to xdg-open, detached.
@@ -40,4 +44,5 @@ private:
     FileCache m_cache;
     device_data_handler m_handler;
     DeviceMap m_devices;
+    MusicRuntime m_music;
 };

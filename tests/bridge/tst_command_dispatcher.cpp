@@ -90,7 +90,8 @@ private slots:
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
             "ModifyFileFromStr", "goback", "goforward", "savexml", "GetWindowsMouseConfig", "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
-            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};
+            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
+            "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
