@@ -46,6 +46,11 @@ MusicRuntime* WindowCommandHost::music()
     return m_window.music();
 }
 
+PointerSettings* WindowCommandHost::pointerSettings()
+{
+    return m_window.pointerSettings();
+}
+
 void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& args, const QString& view)
 {
     ClientHandler* handler = m_window.clientHandler();

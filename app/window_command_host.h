@@ -18,6 +18,7 @@ public:
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
     MusicRuntime* music() override;
+    PointerSettings* pointerSettings() override;
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;

@@ -7,6 +7,7 @@
 HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_events(std::move(events))
+    , m_pointerSettings(PointerSettings::fromEnvironment())
     , m_music([this](const QString& name, const QVariantList& args, const QString& view) {
         sendPageEvent(name, args, view);
     })
