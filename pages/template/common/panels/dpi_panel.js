@@ -158,10 +158,14 @@ function stageRow(ctx, state, v, steps, onActive) {
 
 function render(ctx) {
     const { session, driver, product, toast } = ctx;
+    const disposers = [];
+    let disposed = false;
     const body = h('div', { class: 'panel-content' }, h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('device.reading')));
     const steps = dpiSteps(product.dpi);
 
     loadState(ctx).then((state) => {
+        if (disposed)
+            return;
         clear(body);
         const rows = h('div', { class: 'stage-list', id: 'dpi-stages' });
         const currentIndex = driver.settingIndex('pDpiCurrent');
@@ -223,9 +227,29 @@ function render(ctx) {
         });
         parts.push(h('div', { class: 'field inline' }, h('label', { for: 'dpi-all-colour', class: 'field-label' }, t('dpi.allColours')), h('div', { class: 'field-control' }, allColour, applyAll)));
 
+        // The stage the mouse reports it is on (W1.0 reports it live) is
+        // the active one, whatever was written last.
+        const stopReports = ctx.devices.onReportReceived((r) => {
+            if (!r.device || r.device.key !== ctx.device.key || !Number.isFinite(r.decoded.stage))
+                return;
+            state.current = r.decoded.stage;
+            for (const row of rows.querySelectorAll('.stage-row:not(.header)')) {
+                const mine = Number(row.dataset.stage) === r.decoded.stage;
+                row.classList.toggle('live', mine);
+                row.querySelector('.stage-active').checked = mine;
+            }
+        });
+        disposers.push(stopReports);
+
         body.append(section(t('dpi.title'), h('p', { class: 'hint' }, ctx.family.readBack ? t('dpi.liveHint') : t('dpi.liveHintStored')), rows, ...parts));
     });
-    return body;
+    return {
+        element: body,
+        dispose: () => {
+            disposed = true;
+            disposers.forEach((stop) => stop());
+        },
+    };
 }
 
 registerDevicePanel({

@@ -113,6 +113,7 @@ export default {
 
     'picker.current': 'Now: {what}',
     'picker.search': 'Search functions and keys',
+    'picker.noMatch': 'Nothing matches "{q}".',
     'picker.quick': 'Quick choices',
     'picker.factory': 'Factory setting ({what})',
     'picker.group.mouse': 'Mouse',
@@ -149,7 +150,7 @@ export default {
     'info.profile': 'Profile file',
     'info.restore': 'Restore factory settings…',
     'info.restoreTitle': 'Factory settings',
-    'info.restoreHint': 'Puts every setting of the device back as it came from the factory: DPI, buttons, lighting and report rate.',
+    'info.restoreHint': 'Puts every setting of the device back as it came from the factory.',
     'info.restoreText': 'Restore the factory settings of {name}? Every setting you made on it is lost.',
     'info.restoreConfirm': 'Restore',
     'info.restored': '{name} is back to its factory settings.',

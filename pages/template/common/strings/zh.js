@@ -112,6 +112,7 @@ export default {
 
     'picker.current': '当前：{what}',
     'picker.search': '搜索功能和按键',
+    'picker.noMatch': '没有与“{q}”匹配的项。',
     'picker.quick': '常用',
     'picker.factory': '出厂设置（{what}）',
     'picker.group.mouse': '鼠标',
@@ -148,7 +149,7 @@ export default {
     'info.profile': '配置文件',
     'info.restore': '恢复出厂设置…',
     'info.restoreTitle': '出厂设置',
-    'info.restoreHint': '将设备的所有设置恢复为出厂状态：DPI、按键、灯光和回报率。',
+    'info.restoreHint': '将设备的所有设置恢复为出厂状态。',
     'info.restoreText': '要将 {name} 恢复出厂设置吗？您在其上的所有设置都会丢失。',
     'info.restoreConfirm': '恢复',
     'info.restored': '{name} 已恢复出厂设置。',

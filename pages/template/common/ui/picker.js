@@ -5,7 +5,7 @@
 //
 //   pickAssignment({ title, driver, family, current, factory, extra })
 //     extra: the ctx handed to assignment sources (device, session, ...).
-import { combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, MODIFIER_ORDER } from '../core/assignment.js';
+import { combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, sameAssignment, MODIFIER_ORDER } from '../core/assignment.js';
 import { t } from '../core/i18n.js';
 import { h, icon } from './dom.js';
 import { openDialog } from './dialog.js';
@@ -36,8 +36,11 @@ export function pickAssignment({ title, driver, family, current, factory, extra 
             chosen = assignment;
             dialog.close('chosen');
         };
+        // The button's present assignment is marked where it is offered.
         const itemButton = (label, assignment, extraClass = '') => h('button', {
-            type: 'button', class: `pick-item ${extraClass}`, dataset: { search: label.toLowerCase() },
+            type: 'button', class: `pick-item ${extraClass}${sameAssignment(assignment, current) ? ' current' : ''}`,
+            'aria-current': sameAssignment(assignment, current) ? 'true' : null,
+            dataset: { search: label.toLowerCase() },
             onclick: () => choose(assignment),
         }, label);
 
@@ -135,8 +138,10 @@ export function pickAssignment({ title, driver, family, current, factory, extra 
         }
 
         const search = h('input', { type: 'search', id: 'picker-search', placeholder: t('picker.search'), 'aria-label': t('picker.search') });
+        const noMatch = h('p', { class: 'muted', role: 'status', hidden: true });
         search.addEventListener('input', () => {
             const q = search.value.trim().toLowerCase();
+            let shown = 0;
             for (const sectionEl of groupSections) {
                 let any = false;
                 for (const item of sectionEl.querySelectorAll('.pick-item')) {
@@ -146,14 +151,17 @@ export function pickAssignment({ title, driver, family, current, factory, extra 
                 }
                 const builder = ['combo', 'rapid'].includes(sectionEl.dataset.group);
                 sectionEl.hidden = q ? (builder || !any) : false;
+                shown += sectionEl.hidden ? 0 : 1;
             }
+            noMatch.hidden = shown > 0;
+            noMatch.textContent = shown ? '' : t('picker.noMatch', { q: search.value.trim() });
         });
 
         const currentText = h('p', { class: 'muted' }, t('picker.current', { what: describe(current, t, driver) }));
         const close = h('button', { type: 'button', class: 'button secondary', id: 'picker-cancel' }, t('action.cancel'));
         const content = h('div', { class: 'picker' }, currentText,
             h('div', { class: 'picker-search' }, icon('search'), search),
-            h('div', { class: 'picker-groups' }, groupSections),
+            h('div', { class: 'picker-groups' }, groupSections, noMatch),
             h('div', { class: 'dialog-actions' }, close));
         const dialog = openDialog({ title, content, className: 'picker-dialog', onClose: () => resolve(chosen) });
         close.addEventListener('click', () => dialog.close('cancel'));
