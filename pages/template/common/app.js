@@ -45,11 +45,13 @@ async function loadLanguage(client) {
 }
 
 // The tray behaviour lives in the program only while it runs; the page keeps
-// the choice in conf.ini and hands it over at every start.
+// the choice in conf.ini and hands it over at every start. Without a choice
+// the tray icon opens the window (some builds start with it doing nothing
+// until a page says so).
 async function restoreTrayBehaviour(client) {
     const stored = await client.send('ReadConf', { KeyName: 'TrayFun' }, { timeout: 2000 });
-    if (stored.ok && (stored.text === 'EnableTray' || stored.text === 'DisableTray'))
-        await client.send('TrayFun', { TrayFunName: stored.text }, { timeout: 2000 });
+    const mode = stored.ok && stored.text === 'DisableTray' ? 'DisableTray' : 'EnableTray';
+    await client.send('TrayFun', { TrayFunName: mode }, { timeout: 2000 });
 }
 
 export async function start() {

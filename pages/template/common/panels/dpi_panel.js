@@ -34,7 +34,7 @@ async function loadState(ctx) {
         const colour = (colourEntry && parseColour(colourEntry.Task) ? colourEntry.Task.toUpperCase() : '')
             || (stored && stored.colour) || (factory.colours && factory.colours[stage.number]) || FALLBACK_COLOURS[stage.number % FALLBACK_COLOURS.length];
         const x = stored ? stored.x : (factory.stages ? factory.stages[stage.number] : NaN);
-        return { stage, x, y: stored ? stored.y : x, linked: stored ? stored.linked : true, colour };
+        return { stage, x, y: stored ? stored.y : x, linked: stored ? stored.linked : true, colour, unset: false };
     });
     let current = rawValue(session.entry(driver.settingIndex('pDpiCurrent')));
     if (!Number.isFinite(current))
@@ -50,6 +50,9 @@ async function loadState(ctx) {
             const read = reply.ok ? parseDpiReply(reply.text) : null;
             if (!read)
                 return;
+            // A stage the device holds no value for is shown with a
+            // suggestion, written when the stage is taken into use.
+            values[i].unset = read.x === 0;
             values[i].x = reconcileDpi(read.x, values[i].x);
             values[i].y = reconcileDpi(read.y, values[i].y);
             if (values[i].x !== values[i].y)
@@ -99,6 +102,7 @@ function stageRow(ctx, state, v, steps, onActive) {
     const writeStage = (next) => {
         const before = { x: v.x, y: v.y, linked: v.linked, colour: v.colour };
         Object.assign(v, next);
+        v.unset = false;
         show();
         const task = dpiTask({ x: v.x, y: v.y, linked: v.linked, colour: separateColour ? '' : v.colour });
         return runWrite(status, () => session.write(v.stage.index, { TaskType: 'DPI', Task: task }, { name: `pDpi${v.stage.number}`, length: v.stage.length }), {
@@ -152,6 +156,7 @@ function stageRow(ctx, state, v, steps, onActive) {
             h('label', { class: 'check' }, linked, t('dpi.linked')), yNumber),
         status.el);
     row.writeColour = writeColour;
+    row.writeShown = () => writeStage({});
     row.stageValue = v;
     return row;
 }
@@ -205,6 +210,11 @@ function render(ctx) {
                 drawRows();
                 runWrite(count.status, () => session.write(state.countIndex, { TaskType: RAW_TYPE, Task: rawBytes([next]) }, { name: 'pDpiCount', length: 1 }), {
                     toast,
+                    onSuccess: async () => {
+                        for (const row of rows.querySelectorAll('.stage-row:not(.header)'))
+                            if (row.stageValue.unset)
+                                await row.writeShown();
+                    },
                     onFailure: () => {
                         state.count = before;
                         select.value = String(before);
@@ -235,7 +245,7 @@ function render(ctx) {
             state.current = r.decoded.stage;
             for (const row of rows.querySelectorAll('.stage-row:not(.header)')) {
                 const mine = Number(row.dataset.stage) === r.decoded.stage;
-                row.classList.toggle('live', mine);
+                row.classList.toggle('is-live', mine);
                 row.querySelector('.stage-active').checked = mine;
             }
         });
