@@ -6,7 +6,7 @@ ORVANTA_PACKAGES=(
   qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
   python3
-  nodejs xvfb
+  nodejs
 )
 
 orvanta_install_deps() {

@@ -23,7 +23,7 @@ function rawValue(entry) {
 
 // What the page shows for each stage: read from the device where it can be,
 // else the profile, else the product's factory values.
-async function loadState(ctx) {
+export async function loadState(ctx) {
     const { session, driver, product, family } = ctx;
     const stages = driver.dpiStages();
     const factory = product.factory || {};
