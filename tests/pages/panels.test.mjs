@@ -1,7 +1,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { loadState } from '../../pages/template/common/panels/dpi_panel.js';
-import { keysFromEvent } from '../../pages/template/common/ui/picker.js';
+import { keysFromEvent, rapidFireFits } from '../../pages/template/common/ui/picker.js';
 import { parseRoute, routeHash } from '../../pages/template/common/ui/registry.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import { ProfileDocument } from '../../pages/template/common/core/profile.js';
@@ -68,6 +68,12 @@ test('a key event becomes the keys the picker offers', () => {
     assert.deepEqual(keysFromEvent(event(65, { ctrlKey: true, shiftKey: true }), m1), { mods: ['Ctrl', 'Shift'], key: 'A', isModifierKey: false });
     assert.deepEqual(keysFromEvent(event(17, { ctrlKey: true, location: 2 }), m1), { mods: ['Ctrl'], key: 'Right Ctrl', isModifierKey: true });
     assert.equal(keysFromEvent(event(229), m1).key, null);
+});
+
+test('rapid fire is offered where its code fits the button', () => {
+    assert.ok(rapidFireFits(definition('M1.0'), 4));
+    assert.ok(rapidFireFits(definition('M2.0'), 8));
+    assert.ok(!rapidFireFits(definition('W1.0'), 3));
 });
 
 test('routes read back what they were made of, and survive damaged addresses', () => {

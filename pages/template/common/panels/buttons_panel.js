@@ -48,6 +48,7 @@ function render(ctx) {
                 family,
                 current,
                 factory: button.factory,
+                buttonLength: button.row.length,
                 extra: Object.assign({}, ctx, { button }),
             });
             if (!chosen)

@@ -3,8 +3,9 @@
 // combination caught by pressing it, rapid fire, and the groups other
 // modules add (the macro editor). Resolves with an assignment or null.
 //
-//   pickAssignment({ title, driver, family, current, factory, extra })
-//     extra: the ctx handed to assignment sources (device, session, ...).
+//   pickAssignment({ title, driver, family, current, factory, buttonLength, extra })
+//     buttonLength: the bytes the button's row holds (what does not fit is
+//     not offered); extra: the ctx handed to assignment sources.
 import { combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, sameAssignment, MODIFIER_ORDER } from '../core/assignment.js';
 import { t } from '../core/i18n.js';
 import { h, icon } from './dom.js';
@@ -28,7 +29,15 @@ export function keysFromEvent(event, driver) {
     return { mods, key: row ? row.Task : null, isModifierKey: [16, 17, 18, 91, 92].includes(event.keyCode) };
 }
 
-export function pickAssignment({ title, driver, family, current, factory, extra }) {
+// Rapid fire is written with the family's "GKey" code, which must fit the
+// button (W1.0 buttons hold three bytes, the code four).
+export function rapidFireFits(driver, buttonLength) {
+    const row = driver.rowByTask('GKey');
+    const length = row ? Number.parseInt(row.Length, 10) : NaN;
+    return Number.isFinite(length) && (!Number.isFinite(buttonLength) || length <= buttonLength);
+}
+
+export function pickAssignment({ title, driver, family, current, factory, buttonLength = NaN, extra }) {
     return new Promise((resolve) => {
         let chosen = null;
         const limits = family.hotkey || { maxKeys: 2, modifiersAreKeys: false };
@@ -122,11 +131,12 @@ export function pickAssignment({ title, driver, family, current, factory, extra 
             h('div', { class: 'pick-items keys' }, driver.keys().map((k) => itemButton(keyLabel(k.Task, t, driver), { kind: 'keys', keys: [k.Task] }, 'key'))));
         addGroup('combo', t('picker.group.combo'),
             h('div', { class: 'combo' }, modBoxes.map((x) => x.label), comboKey1, comboKey2, comboUse), comboNote);
-        addGroup('rapid', t('picker.group.rapid'),
-            h('div', { class: 'combo' }, rapidKey,
-                h('label', { class: 'inline-label' }, t('picker.rapidCount'), rapidCount),
-                h('label', { class: 'inline-label' }, t('picker.rapidInterval'), rapidInterval), rapidUse),
-            h('p', { class: 'hint' }, t('picker.rapidHint')));
+        if (rapidFireFits(driver, buttonLength))
+            addGroup('rapid', t('picker.group.rapid'),
+                h('div', { class: 'combo' }, rapidKey,
+                    h('label', { class: 'inline-label' }, t('picker.rapidCount'), rapidCount),
+                    h('label', { class: 'inline-label' }, t('picker.rapidInterval'), rapidInterval), rapidUse),
+                h('p', { class: 'hint' }, t('picker.rapidHint')));
         for (const source of assignmentSources(extra)) {
             const open = h('button', { type: 'button', class: 'pick-item', dataset: { search: t(source.title).toLowerCase() } }, t(source.title));
             open.addEventListener('click', async () => {
