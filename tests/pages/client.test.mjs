@@ -36,6 +36,8 @@ test('a command that never answers ends as "no reply"', async () => {
     const result = await page.client.send('savexml', {}, { timeout: 5 });
     assert.deepEqual(result, { ok: false, noReply: true, text: '' });
     assert.equal(failureText(result, t), t('error.noReply'));
+    await page.client.send('savexml', {}, { timeout: 5, quietNoReply: true });
+    assert.deepEqual(page.client.log().map((e) => e.outcome), ['no reply', 'nothing to do']);
 });
 
 test('every listener of an event gets it through one registration', () => {

@@ -34,14 +34,16 @@ export class CommandClient {
 
     // A command: its name and members. Members are sent as given (texts or
     // numbers).
-    send(name, members = {}, { timeout = DEFAULT_TIMEOUT_MS } = {}) {
+    // quietNoReply: a command that answers only when it has something to
+    // say ("savexml"): its silence is logged as such, not as a fault.
+    send(name, members = {}, { timeout = DEFAULT_TIMEOUT_MS, quietNoReply = false } = {}) {
         const request = JSON.stringify(Object.assign({ FuncName: name }, members));
-        return this.sendText(request, { timeout, label: name });
+        return this.sendText(request, { timeout, label: name, quietNoReply });
     }
 
     // A request text as it stands (the window shortcuts "MoveWindow ..." and
     // the exact minimise request are not JSON commands).
-    sendText(request, { timeout = DEFAULT_TIMEOUT_MS, label = request, quiet = false } = {}) {
+    sendText(request, { timeout = DEFAULT_TIMEOUT_MS, label = request, quiet = false, quietNoReply = false } = {}) {
         return new Promise((resolve) => {
             let done = false;
             const entry = { time: this.now(), label, request, outcome: 'waiting', text: '' };
@@ -52,7 +54,7 @@ export class CommandClient {
                     return;
                 done = true;
                 this.clearTimer(timer);
-                entry.outcome = result.ok ? 'success' : result.noReply ? 'no reply' : `failure ${result.code}`;
+                entry.outcome = result.ok ? 'success' : result.noReply ? (quietNoReply ? 'nothing to do' : 'no reply') : `failure ${result.code}`;
                 entry.text = result.text;
                 entry.ms = this.now() - entry.time;
                 if (!quiet)

@@ -86,7 +86,7 @@ export class DeviceSession {
     // Writes the files the program still holds (a no-op without an answer
     // when nothing is pending).
     flush() {
-        return this.client.send('savexml', {}, { timeout: 1500 });
+        return this.client.send('savexml', {}, { timeout: 1500, quietNoReply: true });
     }
 
     // One setting. request: TaskType, Task, TaskCount (and TaskDelay,

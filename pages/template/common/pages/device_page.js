@@ -147,7 +147,7 @@ registerPage({
                     stopReports();
                 // Leaving the device: whatever the program still holds of
                 // its profile goes to disk.
-                ctx.client.send('savexml', {}, { timeout: 1500 });
+                ctx.client.send('savexml', {}, { timeout: 1500, quietNoReply: true });
             },
         };
     },
