@@ -8,6 +8,7 @@ ORVANTA_PACKAGES=(
   libsndfile1-dev libkissfft-dev qtmultimedia5-dev libqt5multimedia5-plugins
   libglib2.0-dev libx11-dev xvfb xauth
   python3
+  nodejs
 )
 
 orvanta_install_deps() {

@@ -57,7 +57,7 @@ private slots:
             QVERIFY2(profile.map().contains(attribute), qPrintable(attribute));
         QVERIFY(profile.map().contains("MacAddress"));
         QVERIFY(profile.map().contains("IpAddress"));
-        QCOMPARE(clientSizeOf(profile.map()), QSize(540, 425));
+        QCOMPARE(clientSizeOf(profile.map()), QSize(960, 640));
         QCOMPARE(trayModeText(), QStringLiteral("EnableTray"));
         // The text is the document itself, without the byte-order mark.
         QVERIFY(profile.text().startsWith(QLatin1String("<?xml")));
