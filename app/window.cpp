@@ -8,6 +8,7 @@
 #include "input_automation.h"
 #include "local_resources.h"
 #include "logging.h"
+#include "music_runtime.h"
 #include "package_unpacker.h"
 #include "pointer_settings.h"
 #include "pop_widget.h"
@@ -65,7 +66,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     // The device write worker and its thread.
     m_dataHandler = new device_data_handler;
     m_dataHandler->registerDefaultDrivers();
-    m_dataHandler->setFileCache(&m_fileCache);
+    m_dataHandler->setProfileSource(&m_fileCache);
     m_dataHandler->moveToThread(&m_deviceThread);
     m_deviceThread.start();
 
@@ -101,14 +102,20 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
+    // The music analysis: its data goes to the lighting view the client
+    // profile names (MusicView).
+    WindowCommandHost* host = m_commandHost.get();
+    m_music = std::make_unique<MusicRuntime>(
+        [host](const QString& name, const QVariantList& args, const QString& view) {
+            host->sendPageEvent(name, args, view);
+        });
+    m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
+
     // The virtual input device opens here; the input filter starts with the
     // application (startFilter).
     m_automation = std::make_unique<InputAutomation>(
         InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>()));
     m_automation->connectVMulti();
-
-    // Seam for a later part of the program: the music analysis object is
-    // created here.
 
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }

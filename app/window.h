@@ -20,6 +20,7 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class MusicRuntime;
 class InputAutomation;
 class PointerSettings;
 class WindowCommandHost;
@@ -81,6 +82,8 @@ public:
     QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
+    // The music analysis and the sound player.
+    MusicRuntime* music() const { return m_music.get(); }
     // The keyboard capture, the virtual device, the input filter and the
     // executor of the software remapping.
     InputAutomation& inputAutomation() { return *m_automation; }
@@ -155,5 +158,6 @@ private:
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<MusicRuntime> m_music;
     std::unique_ptr<InputAutomation> m_automation;
 };
