@@ -19,6 +19,7 @@ public:
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
     ClientSettings& clientSettings() override { return m_settings; }
+    PointerSettings* pointerSettings() override;
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;

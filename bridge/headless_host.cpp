@@ -8,6 +8,7 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_settings(settings)
     , m_events(std::move(events))
+    , m_pointerSettings(PointerSettings::fromEnvironment())
 {
     // Device profiles are found among the files the requests have read.
     m_handler.setProfileSource(&m_cache);
