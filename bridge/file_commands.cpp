@@ -53,7 +53,12 @@ void readFileToStr(CommandContext& c)
     }
     FileCache& cache = c.host().fileCache();
     cache.load(path);
-    const std::optional<QString> selected = XmlText::select(cache.text(path), c.text(QStringLiteral("Xpath")));
+    const QString xpath = c.text(QStringLiteral("Xpath"));
+    QString refused;
+    const std::optional<QString> selected = XmlText::select(cache.text(path), xpath, &refused);
+    if (!refused.isEmpty())
+        LOG_WARNING(QStringLiteral("Application Error: ReadFileToStr refused the expression '%1': %2")
+                        .arg(Logger::clipped(xpath), refused));
     if (selected)
         c.succeed(*selected);
     else
