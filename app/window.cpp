@@ -8,6 +8,7 @@
 #include "local_resources.h"
 #include "logging.h"
 #include "package_unpacker.h"
+#include "pointer_settings.h"
 #include "pop_widget.h"
 #include "quit_request.h"
 #include "system_tray.h"
@@ -69,6 +70,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     setWindowOpacity(1.0);
     m_deviceMap = m_devices.listDevices();
     setMouseTracking(true);
+
+    // The desktop's pointer settings, chosen once for the session.
+    m_pointerSettings = PointerSettings::fromEnvironment();
 
     // The start page.
     m_startPage = m_profile.value(QStringLiteral("LoadPath"));

@@ -20,6 +20,7 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class PointerSettings;
 class WindowCommandHost;
 class SystemTray;
 class WebView;
@@ -71,6 +72,7 @@ public:
     QQueue<QueryCallbackPtr>& pendingAnswers() { return m_pendingAnswers; }
     DeviceMap& deviceMap() { return m_deviceMap; }
     DeviceFunctions& deviceFunctions() { return m_devices; }
+    PointerSettings* pointerSettings() const { return m_pointerSettings.get(); }
     QRect rememberedGeometry() const { return m_rememberedGeometry; }
     void setRememberedGeometry(const QRect& geometry) { m_rememberedGeometry = geometry; }
     QMap<QString, QString> profile() const { return m_profile; }
@@ -146,6 +148,7 @@ private:
     QString m_pageFolder;
     W1Pass m_w1Pass;
     int m_timerId = 0;
+    std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
 };

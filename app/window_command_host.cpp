@@ -41,6 +41,11 @@ DeviceMap& WindowCommandHost::deviceMap()
     return m_window.deviceMap();
 }
 
+PointerSettings* WindowCommandHost::pointerSettings()
+{
+    return m_window.pointerSettings();
+}
+
 void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& args, const QString& view)
 {
     ClientHandler* handler = m_window.clientHandler();

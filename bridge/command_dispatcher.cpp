@@ -7,6 +7,7 @@
 #include "device_page_commands.h"
 #include "dialog_commands.h"
 #include "file_commands.h"
+#include "pointer_commands.h"
 #include "settings_commands.h"
 #include "window_commands.h"
 
@@ -23,6 +24,7 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addPointerCommands(table);
     return table;
 }
 

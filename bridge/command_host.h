@@ -10,6 +10,7 @@
 
 class DeviceFunctions;
 class FileCache;
+class PointerSettings;
 class device_data_handler;
 
 // What the page commands need from their surroundings. The main window
@@ -32,6 +33,10 @@ public:
     virtual DeviceFunctions& deviceFunctions() = 0;
     // The host's copy of the device map, replaced by "GetDevicesList".
     virtual DeviceMap& deviceMap() = 0;
+
+    // The desktop's pointer settings; nullptr for a host without any (the
+    // pointer commands then fail and the summary reports the fallbacks).
+    virtual PointerSettings* pointerSettings() { return nullptr; }
 
     // Raises a page event. view empty: every browser the event is meant
     // for; otherwise only the browser registered under that name.

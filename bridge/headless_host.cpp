@@ -7,6 +7,7 @@
 HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_events(std::move(events))
+    , m_pointerSettings(PointerSettings::fromEnvironment())
 {
     // Device profiles are found among the files the requests have read.
     m_handler.setFileCache(&m_cache);

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "pointer_settings.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker and device map; page events go to a sink.
+// file cache, device write worker, device map and pointer settings (chosen
+// from the environment: ORVANTA_POINTER_SETTINGS=<file> keeps them in that
+// file alone); page events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
 // with a failure, since hasWindow() is false.
 class HeadlessHost : public CommandHost
@@ -28,6 +32,7 @@ public:
     device_data_handler& deviceHandler() override { return m_handler; }
     DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return m_devices; }
+    PointerSettings* pointerSettings() override { return m_pointerSettings.get(); }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     // Hands the address to xdg-open, detached.
@@ -40,4 +45,5 @@ private:
     FileCache m_cache;
     device_data_handler m_handler;
     DeviceMap m_devices;
+    std::unique_ptr<PointerSettings> m_pointerSettings;
 };

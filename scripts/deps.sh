@@ -5,6 +5,7 @@ ORVANTA_PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
+  libglib2.0-dev libx11-dev xvfb xauth
   python3
 )
 

@@ -2,7 +2,8 @@
 
 // A command host for the bridge tests: an application folder of its own (a
 // temporary folder), a file cache, a device write worker, and a record of
-// every window, view, tray, dialog and event call. Dialogs answer what the
+// every window, view, tray, dialog and event call. Its pointer settings
+// live in "pointer.json" of that folder, never on the desktop. Dialogs answer what the
 // test put in nextFileName (nullopt: cancelled).
 
 #include <QMap>
@@ -10,12 +11,14 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <memory>
 #include <optional>
 
 #include "command_dispatcher.h"
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "pointer_settings.h"
 #include "query_callback.h"
 
 class RecordingHost : public CommandHost
@@ -33,6 +36,12 @@ public:
     device_data_handler& deviceHandler() override { return handler; }
     DeviceFunctions& deviceFunctions() override { return handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return devices; }
+    PointerSettings* pointerSettings() override
+    {
+        if (!m_pointer)
+            m_pointer = std::make_unique<PointerSettings>(nullptr, std::make_unique<PointerSettingsFile>(path("pointer.json")));
+        return m_pointer.get();
+    }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override
     {
@@ -88,6 +97,7 @@ private:
     QTemporaryDir m_dir;
     QString m_folder;
     bool m_window;
+    std::unique_ptr<PointerSettings> m_pointer;
 };
 
 // What one request got back.

@@ -90,7 +90,9 @@ private slots:
         const QStringList documented = {
             "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
-            "ModifyFileFromStr", "goback", "goforward", "savexml", "GetWindowsMouseConfig", "CloseX", "CloseApp",
+            "ModifyFileFromStr", "goback", "goforward", "savexml", "modifyMouseAcce", "ModifyWindowAcceleratedSpeed",
+            "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
+            "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);

@@ -49,6 +49,8 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
         env.insert("ORVANTA_DEVICES", m_devices);
+        // Pointer settings in the test's own file, never on the desktop.
+        env.insert("ORVANTA_POINTER_SETTINGS", m_dir.filePath("pointer.json"));
         process.setProcessEnvironment(env);
         process.start(m_program, args);
         if (!process.waitForStarted())
@@ -157,6 +159,25 @@ private slots:
 
         const Run second = run({read});
         QCOMPARE(second.lines.value(0).value("text").toString(), QString("RightClick"));
+    }
+
+    void pointerSettingsReadBackInTheNextRun()
+    {
+        const Run set = run({R"({"FuncName":"modifyMouseDoubleClick","Num":3})",
+                             R"({"FuncName":"modifyMouseAcce","Num":2})",
+                             R"({"FuncName":"ModifyMouseScrollLines","Num":65535})",
+                             R"({"FuncName":"modifyMouseDoubleClick","Num":12})",
+                             R"({"FuncName":"modifyMouseAccel","Num":0})"});
+        QCOMPARE(set.lines.size(), 5);
+        QCOMPARE(set.lines.at(0).value("text").toString(), QString("modifyMouseDoubleClick success"));
+        QCOMPARE(set.lines.at(1).value("text").toString(), QString("modifyMouseAccel success"));
+        QCOMPARE(set.lines.at(3).value("text").toString(), QString("modifyMouseDoubleClick failed"));
+
+        const Run read = run({R"({"FuncName":"GetDevicesList"})",
+                              R"({"FuncName":"GetWindowsMouseConfig","Version":"258A1007"})"});
+        QVERIFY(read.lines.value(1).value("text").toString().endsWith(
+            ",defaultMouseAccel:8,defaultScrollLinesX:3,defaultMouseSpeed:5,defaultMouseDoubleClick:5,"
+            "defaultScrollLinesY:65535"));
     }
 
     void waitCollectsInputReports()
