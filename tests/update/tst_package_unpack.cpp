@@ -2,6 +2,7 @@
 #include "package_test_support.h"
 #include "package_unpacker.h"
 #include "package_writer.h"
+#include "staged_unpack.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -287,6 +288,39 @@ private slots:
         QVERIFY(!unpackPackageData(packageFromPayload(versionAndCount(1) + entry(QStringLiteral("pipe"), "x")), target,
                                    &error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // The page copy is replaced whole by a fresh unpacking: nothing found
+    // in its place before is kept, a link there is removed, not followed,
+    // and a failed unpacking leaves the old copy.
+    void replacingUnpackKeepsOnlyThePackage()
+    {
+        const QString package = packagePath();
+        QVERIFY(writePackageFile(package, QStringLiteral("1"), {{QStringLiteral("t/index.html"), "page"}}));
+        const QString copy = m_dir.filePath(QStringLiteral("copy"));
+        QVERIFY(QDir().mkpath(copy + QStringLiteral("/t/index.html/blocker")));
+        QVERIFY(writeFile(copy + QStringLiteral("/t/evil.html"), "evil"));
+        QString error;
+        QVERIFY2(unpackReplacingFolder(package, copy, &error), qPrintable(error));
+        QCOMPARE(filesBelow(copy).keys(), QStringList{QStringLiteral("t/index.html")});
+        QCOMPARE(readFile(copy + QStringLiteral("/t/index.html")), QByteArray("page"));
+        QVERIFY(QFile::exists(package));
+
+        const QString outside = m_dir.filePath(QStringLiteral("replace-outside"));
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(writeFile(outside + QStringLiteral("/keep.txt"), "keep"));
+        QVERIFY(QDir(copy).removeRecursively());
+        QVERIFY(QFile::link(outside, copy));
+        QVERIFY(unpackReplacingFolder(package, copy));
+        QVERIFY(!QFileInfo(copy).isSymLink());
+        QCOMPARE(filesBelow(outside).keys(), QStringList{QStringLiteral("keep.txt")});
+
+        const QString broken = packagePath();
+        QVERIFY(writeFile(broken, QByteArray(200, 'x')));
+        QVERIFY(!unpackReplacingFolder(broken, copy));
+        QCOMPARE(filesBelow(copy).keys(), QStringList{QStringLiteral("t/index.html")});
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".copy-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
     }
 
     void interoperatesWithPythonLzma()
