@@ -7,6 +7,7 @@
 #include "device_data_handler.h"
 #include "local_resources.h"
 #include "logging.h"
+#include "music_runtime.h"
 #include "private_folder.h"
 #include "pointer_settings.h"
 #include "pop_widget.h"
@@ -72,7 +73,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     // The device write worker and its thread.
     m_dataHandler = new device_data_handler;
     m_dataHandler->registerDefaultDrivers();
-    m_dataHandler->setFileCache(&m_fileCache);
+    m_dataHandler->setProfileSource(&m_fileCache);
     m_dataHandler->moveToThread(&m_deviceThread);
     m_deviceThread.start();
 
@@ -109,8 +110,17 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
-    // Seams for later parts of the program: the virtual input device is
-    // opened here and the music analysis object created here.
+    // The music analysis: its data goes to the lighting view the client
+    // profile names (MusicView).
+    WindowCommandHost* host = m_commandHost.get();
+    m_music = std::make_unique<MusicRuntime>(
+        [host](const QString& name, const QVariantList& args, const QString& view) {
+            host->sendPageEvent(name, args, view);
+        });
+    m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
+
+    // Seam for a later part of the program: the virtual input device is
+    // opened here.
 
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }

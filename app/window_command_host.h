@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client_profile_settings.h"
 #include "command_host.h"
 
 class Window;
@@ -17,7 +18,9 @@ public:
     device_data_handler& deviceHandler() override;
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
+    MusicRuntime* music() override;
     PointerSettings* pointerSettings() override;
+    ClientSettings& clientSettings() override { return m_settings; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;
@@ -41,4 +44,5 @@ public:
 
 private:
     Window& m_window;
+    ClientProfileSettings m_settings;
 };

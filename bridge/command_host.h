@@ -8,8 +8,10 @@
 
 #include "device_discovery.h"
 
+class ClientSettings;
 class DeviceFunctions;
 class FileCache;
+class MusicRuntime;
 class PointerSettings;
 class device_data_handler;
 
@@ -42,8 +44,12 @@ public:
     // for; otherwise only the browser registered under that name.
     virtual void sendPageEvent(const QString& name, const QVariantList& args, const QString& view = QString()) = 0;
 
-    // The client profile map, loaded afresh from the compiled profile.
-    virtual QMap<QString, QString> reloadClientProfile();
+    // The client profile and the tray mode.
+    virtual ClientSettings& clientSettings() = 0;
+
+    // The music analysis and the sound player; nullptr: the host has none
+    // (the music commands then play nothing).
+    virtual MusicRuntime* music() { return nullptr; }
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;

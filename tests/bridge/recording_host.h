@@ -14,12 +14,28 @@
 #include <memory>
 #include <optional>
 
+#include "client_profile_settings.h"
 #include "command_dispatcher.h"
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
 #include "pointer_settings.h"
 #include "query_callback.h"
+
+// The program's client settings, with the profile map replaced when the
+// test gives one and the tray mode recorded instead of set.
+class RecordingSettings : public ClientProfileSettings
+{
+public:
+    QMap<QString, QString> reloadClientProfile() const override
+    {
+        return profile ? *profile : ClientProfileSettings::reloadClientProfile();
+    }
+    void setTrayMode(const QString& mode) override { trayMode = mode; }
+
+    std::optional<QMap<QString, QString>> profile;
+    QString trayMode;
+};
 
 class RecordingHost : public CommandHost
 {
@@ -28,7 +44,7 @@ public:
         : m_window(window)
     {
         m_folder = m_dir.path() + QLatin1Char('/');
-        handler.setFileCache(&cache);
+        handler.setProfileSource(&cache);
     }
 
     QString applicationFolder() const override { return m_folder; }
@@ -47,10 +63,7 @@ public:
     {
         calls << QStringLiteral("event %1 %2 %3").arg(name, args.value(0).toString(), view);
     }
-    QMap<QString, QString> reloadClientProfile() override
-    {
-        return profile ? *profile : CommandHost::reloadClientProfile();
-    }
+    ClientSettings& clientSettings() override { return settings; }
     void openUrl(const QString& url) override { calls << QStringLiteral("openUrl ") + url; }
     bool hasWindow() const override { return m_window; }
     void maximizeWindow() override { calls << QStringLiteral("maximize"); }
@@ -91,7 +104,7 @@ public:
     DeviceMap devices;
     QStringList calls;
     std::optional<QString> nextFileName;
-    std::optional<QMap<QString, QString>> profile;
+    RecordingSettings settings;
 
 private:
     QTemporaryDir m_dir;

@@ -7,7 +7,6 @@
 #include "command_context.h"
 #include "command_dispatcher.h"
 #include "recording_host.h"
-#include "tray_mode.h"
 #include "window_commands.h"
 
 // The request path (window shortcuts, JSON decoding, "FuncName", exact
@@ -94,7 +93,8 @@ private slots:
             "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
             "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
-            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};
+            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
+            "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
@@ -190,11 +190,11 @@ private slots:
 
         RecordingHost host;
         CommandDispatcher dispatcher(host);
-        host.profile = QMap<QString, QString>{{"CloseFunc", "closeapp"}};
+        host.settings.profile = QMap<QString, QString>{{"CloseFunc", "closeapp"}};
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseX"})").text, QString("modify conf sucess"));
-        host.profile = QMap<QString, QString>{{"CloseFunc", "Closeapp"}};
+        host.settings.profile = QMap<QString, QString>{{"CloseFunc", "Closeapp"}};
         send(dispatcher, R"({"FuncName":"CloseX"})");
-        host.profile = QMap<QString, QString>();
+        host.settings.profile = QMap<QString, QString>();
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseX"})").text, QString("modify conf sucess"));
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseApp"})").text, QString("modify conf sucess"));
         QCOMPARE(host.calls, QStringList({"hideToTray", "closeApplication", "closeApplication"}));
@@ -204,11 +204,11 @@ private slots:
     {
         RecordingHost host(false);
         CommandDispatcher dispatcher(host);
-        setTrayModeText("EnableTray");
+        host.settings.trayMode = "EnableTray";
         QCOMPARE(send(dispatcher, R"({"FuncName":"TrayFun","TrayFunName":"DisableTray"})").kind, Answer::Success);
-        QCOMPARE(trayModeText(), QString("DisableTray"));
+        QCOMPARE(host.settings.trayMode, QString("DisableTray"));
         send(dispatcher, R"({"FuncName":"TrayFun","TrayFunName":"Tray"})");
-        QCOMPARE(trayModeText(), QString("DisableTray"));
+        QCOMPARE(host.settings.trayMode, QString("DisableTray"));
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetIME"})").text, QString("SetIME success!"));
         QCOMPARE(send(dispatcher, "{\"FuncName\":\"OpenUrl\",\"url\":\"https://example.org/\"}").text,
                  QString("open successed"));
