@@ -31,7 +31,8 @@ class device_data_handler;
 struct WindowSetup {
     QMap<QString, QString> profile;   // the client profile map
     QString applicationFolder;        // with a trailing "/"
-    QString tempFolder;               // the system's temporary folder
+    QString privateFolder;            // a folder only this user can reach:
+                                      // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)
 };
 
