@@ -20,6 +20,8 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class DialogUpdatePrompt;
+class UpdateService;
 class WindowCommandHost;
 class SystemTray;
 class WebView;
@@ -78,6 +80,8 @@ public:
     QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
+    // Downloads, firmware updates and the update check of the program.
+    UpdateService* updateService() const { return m_updates.get(); }
 
     // Hides the window, then writes out the file cache.
     void hideToTray();
@@ -148,4 +152,6 @@ private:
     int m_timerId = 0;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
+    std::unique_ptr<UpdateService> m_updates;
 };

@@ -41,11 +41,22 @@ DeviceMap& WindowCommandHost::deviceMap()
     return m_window.deviceMap();
 }
 
+UpdateService* WindowCommandHost::updateService()
+{
+    return m_window.updateService();
+}
+
 void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& args, const QString& view)
 {
     ClientHandler* handler = m_window.clientHandler();
     if (name == QLatin1String("onBrowserMsg")) {
         handler->onBrowserMsg(view, args.value(0).toString());
+        return;
+    }
+    // Firmware progress goes to the view registered under the current view
+    // name.
+    if (name == QLatin1String("onUpdateFirmware") && view.isEmpty()) {
+        handler->onUpdateFirmware(args.value(0).toString());
         return;
     }
     // Other events: the named browser when one is given, else the main one.

@@ -17,6 +17,7 @@ public:
     device_data_handler& deviceHandler() override;
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
+    UpdateService* updateService() override;
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;

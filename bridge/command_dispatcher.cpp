@@ -8,6 +8,7 @@
 #include "dialog_commands.h"
 #include "file_commands.h"
 #include "settings_commands.h"
+#include "update_commands.h"
 #include "window_commands.h"
 
 QString noWindowText()
@@ -23,6 +24,7 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addUpdateCommands(table);
     return table;
 }
 

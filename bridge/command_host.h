@@ -10,6 +10,7 @@
 
 class DeviceFunctions;
 class FileCache;
+class UpdateService;
 class device_data_handler;
 
 // What the page commands need from their surroundings. The main window
@@ -36,6 +37,10 @@ public:
     // Raises a page event. view empty: every browser the event is meant
     // for; otherwise only the browser registered under that name.
     virtual void sendPageEvent(const QString& name, const QVariantList& args, const QString& view = QString()) = 0;
+
+    // Downloads, firmware updates and the update check; null where there
+    // is none (the update commands then fail).
+    virtual UpdateService* updateService() { return nullptr; }
 
     // The client profile map, loaded afresh from the compiled profile.
     virtual QMap<QString, QString> reloadClientProfile();

@@ -7,7 +7,10 @@
 HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_events(std::move(events))
+    , m_updates(m_folder)
 {
+    QObject::connect(&m_updates, &UpdateService::pageEvent,
+                     [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
     // Device profiles are found among the files the requests have read.
     m_handler.setFileCache(&m_cache);
 }

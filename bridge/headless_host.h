@@ -5,9 +5,11 @@
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "update_service.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker and device map; page events go to a sink.
+// file cache, device write worker, device map and update service; page
+// events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
 // with a failure, since hasWindow() is false.
 class HeadlessHost : public CommandHost
@@ -28,6 +30,7 @@ public:
     device_data_handler& deviceHandler() override { return m_handler; }
     DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return m_devices; }
+    UpdateService* updateService() override { return &m_updates; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     // Hands the address to xdg-open, detached.
@@ -40,4 +43,5 @@ private:
     FileCache m_cache;
     device_data_handler m_handler;
     DeviceMap m_devices;
+    UpdateService m_updates;
 };

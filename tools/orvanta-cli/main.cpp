@@ -3,16 +3,19 @@
 // configure a device from a shell.
 //
 //   orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]
+//   orvanta-cli --check-update
 //
 // Each argument is one JSON request; without any, one request per line is
 // read from standard input. Output and exit status: see usage() below.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
 
+#include "check_update.h"
 #include "cli_runner.h"
 #include "command_dispatcher.h"
 #include "device_data_forwarder.h"
@@ -20,21 +23,29 @@
 #include "headless_host.h"
 #include "application_folder.h"
 #include "logging.h"
+#include "update_service.h"
 
 namespace {
 
 void usage(QTextStream& err)
 {
     err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]\n"
+           "       orvanta-cli --check-update\n"
            "  Runs page requests ({\"FuncName\":...}) given as arguments, or one per line\n"
            "  on standard input, and prints one JSON line per request:\n"
            "    {\"request\":...,\"reply\":\"success\",\"text\":...}\n"
            "    {\"request\":...,\"reply\":\"failure\",\"code\":0,\"text\":...}\n"
            "    {\"request\":...,\"reply\":\"none\"}\n"
            "  and {\"event\":name,\"args\":[...]} for every page event raised.\n"
+           "  Downloads and firmware updates started by the requests are waited for\n"
+           "  (at most the answer timeout) before the program ends.\n"
            "  --wait MS            keep collecting events for MS ms after the last request\n"
            "  --answer-timeout MS  how long to wait for a command that answers later\n"
            "                       (default 60000)\n"
+           "  --check-update       run the start-up update check against the configured\n"
+           "                       endpoint (ORVANTA_UPGRADE_URL overrides the profile's)\n"
+           "                       and print {\"state\":…,\"type\":…,\"description\":…,\n"
+           "                       \"updaterArguments\":…}\n"
            "  Exit status: 0 when every request was processed, 2 on unreadable input,\n"
            "  1 on a usage error.\n";
 }
@@ -58,6 +69,7 @@ int main(int argc, char* argv[])
 
     int waitMs = 0;
     int answerTimeoutMs = 60000;
+    bool checkUpdate = false;
     QStringList requests;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -72,6 +84,8 @@ int main(int argc, char* argv[])
                 usage(err);
                 return 1;
             }
+        } else if (arg == QLatin1String("--check-update")) {
+            checkUpdate = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             usage(err);
             return 0;
@@ -103,6 +117,12 @@ int main(int argc, char* argv[])
     DeviceReports::setSender(&forwarder);
     host.start();
 
+    if (checkUpdate) {
+        writeLine(checkUpdateLine(host, answerTimeoutMs));
+        DeviceReports::setSender(nullptr);
+        return 0;
+    }
+
     bool readable = true;
     if (!requests.isEmpty()) {
         for (const QString& request : qAsConst(requests))
@@ -123,6 +143,11 @@ int main(int argc, char* argv[])
                 readable = cli.run(request) && readable;
         }
     }
+    // Downloads and firmware updates go on after their request's answer.
+    QElapsedTimer busy;
+    busy.start();
+    while (host.updateService()->busy() && busy.elapsed() < answerTimeoutMs)
+        cli.wait(20);
     if (waitMs > 0)
         cli.wait(waitMs);
 
