@@ -92,18 +92,20 @@ void commonFileDownloader::prepareFile(const QString& address, const QString& su
         return;
     }
     // Checked again now that the folder exists: a symbolic link on the way
-    // is resolved and must still end inside the base folder.
-    const std::optional<QString> path = pathInsideFolder(base, QDir(*folder).filePath(name), AbsolutePaths::Accept);
-    if (!path || !pathInsideFolder(base, *folder, AbsolutePaths::Accept)) {
-        m_refusal = QStringLiteral("the file '%1' is outside '%2'").arg(name, base);
+    // is resolved and must still end inside the base folder. The name is
+    // one plain segment; a link there is never followed (prepareResume and
+    // openForAppend see to that).
+    if (!pathInsideFolder(base, *folder, AbsolutePaths::Accept)) {
+        m_refusal = QStringLiteral("the folder '%1' is outside '%2'").arg(subFolder, base);
         return;
     }
-    const qint64 count = DownloadFile::prepareResume(*path);
+    const QString path = QDir(*folder).filePath(name);
+    const qint64 count = DownloadFile::prepareResume(path);
     if (count < 0) {
-        m_refusal = QStringLiteral("'%1' exists and is not a file").arg(*path);
+        m_refusal = QStringLiteral("'%1' exists and is not a file").arg(path);
         return;
     }
-    m_path = *path;
+    m_path = path;
     m_resumedFrom = count;
     setCounts(count, 0);
 }
@@ -422,6 +424,9 @@ void commonFileDownloader::dropReply()
     QNetworkReply* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
-    reply->abort();
+    // A reply that reported an error is ending already; aborting it again
+    // would report a second error.
+    if (reply->isRunning() && reply->error() == QNetworkReply::NoError)
+        reply->abort();
     reply->deleteLater();
 }
