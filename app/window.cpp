@@ -8,7 +8,9 @@
 #include "dialog_update_prompt.h"
 #include "local_resources.h"
 #include "logging.h"
+#include "music_runtime.h"
 #include "package_unpacker.h"
+#include "pointer_settings.h"
 #include "pop_widget.h"
 #include "quit_request.h"
 #include "system_tray.h"
@@ -64,13 +66,16 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     // The device write worker and its thread.
     m_dataHandler = new device_data_handler;
     m_dataHandler->registerDefaultDrivers();
-    m_dataHandler->setFileCache(&m_fileCache);
+    m_dataHandler->setProfileSource(&m_fileCache);
     m_dataHandler->moveToThread(&m_deviceThread);
     m_deviceThread.start();
 
     setWindowOpacity(1.0);
     m_deviceMap = m_devices.listDevices();
     setMouseTracking(true);
+
+    // The desktop's pointer settings, chosen once for the session.
+    m_pointerSettings = PointerSettings::fromEnvironment();
 
     // The start page.
     m_startPage = m_profile.value(QStringLiteral("LoadPath"));
@@ -109,8 +114,17 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(m_updates.get(), &UpdateService::pageEvent, this,
             [this](const QString& name, const QVariantList& args) { m_commandHost->sendPageEvent(name, args, QString()); });
 
-    // Seams for later parts of the program: the virtual input device is
-    // opened here and the music analysis object created here.
+    // The music analysis: its data goes to the lighting view the client
+    // profile names (MusicView).
+    WindowCommandHost* host = m_commandHost.get();
+    m_music = std::make_unique<MusicRuntime>(
+        [host](const QString& name, const QVariantList& args, const QString& view) {
+            host->sendPageEvent(name, args, view);
+        });
+    m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
+
+    // Seam for a later part of the program: the virtual input device is
+    // opened here.
 
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }

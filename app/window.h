@@ -22,6 +22,8 @@ class ClientHandler;
 class CommandDispatcher;
 class DialogUpdatePrompt;
 class UpdateService;
+class MusicRuntime;
+class PointerSettings;
 class WindowCommandHost;
 class SystemTray;
 class WebView;
@@ -73,6 +75,7 @@ public:
     QQueue<QueryCallbackPtr>& pendingAnswers() { return m_pendingAnswers; }
     DeviceMap& deviceMap() { return m_deviceMap; }
     DeviceFunctions& deviceFunctions() { return m_devices; }
+    PointerSettings* pointerSettings() const { return m_pointerSettings.get(); }
     QRect rememberedGeometry() const { return m_rememberedGeometry; }
     void setRememberedGeometry(const QRect& geometry) { m_rememberedGeometry = geometry; }
     QMap<QString, QString> profile() const { return m_profile; }
@@ -82,6 +85,8 @@ public:
     QString pageFolder() const { return m_pageFolder; }
     // Downloads, firmware updates and the update check of the program.
     UpdateService* updateService() const { return m_updates.get(); }
+    // The music analysis and the sound player.
+    MusicRuntime* music() const { return m_music.get(); }
 
     // Hides the window, then writes out the file cache.
     void hideToTray();
@@ -150,8 +155,10 @@ private:
     QString m_pageFolder;
     W1Pass m_w1Pass;
     int m_timerId = 0;
+    std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
     std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
     std::unique_ptr<UpdateService> m_updates;
+    std::unique_ptr<MusicRuntime> m_music;
 };

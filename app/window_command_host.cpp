@@ -46,6 +46,16 @@ UpdateService* WindowCommandHost::updateService()
     return m_window.updateService();
 }
 
+MusicRuntime* WindowCommandHost::music()
+{
+    return m_window.music();
+}
+
+PointerSettings* WindowCommandHost::pointerSettings()
+{
+    return m_window.pointerSettings();
+}
+
 void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& args, const QString& view)
 {
     ClientHandler* handler = m_window.clientHandler();
@@ -57,6 +67,10 @@ void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& a
     // name.
     if (name == QLatin1String("onUpdateFirmware") && view.isEmpty()) {
         handler->onUpdateFirmware(args.value(0).toString());
+        return;
+    }
+    if (name == QLatin1String("OnRGBMusicData")) {
+        handler->OnRGBMusicData(view, args.value(0).toString());
         return;
     }
     // Other events: the named browser when one is given, else the main one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client_profile_settings.h"
 #include "command_host.h"
 
 class Window;
@@ -18,6 +19,9 @@ public:
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
     UpdateService* updateService() override;
+    MusicRuntime* music() override;
+    PointerSettings* pointerSettings() override;
+    ClientSettings& clientSettings() override { return m_settings; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;
@@ -41,4 +45,5 @@ public:
 
 private:
     Window& m_window;
+    ClientProfileSettings m_settings;
 };

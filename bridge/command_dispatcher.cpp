@@ -7,6 +7,8 @@
 #include "device_page_commands.h"
 #include "dialog_commands.h"
 #include "file_commands.h"
+#include "music_commands.h"
+#include "pointer_commands.h"
 #include "settings_commands.h"
 #include "update_commands.h"
 #include "window_commands.h"
@@ -25,6 +27,8 @@ CommandTable defaultCommandTable()
     addDialogCommands(table);
     addDevicePageCommands(table);
     addUpdateCommands(table);
+    addMusicCommands(table);
+    addPointerCommands(table);
     return table;
 }
 

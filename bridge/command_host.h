@@ -8,9 +8,12 @@
 
 #include "device_discovery.h"
 
+class ClientSettings;
 class DeviceFunctions;
 class FileCache;
 class UpdateService;
+class MusicRuntime;
+class PointerSettings;
 class device_data_handler;
 
 // What the page commands need from their surroundings. The main window
@@ -34,16 +37,24 @@ public:
     // The host's copy of the device map, replaced by "GetDevicesList".
     virtual DeviceMap& deviceMap() = 0;
 
+    // The desktop's pointer settings; nullptr for a host without any (the
+    // pointer commands then fail and the summary reports the fallbacks).
+    virtual PointerSettings* pointerSettings() { return nullptr; }
+
     // Raises a page event. view empty: every browser the event is meant
     // for; otherwise only the browser registered under that name.
     virtual void sendPageEvent(const QString& name, const QVariantList& args, const QString& view = QString()) = 0;
 
-    // Downloads, firmware updates and the update check; null where there
-    // is none (the update commands then fail).
-    virtual UpdateService* updateService() { return nullptr; }
+    // The client profile and the tray mode.
+    virtual ClientSettings& clientSettings() = 0;
 
-    // The client profile map, loaded afresh from the compiled profile.
-    virtual QMap<QString, QString> reloadClientProfile();
+    // The music analysis and the sound player; nullptr: the host has none
+    // (the music commands then play nothing).
+    virtual MusicRuntime* music() { return nullptr; }
+
+    // Downloads, firmware updates and the update check; nullptr: the host
+    // has none (the update commands then fail).
+    virtual UpdateService* updateService() { return nullptr; }
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;

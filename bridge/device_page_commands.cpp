@@ -5,6 +5,7 @@
 #include "command_table.h"
 #include "device_commands.h"
 #include "device_data_handler.h"
+#include "pointer_settings.h"
 
 namespace {
 
@@ -63,9 +64,14 @@ void writeDevice(CommandContext& c)
         c.fail(QStringLiteral("writeDevices failed!"));
 }
 
+// The device's settings, then the desktop's pointer settings.
 void getWindowsMouseConfig(CommandContext& c)
 {
-    c.succeed(DeviceCommands::getWindowsMouseConfig(c.host().deviceFunctions(), c.text(QStringLiteral("Version"))));
+    PointerSettings* pointer = c.host().pointerSettings();
+    const QString pointerFields =
+        pointer ? pointer->summaryFields() : PointerTables::summaryFields(PointerTables::Readings());
+    c.succeed(DeviceCommands::getWindowsMouseConfig(c.host().deviceFunctions(), c.text(QStringLiteral("Version")),
+                                                    pointerFields));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "profile_source.h"
+
 // The texts of files the pages read and edit, keyed by file path, and the
 // ordered list of paths changed since the last write-out. A file is read
 // into the cache once; later reads and edits work on the cached text, and
@@ -12,7 +14,7 @@
 //
 // The main window owns one cache; the device write worker reads it from its
 // own thread to find a device's profile, so every member takes the lock.
-class FileCache
+class FileCache : public ProfileSource
 {
 public:
     FileCache() = default;
@@ -46,7 +48,7 @@ public:
     bool writeOut();
 
     // Every cached (path, text) pair, in path order.
-    QMap<QString, QString> entries() const;
+    QMap<QString, QString> entries() const override;
 
 private:
     mutable QMutex m_mutex;

@@ -5,7 +5,7 @@
 #include <QSaveFile>
 
 #include "path_inside_folder.h"
-#include "client_profile.h"
+#include "client_settings.h"
 #include "command_context.h"
 #include "command_host.h"
 #include "command_table.h"
@@ -32,7 +32,7 @@ void readFileToStr(CommandContext& c)
     if (given.contains(QLatin1String("conf.xml"))) {
         // The client profile is the one compiled into the program, wherever
         // the page thinks it lies.
-        path = ClientProfile::resourcePath();
+        path = c.host().clientSettings().clientProfilePath();
     } else {
         const std::optional<QString> inside = pathInsideFolder(c.host().applicationFolder(), given);
         if (!inside) {

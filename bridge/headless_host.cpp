@@ -4,21 +4,27 @@
 
 #include "logging.h"
 
-HeadlessHost::HeadlessHost(const QString& folder, EventSink events)
+HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, EventSink events)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
+    , m_settings(settings)
     , m_events(std::move(events))
+    , m_pointerSettings(PointerSettings::fromEnvironment())
+    , m_music([this](const QString& name, const QVariantList& args, const QString& view) {
+        sendPageEvent(name, args, view);
+    })
     , m_updates(m_folder)
 {
     QObject::connect(&m_updates, &UpdateService::pageEvent,
                      [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
     // Device profiles are found among the files the requests have read.
-    m_handler.setFileCache(&m_cache);
+    m_handler.setProfileSource(&m_cache);
 }
 
 int HeadlessHost::start()
 {
     m_handler.registerDefaultDrivers();
     m_devices = m_handler.deviceFunctions().listDevices();
+    m_music.setLightingView(m_settings.reloadClientProfile().value(QStringLiteral("MusicView")));
     return m_devices.size();
 }
 

@@ -1,14 +1,20 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
+#include "client_settings.h"
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "music_runtime.h"
+#include "pointer_settings.h"
 #include "update_service.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker, device map and update service; page
+// file cache, device write worker, device map, music runtime, update
+// service and pointer settings (chosen from the environment:
+// ORVANTA_POINTER_SETTINGS=<file> keeps them in that file alone); page
 // events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
 // with a failure, since hasWindow() is false.
@@ -17,12 +23,14 @@ class HeadlessHost : public CommandHost
 public:
     using EventSink = std::function<void(const QString& name, const QVariantList& args, const QString& view)>;
 
-    // folder: the application folder (a trailing "/" is added when missing).
-    explicit HeadlessHost(const QString& folder, EventSink events = EventSink());
+    // folder: the application folder (a trailing "/" is added when missing);
+    // settings: the program's client settings, which must outlive the host.
+    HeadlessHost(const QString& folder, ClientSettings& settings, EventSink events = EventSink());
 
     // What the main window does at start: registers the Driver definitions
     // and lists the devices, so that a device command works as the first
-    // request. Answers the number of devices found.
+    // request; takes the lighting view of the music data from the client
+    // profile. Answers the number of devices found.
     int start();
 
     QString applicationFolder() const override { return m_folder; }
@@ -30,6 +38,9 @@ public:
     device_data_handler& deviceHandler() override { return m_handler; }
     DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return m_devices; }
+    MusicRuntime* music() override { return &m_music; }
+    PointerSettings* pointerSettings() override { return m_pointerSettings.get(); }
+    ClientSettings& clientSettings() override { return m_settings; }
     UpdateService* updateService() override { return &m_updates; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
@@ -39,9 +50,12 @@ public:
 
 private:
     QString m_folder;
+    ClientSettings& m_settings;
     EventSink m_events;
     FileCache m_cache;
     device_data_handler m_handler;
     DeviceMap m_devices;
+    std::unique_ptr<PointerSettings> m_pointerSettings;
+    MusicRuntime m_music;
     UpdateService m_updates;
 };

@@ -3,10 +3,10 @@
 #include <QDebug>
 #include <QUrl>
 
+#include "client_settings.h"
 #include "command_context.h"
 #include "command_host.h"
 #include "command_table.h"
-#include "tray_mode.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ void trayFun(CommandContext& c)
 {
     const QString mode = c.text(QStringLiteral("TrayFunName"));
     if (mode == QLatin1String("EnableTray") || mode == QLatin1String("DisableTray"))
-        setTrayModeText(mode);
+        c.host().clientSettings().setTrayMode(mode);
     c.succeed(QString());
 }
 
@@ -59,7 +59,7 @@ void goForward(CommandContext& c)
 
 void closeX(CommandContext& c)
 {
-    switch (closeActionOf(c.host().reloadClientProfile())) {
+    switch (closeActionOf(c.host().clientSettings().reloadClientProfile())) {
     case CloseAction::CloseApplication:
         c.host().closeApplication();
         break;

@@ -6,6 +6,7 @@
 
 #include "device_functions.h"
 #include "device_text.h"
+#include "logging.h"
 
 namespace DeviceCommands {
 
@@ -66,7 +67,9 @@ QStringList lightingItems(const QString& unwrapped)
 QString getWindowsMouseConfig(DeviceFunctions& functions, const QString& version,
                               const QString& pointerSettings)
 {
-    return functions.readSettingsSummary(version) + pointerSettings;
+    const QString summary = functions.readSettingsSummary(version) + pointerSettings;
+    LOG_INFO(QStringLiteral("Application Info: GetWindowsMouseConfig ") + summary);
+    return summary;
 }
 
 } // namespace DeviceCommands

@@ -43,7 +43,7 @@ QString unwrapLightingData(const QString& data);
 QStringList lightingItems(const QString& unwrapped);
 
 // "GetWindowsMouseConfig": the device's settings summary followed by the
-// pointer settings text the caller supplies.
+// pointer settings text the caller supplies; the whole text is logged.
 QString getWindowsMouseConfig(DeviceFunctions& functions, const QString& version,
                               const QString& pointerSettings = QString());
 

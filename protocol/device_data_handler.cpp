@@ -182,19 +182,19 @@ bool device_data_handler::writeBlockInChunks(const QString& key, const QString& 
     return true;
 }
 
-void device_data_handler::setFileCache(const FileCache* cache)
+void device_data_handler::setProfileSource(const ProfileSource* source)
 {
-    m_fileCache = cache;
+    m_profileSource = source;
 }
 
-const FileCache* device_data_handler::fileCache() const
+const ProfileSource* device_data_handler::profileSource() const
 {
-    return m_fileCache;
+    return m_profileSource;
 }
 
 QString device_data_handler::profileForDevice(const QString& key) const
 {
-    return ::profileForDevice(m_fileCache, key);
+    return ::profileForDevice(m_profileSource, key);
 }
 
 bool device_data_handler::writeDevice(const QString& Version, const QString& DriverVersion, const QString& Index,

@@ -14,7 +14,7 @@
 #include "lighting_frame.h"
 #include "profile_document.h"
 
-class FileCache;
+class ProfileSource;
 
 // The device write worker. It owns the registry of Driver definitions and
 // the definition in use, which every write request replaces; the encoders
@@ -71,11 +71,11 @@ public:
     // The device functions every write goes through.
     DeviceFunctions& deviceFunctions();
 
-    // The file cache of the page-read files, where the profiles are (the
-    // main window's; it must outlive the handler). Null: no device has a
-    // profile.
-    void setFileCache(const FileCache* cache);
-    const FileCache* fileCache() const;
+    // Where the profiles are: the files the pages have read (the file cache
+    // of the command bridge; it must outlive the handler). Null: no device
+    // has a profile.
+    void setProfileSource(const ProfileSource* source);
+    const ProfileSource* profileSource() const;
 
     // The first cached text, in path order, that parses as XML and whose
     // /Configuration/Conf/Key[@Index=2] Value equals key exactly; "" when
@@ -149,7 +149,7 @@ private:
     LightingFrame m_lighting;
     QString m_lightingKey;
 
-    std::atomic<const FileCache*> m_fileCache{nullptr};
+    std::atomic<const ProfileSource*> m_profileSource{nullptr};
     QString m_deviceKey;
     QString m_driverVersionInUse;
     bool m_keyboardMode = false;

@@ -1,13 +1,13 @@
 #include "profile_store.h"
 
-#include "file_cache.h"
 #include "profile_document.h"
+#include "profile_source.h"
 
-QString profileForDevice(const FileCache* cache, const QString& deviceKey)
+QString profileForDevice(const ProfileSource* source, const QString& deviceKey)
 {
-    if (!cache || deviceKey.isEmpty())
+    if (!source || deviceKey.isEmpty())
         return QString();
-    const QMap<QString, QString> entries = cache->entries();
+    const QMap<QString, QString> entries = source->entries();
     for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
         // Only a text holding the key can name it: the others are not parsed.
         if (!it.value().contains(deviceKey))

@@ -2,7 +2,8 @@
 
 // A command host for the bridge tests: an application folder of its own (a
 // temporary folder), a file cache, a device write worker, and a record of
-// every window, view, tray, dialog and event call. Dialogs answer what the
+// every window, view, tray, dialog and event call. Its pointer settings
+// live in "pointer.json" of that folder, never on the desktop. Dialogs answer what the
 // test put in nextFileName (nullopt: cancelled).
 
 #include <QMap>
@@ -10,13 +11,31 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <memory>
 #include <optional>
 
+#include "client_profile_settings.h"
 #include "command_dispatcher.h"
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "pointer_settings.h"
 #include "query_callback.h"
+
+// The program's client settings, with the profile map replaced when the
+// test gives one and the tray mode recorded instead of set.
+class RecordingSettings : public ClientProfileSettings
+{
+public:
+    QMap<QString, QString> reloadClientProfile() const override
+    {
+        return profile ? *profile : ClientProfileSettings::reloadClientProfile();
+    }
+    void setTrayMode(const QString& mode) override { trayMode = mode; }
+
+    std::optional<QMap<QString, QString>> profile;
+    QString trayMode;
+};
 
 class RecordingHost : public CommandHost
 {
@@ -25,7 +44,7 @@ public:
         : m_window(window)
     {
         m_folder = m_dir.path() + QLatin1Char('/');
-        handler.setFileCache(&cache);
+        handler.setProfileSource(&cache);
     }
 
     QString applicationFolder() const override { return m_folder; }
@@ -33,15 +52,18 @@ public:
     device_data_handler& deviceHandler() override { return handler; }
     DeviceFunctions& deviceFunctions() override { return handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return devices; }
+    PointerSettings* pointerSettings() override
+    {
+        if (!m_pointer)
+            m_pointer = std::make_unique<PointerSettings>(nullptr, std::make_unique<PointerSettingsFile>(path("pointer.json")));
+        return m_pointer.get();
+    }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override
     {
         calls << QStringLiteral("event %1 %2 %3").arg(name, args.value(0).toString(), view);
     }
-    QMap<QString, QString> reloadClientProfile() override
-    {
-        return profile ? *profile : CommandHost::reloadClientProfile();
-    }
+    ClientSettings& clientSettings() override { return settings; }
     void openUrl(const QString& url) override { calls << QStringLiteral("openUrl ") + url; }
     bool hasWindow() const override { return m_window; }
     void maximizeWindow() override { calls << QStringLiteral("maximize"); }
@@ -82,12 +104,13 @@ public:
     DeviceMap devices;
     QStringList calls;
     std::optional<QString> nextFileName;
-    std::optional<QMap<QString, QString>> profile;
+    RecordingSettings settings;
 
 private:
     QTemporaryDir m_dir;
     QString m_folder;
     bool m_window;
+    std::unique_ptr<PointerSettings> m_pointer;
 };
 
 // What one request got back.

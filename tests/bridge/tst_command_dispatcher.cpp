@@ -5,7 +5,6 @@
 #include "command_context.h"
 #include "command_dispatcher.h"
 #include "recording_host.h"
-#include "tray_mode.h"
 #include "window_commands.h"
 
 // The request path (window shortcuts, JSON decoding, "FuncName", exact
@@ -89,9 +88,12 @@ private slots:
             "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "UpdateFirmware", "ExecuteUpdate--",
             "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
-            "ModifyFileFromStr", "goback", "goforward", "savexml", "GetWindowsMouseConfig", "CloseX", "CloseApp",
+            "ModifyFileFromStr", "goback", "goforward", "savexml", "modifyMouseAcce", "ModifyWindowAcceleratedSpeed",
+            "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
+            "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "DownloadFile", "OpenView", "CloseView", "SendMsgToMainBrowser",
-            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};
+            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
+            "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
@@ -187,11 +189,11 @@ private slots:
 
         RecordingHost host;
         CommandDispatcher dispatcher(host);
-        host.profile = QMap<QString, QString>{{"CloseFunc", "closeapp"}};
+        host.settings.profile = QMap<QString, QString>{{"CloseFunc", "closeapp"}};
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseX"})").text, QString("modify conf sucess"));
-        host.profile = QMap<QString, QString>{{"CloseFunc", "Closeapp"}};
+        host.settings.profile = QMap<QString, QString>{{"CloseFunc", "Closeapp"}};
         send(dispatcher, R"({"FuncName":"CloseX"})");
-        host.profile = QMap<QString, QString>();
+        host.settings.profile = QMap<QString, QString>();
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseX"})").text, QString("modify conf sucess"));
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseApp"})").text, QString("modify conf sucess"));
         QCOMPARE(host.calls, QStringList({"hideToTray", "closeApplication", "closeApplication"}));
@@ -201,11 +203,11 @@ private slots:
     {
         RecordingHost host(false);
         CommandDispatcher dispatcher(host);
-        setTrayModeText("EnableTray");
+        host.settings.trayMode = "EnableTray";
         QCOMPARE(send(dispatcher, R"({"FuncName":"TrayFun","TrayFunName":"DisableTray"})").kind, Answer::Success);
-        QCOMPARE(trayModeText(), QString("DisableTray"));
+        QCOMPARE(host.settings.trayMode, QString("DisableTray"));
         send(dispatcher, R"({"FuncName":"TrayFun","TrayFunName":"Tray"})");
-        QCOMPARE(trayModeText(), QString("DisableTray"));
+        QCOMPARE(host.settings.trayMode, QString("DisableTray"));
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetIME"})").text, QString("SetIME success!"));
         QCOMPARE(send(dispatcher, "{\"FuncName\":\"OpenUrl\",\"url\":\"https://example.org/\"}").text,
                  QString("open successed"));

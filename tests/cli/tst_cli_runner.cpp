@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "cli_runner.h"
+#include "client_profile_settings.h"
 #include "command_context.h"
 #include "command_dispatcher.h"
 #include "headless_host.h"
@@ -26,6 +27,7 @@ class CliRunnerTest : public QObject
 
 private:
     QTemporaryDir m_dir;
+    ClientProfileSettings m_settings;
     QList<QByteArray> m_lines;
     std::unique_ptr<HeadlessHost> m_host;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
@@ -35,10 +37,9 @@ private slots:
     void init()
     {
         m_lines.clear();
-        m_host = std::make_unique<HeadlessHost>(m_dir.path(), [this](const QString& name, const QVariantList& args,
-                                                                     const QString&) {
-            m_runner->writeEvent(name, args);
-        });
+        m_host = std::make_unique<HeadlessHost>(
+            m_dir.path(), m_settings,
+            [this](const QString& name, const QVariantList& args, const QString&) { m_runner->writeEvent(name, args); });
         CommandTable table = defaultCommandTable();
         // Commands that keep their answer handle, as downloads do.
         table.add(100, "AnswerLater", [](CommandContext& c) {

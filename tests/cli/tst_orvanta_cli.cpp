@@ -49,6 +49,8 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
         env.insert("ORVANTA_DEVICES", m_devices);
+        // Pointer settings in the test's own file, never on the desktop.
+        env.insert("ORVANTA_POINTER_SETTINGS", m_dir.filePath("pointer.json"));
         process.setProcessEnvironment(env);
         process.start(m_program, args);
         if (!process.waitForStarted())
@@ -159,6 +161,25 @@ private slots:
         QCOMPARE(second.lines.value(0).value("text").toString(), QString("RightClick"));
     }
 
+    void pointerSettingsReadBackInTheNextRun()
+    {
+        const Run set = run({R"({"FuncName":"modifyMouseDoubleClick","Num":3})",
+                             R"({"FuncName":"modifyMouseAcce","Num":2})",
+                             R"({"FuncName":"ModifyMouseScrollLines","Num":65535})",
+                             R"({"FuncName":"modifyMouseDoubleClick","Num":12})",
+                             R"({"FuncName":"modifyMouseAccel","Num":0})"});
+        QCOMPARE(set.lines.size(), 5);
+        QCOMPARE(set.lines.at(0).value("text").toString(), QString("modifyMouseDoubleClick success"));
+        QCOMPARE(set.lines.at(1).value("text").toString(), QString("modifyMouseAccel success"));
+        QCOMPARE(set.lines.at(3).value("text").toString(), QString("modifyMouseDoubleClick failed"));
+
+        const Run read = run({R"({"FuncName":"GetDevicesList"})",
+                              R"({"FuncName":"GetWindowsMouseConfig","Version":"258A1007"})"});
+        QVERIFY(read.lines.value(1).value("text").toString().endsWith(
+            ",defaultMouseAccel:8,defaultScrollLinesX:3,defaultMouseSpeed:5,defaultMouseDoubleClick:5,"
+            "defaultScrollLinesY:65535"));
+    }
+
     void waitCollectsInputReports()
     {
         const Run r = run({"--wait", "300", R"({"FuncName":"GetDevicesList"})"});
@@ -172,6 +193,37 @@ private slots:
         }
         QVERIFY2(reports > 0, r.stdoutBytes.constData());
         QCOMPARE(r.lines.first().value("reply").toString(), QString("success"));
+    }
+
+    void allViewsShowsTheMusicDataOfTheShippedTrack()
+    {
+        QVERIFY(QFile::copy(SHIPPED_TRACK, m_dir.filePath("ttd.mp3")));
+        const QString play = R"({"FuncName":"RGBMusicPlay"})";
+        // No lighting view is open in a shell: the data is dropped...
+        const Run dropped = run({"--wait", "200", play});
+        QCOMPARE(dropped.lines.size(), 1);
+        QCOMPARE(dropped.lines.at(0).value("text").toString(), QString("RGBMusicPlay success"));
+
+        // ...unless every view counts as open.
+        const Run shown = run({"--all-views", "--wait", "400", play});
+        QCOMPARE(shown.exitCode, 0);
+        QCOMPARE(shown.lines.at(0).value("text").toString(), QString("RGBMusicPlay success"));
+        int sounding = 0;
+        for (const QJsonObject& line : shown.lines.mid(1)) {
+            QCOMPARE(line.value("event").toString(), QString("OnRGBMusicData"));
+            QCOMPARE(line.value("view").toString(), QString("http://pages.orvanta.test/local/rx318/lighting.html"));
+            const QJsonArray data = QJsonDocument::fromJson(line.value("args").toArray().at(0).toString().toUtf8())
+                                        .object().value("data").toArray();
+            QCOMPARE(data.size(), 257);
+            int loudest = 0;
+            for (const QJsonValue& value : data)
+                loudest = qMax(loudest, value.toInt());
+            sounding += loudest > 60 ? 1 : 0;
+        }
+        // 50 a second; the machine may be slow, the music is not silent.
+        QVERIFY2(shown.lines.size() > 5, shown.stdoutBytes.constData());
+        QVERIFY(sounding > 0);
+        QFile::remove(m_dir.filePath("ttd.mp3"));
     }
 };
 

@@ -1,5 +1,5 @@
-// The profile of a device in the file cache of page-read files, and the
-// queries on a parsed profile document.
+// The profile of a device among the page-read files, and the queries on a
+// parsed profile document.
 #include <QtTest>
 
 #include "profile_document.h"
@@ -13,7 +13,7 @@ class ProfileStoreTest : public QObject
 private slots:
     void findsTheFirstMatchingTextInPathOrder()
     {
-        FileCache cache;
+        ReadFiles cache;
         const QString match = profileText(kM1, "<Mode Index=\"0\"/>");
         const QString laterMatch = profileText(kM1, "<Mode Index=\"1\"/>");
         // Stored out of path order: the lookup goes by path, not by arrival.
@@ -35,18 +35,18 @@ private slots:
         QCOMPARE(profileForDevice(nullptr, kM1), QString());
     }
 
-    void theHandlerLooksInTheCacheItWasGiven()
+    void theHandlerLooksInTheSourceItWasGiven()
     {
         device_data_handler handler;
         QCOMPARE(handler.profileForDevice(kM1), QString());
-        FileCache cache;
-        handler.setFileCache(&cache);
-        QCOMPARE(handler.fileCache(), &cache);
+        ReadFiles cache;
+        handler.setProfileSource(&cache);
+        QCOMPARE(handler.profileSource(), static_cast<const ProfileSource*>(&cache));
         QCOMPARE(handler.profileForDevice(kM1), QString());
         // A text the page reads later is found by the next lookup.
         cache.store("/p/m1.xml", profileText(kM1));
         QCOMPARE(handler.profileForDevice(kM1), profileText(kM1));
-        handler.setFileCache(nullptr);
+        handler.setProfileSource(nullptr);
         QCOMPARE(handler.profileForDevice(kM1), QString());
     }
 

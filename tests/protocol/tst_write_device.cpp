@@ -167,13 +167,13 @@ private slots:
         QVERIFY(scenario.writes().isEmpty());
     }
 
-    void nullCacheMeansNoProfile()
+    void noProfileSourceMeansNoProfile()
     {
         WriteScenario scenario(familyDevices(), {kM1});
-        scenario.handler.setFileCache(nullptr);
+        scenario.handler.setProfileSource(nullptr);
         QVERIFY(!scenario.write(kM1, "M1.0", "61", "LeftClick", "MouseFunction"));
         QVERIFY(scenario.writes().isEmpty());
-        scenario.handler.setFileCache(&scenario.cache);
+        scenario.handler.setProfileSource(&scenario.cache);
         QVERIFY(scenario.write(kM1, "M1.0", "61", "LeftClick", "MouseFunction"));
     }
 
@@ -294,7 +294,7 @@ private slots:
         } worker;
         device_data_handler* handler = worker.handler;
         handler->registerDefaultDrivers();
-        handler->setFileCache(&scenario.cache);
+        handler->setProfileSource(&scenario.cache);
         handler->moveToThread(&worker.thread);
         worker.thread.start();
 

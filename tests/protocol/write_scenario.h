@@ -1,17 +1,39 @@
 #pragma once
 
 // Shared by the writeDevice tests: an emulated device set, a handler with the
-// shipped Driver definitions and the devices listed, and a file cache that
-// holds the profiles the page would have read.
+// shipped Driver definitions and the devices listed, and the files the page
+// would have read, where the profiles are.
 
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
 #include "device_data_handler.h"
 #include "device_scenario.h"
-#include "file_cache.h"
+#include "profile_source.h"
+
+// Page-read files by path, readable from the worker thread.
+class ReadFiles : public ProfileSource
+{
+public:
+    void store(const QString& path, const QString& text)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_texts.insert(path, text);
+    }
+    QMap<QString, QString> entries() const override
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_texts;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QMap<QString, QString> m_texts;
+};
 
 // A profile document for a device: Conf/Key Index 2 names it; modes is the
 // XML of the Mode elements.
@@ -33,7 +55,7 @@ public:
     {
         handler.registerDefaultDrivers();
         handler.deviceFunctions().listDevices();
-        handler.setFileCache(&cache);
+        handler.setProfileSource(&cache);
         handler.setHotKeyPause([this](int milliseconds) { pauses << milliseconds; });
         for (const QString& key : profileKeys)
             addProfile(key, profileText(key));
@@ -68,7 +90,7 @@ public:
     const DeviceScenario& device() const { return m_device; }
 
     DeviceScenario m_device;
-    FileCache cache;
+    ReadFiles cache;
     device_data_handler handler;
     QList<int> pauses;
 };

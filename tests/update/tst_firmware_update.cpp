@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "client_settings.h"
 #include "command_dispatcher.h"
 #include "firmware_clock.h"
 #include "firmware_image.h"
@@ -24,6 +25,12 @@
 using namespace TestSupport;
 
 namespace {
+
+struct NoSettings : ClientSettings {
+    QString clientProfilePath() const override { return QString(); }
+    QMap<QString, QString> reloadClientProfile() const override { return {}; }
+    void setTrayMode(const QString&) override {}
+};
 
 struct RecordingClock : FirmwareClock {
     QMutex mutex;
@@ -67,6 +74,7 @@ class FirmwareUpdateTest : public QObject
 private:
     QTemporaryDir dir;
     HttpTestServer server;
+    NoSettings settings;
     std::unique_ptr<HeadlessHost> host;
     std::unique_ptr<CommandDispatcher> dispatcher;
     std::shared_ptr<RecordingClock> clock;
@@ -127,7 +135,7 @@ private slots:
         qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(dir.filePath("calls.log")));
         folder = dir.filePath("app");
         QDir().mkpath(folder);
-        host = std::make_unique<HeadlessHost>(folder, [this](const QString& name, const QVariantList& args, const QString&) {
+        host = std::make_unique<HeadlessHost>(folder, settings, [this](const QString& name, const QVariantList& args, const QString&) {
             events << (name + ' ' + args.value(0).toString());
         });
         dispatcher = std::make_unique<CommandDispatcher>(*host);

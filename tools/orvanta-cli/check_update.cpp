@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QThread>
 
+#include "client_settings.h"
 #include "headless_host.h"
 #include "startup_update_check.h"
 #include "update_check.h"
@@ -24,7 +25,7 @@ QByteArray jsonText(const QString& text)
 
 QByteArray checkUpdateLine(HeadlessHost& host, int timeoutMs)
 {
-    const QMap<QString, QString> profile = host.reloadClientProfile();
+    const QMap<QString, QString> profile = host.clientSettings().reloadClientProfile();
     UpdateService* updates = host.updateService();
     StartupUpdateCheck* check =
         updates->startStartupCheck(profile.value(QStringLiteral("upgrade")), profile.value(QStringLiteral("Version")),

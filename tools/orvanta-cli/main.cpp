@@ -2,7 +2,7 @@
 // and transport library as the program, so that scripts and tests can
 // configure a device from a shell.
 //
-//   orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]
+//   orvanta-cli [--wait MS] [--answer-timeout MS] [--all-views] [REQUEST...]
 //   orvanta-cli --check-update
 //
 // Each argument is one JSON request; without any, one request per line is
@@ -17,6 +17,7 @@
 
 #include "check_update.h"
 #include "cli_runner.h"
+#include "client_profile_settings.h"
 #include "command_dispatcher.h"
 #include "device_data_forwarder.h"
 #include "device_report_sender.h"
@@ -29,7 +30,7 @@ namespace {
 
 void usage(QTextStream& err)
 {
-    err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]\n"
+    err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [--all-views] [REQUEST...]\n"
            "       orvanta-cli --check-update\n"
            "  Runs page requests ({\"FuncName\":...}) given as arguments, or one per line\n"
            "  on standard input, and prints one JSON line per request:\n"
@@ -46,6 +47,9 @@ void usage(QTextStream& err)
            "                       endpoint (ORVANTA_UPGRADE_URL overrides the profile's)\n"
            "                       and print {\"state\":…,\"type\":…,\"description\":…,\n"
            "                       \"updaterArguments\":…}\n"
+           "  --all-views          also print the events addressed to a named view\n"
+           "                       (\"OnRGBMusicData\", say), as if that view were open;\n"
+           "                       their lines carry \"view\"\n"
            "  Exit status: 0 when every request was processed, 2 on unreadable input,\n"
            "  1 on a usage error.\n";
 }
@@ -70,6 +74,7 @@ int main(int argc, char* argv[])
     int waitMs = 0;
     int answerTimeoutMs = 60000;
     bool checkUpdate = false;
+    bool allViews = false;
     QStringList requests;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -86,6 +91,8 @@ int main(int argc, char* argv[])
             }
         } else if (arg == QLatin1String("--check-update")) {
             checkUpdate = true;
+        } else if (arg == QLatin1String("--all-views")) {
+            allViews = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             usage(err);
             return 0;
@@ -101,10 +108,14 @@ int main(int argc, char* argv[])
     };
 
     CliRunner* runner = nullptr;
-    HeadlessHost host(applicationFolder(),
-                      [&runner](const QString& name, const QVariantList& eventArgs, const QString&) {
-                          if (runner)
-                              runner->writeEvent(name, eventArgs);
+    ClientProfileSettings settings;
+    // There are no views: an event addressed to a named view is dropped,
+    // as it is when no view of that name is open, unless --all-views asks
+    // for it.
+    HeadlessHost host(applicationFolder(), settings,
+                      [&runner, allViews](const QString& name, const QVariantList& eventArgs, const QString& view) {
+                          if (runner && (view.isEmpty() || allViews))
+                              runner->writeEvent(name, eventArgs, view);
                       });
     CommandDispatcher dispatcher(host);
     CliRunner cli(dispatcher, writeLine);

@@ -1,0 +1,42 @@
+#include "pointer_commands.h"
+
+#include "command_context.h"
+#include "command_host.h"
+#include "command_table.h"
+#include "pointer_settings.h"
+
+namespace {
+
+using Setter = bool (PointerSettings::*)(int);
+
+// Adds one command that hands "Num" to setter. The acceleration command is
+// named "modifyMouseAcce" but answers with "modifyMouseAccel ...", hence
+// the separate reply name.
+void addSetter(CommandTable& table, int order, const QString& name, const QString& replyName, Setter setter)
+{
+    table.add(order, name, [replyName, setter](CommandContext& c) {
+        if (!c.has(QStringLiteral("Num")))
+            return;
+        PointerSettings* settings = c.host().pointerSettings();
+        if (settings && (settings->*setter)(c.number(QStringLiteral("Num"))))
+            c.succeed(replyName + QStringLiteral(" success"));
+        else
+            c.fail(replyName + QStringLiteral(" failed"));
+    });
+}
+
+} // namespace
+
+void addPointerCommands(CommandTable& table)
+{
+    addSetter(table, 23, QStringLiteral("modifyMouseAcce"), QStringLiteral("modifyMouseAccel"),
+              &PointerSettings::setAccelerationPreset);
+    addSetter(table, 24, QStringLiteral("ModifyWindowAcceleratedSpeed"), QStringLiteral("ModifyWindowAcceleratedSpeed"),
+              &PointerSettings::setSpeedIndex);
+    addSetter(table, 26, QStringLiteral("ModifyMouseScrollLines"), QStringLiteral("ModifyMouseScrollLines"),
+              &PointerSettings::setWheelLines);
+    addSetter(table, 27, QStringLiteral("modifyMouseScrollLinesX"), QStringLiteral("modifyMouseScrollLinesX"),
+              &PointerSettings::setWheelChars);
+    addSetter(table, 28, QStringLiteral("modifyMouseDoubleClick"), QStringLiteral("modifyMouseDoubleClick"),
+              &PointerSettings::setDoubleClickIndex);
+}

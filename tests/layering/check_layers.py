@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""Checks that the source folders stand on each other in one order.
+
+Lowest first: base/; device/; update/, protocol/, browser/, music/ (siblings:
+none includes another); automation/; bridge/; app/; tools/. A quoted #include
+may name a header of its own folder or of a lower one, never of a higher one
+or of a sibling. emulator/ stands apart: it may include base/ and the one
+transport header shared with device/, nothing else. Within the folders named
+in ACYCLIC no two files may include each other's headers in a loop (a header
+and its .cpp count as one file).
+
+Includes are written as bare file names and resolved the way the build does:
+a file of the including folder first, else the one file of that name in the
+tree. Usage: check_layers.py [ROOT]. Prints each fault; exit status 1 when
+there is one.
+"""
+import os
+import re
+import sys
+
+ORDER = [
+    ['base'],
+    ['device'],
+    ['update', 'protocol', 'browser', 'music'],
+    ['automation'],
+    ['bridge'],
+    ['app'],
+    ['tools'],
+]
+RANK = {folder: rank for rank, group in enumerate(ORDER) for folder in group}
+# The emulator is a library of its own that the program loads at run time.
+EMULATOR = 'emulator'
+EMULATOR_MAY_INCLUDE = {'base'}
+TRANSPORT_HEADER = 'device/transport/transport_entry_points.h'
+# Folders whose files must not include each other in a loop.
+ACYCLIC = []
+
+SOURCE = ('.h', '.hpp', '.cpp', '.cc')
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+def sources(root):
+    files = {}
+    for top in list(RANK) + [EMULATOR]:
+        for folder, _, names in os.walk(os.path.join(root, top)):
+            for name in names:
+                if name.endswith(SOURCE):
+                    rel = os.path.relpath(os.path.join(folder, name), root).replace(os.sep, '/')
+                    files[rel] = top
+    return files
+
+
+def resolver(files):
+    by_name = {}
+    for rel in files:
+        by_name.setdefault(os.path.basename(rel), []).append(rel)
+
+    def resolve(including, target):
+        beside = os.path.normpath(os.path.join(os.path.dirname(including), target)).replace(os.sep, '/')
+        if beside in files:
+            return beside
+        candidates = [c for c in by_name.get(os.path.basename(target), []) if c.endswith(target)]
+        same_top = [c for c in candidates if files[c] == files[including]]
+        if len(same_top) == 1:
+            return same_top[0]
+        if len(candidates) == 1:
+            return candidates[0]
+        return None  # a system or generated header, or a name no folder owns alone
+
+    return resolve
+
+
+def allowed(source, target, files):
+    here, there = files[source], files[target]
+    if here == there:
+        return True
+    if here == EMULATOR:
+        return there in EMULATOR_MAY_INCLUDE or target == TRANSPORT_HEADER
+    if there == EMULATOR:
+        return False
+    return RANK[there] < RANK[here]
+
+
+def unit(rel):
+    return os.path.splitext(rel)[0]
+
+
+def loops(edges):
+    """Strongly connected groups of more than one unit (Tarjan)."""
+    index, low, stack, on_stack, found = {}, {}, [], set(), []
+    counter = [0]
+
+    def visit(node):
+        index[node] = low[node] = counter[0]
+        counter[0] += 1
+        stack.append(node)
+        on_stack.add(node)
+        for nxt in sorted(edges.get(node, ())):
+            if nxt not in index:
+                visit(nxt)
+                low[node] = min(low[node], low[nxt])
+            elif nxt in on_stack:
+                low[node] = min(low[node], index[nxt])
+        if low[node] == index[node]:
+            group = []
+            while True:
+                member = stack.pop()
+                on_stack.discard(member)
+                group.append(member)
+                if member == node:
+                    break
+            if len(group) > 1:
+                found.append(sorted(group))
+
+    for node in sorted(edges):
+        if node not in index:
+            visit(node)
+    return found
+
+
+def check(root):
+    files = sources(root)
+    resolve = resolver(files)
+    faults = []
+    edges = {}
+    for rel in sorted(files):
+        with open(os.path.join(root, rel), encoding='utf-8', errors='replace') as f:
+            text = f.read()
+        for target in INCLUDE.findall(text):
+            dest = resolve(rel, target)
+            if dest is None:
+                continue
+            if not allowed(rel, dest, files):
+                faults.append(f'{rel} includes {dest}: {files[dest]}/ does not stand below {files[rel]}/')
+            if files[rel] == files[dest] and files[rel] in ACYCLIC and unit(rel) != unit(dest):
+                edges.setdefault(unit(rel), set()).add(unit(dest))
+    for group in loops(edges):
+        faults.append('include loop: ' + ' <-> '.join(group))
+    return faults
+
+
+def main():
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', '..')
+    faults = check(os.path.abspath(root))
+    for fault in faults:
+        print(fault)
+    print(f'{len(faults)} layering faults')
+    return 1 if faults else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
