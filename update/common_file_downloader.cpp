@@ -203,8 +203,17 @@ void commonFileDownloader::partMetaGot()
         LOG_WARNING(QStringLiteral("Update Info: the server sent %1 from byte 0 instead of %2; starting the file over")
                         .arg(m_address)
                         .arg(m_requestedFrom));
-        if (!startOver())
+        if (!startOver()) {
             fail(QStringLiteral("cannot empty '%1'").arg(m_path));
+            return;
+        }
+        // A whole file (200) is as long as the reply; a part names its total.
+        if (status == 200) {
+            bool known = false;
+            const qint64 length = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+            QMutexLocker lock(&m_mutex);
+            m_total = known && length > 0 ? length : 0;
+        }
         return;
     }
     if (m_askedFromZero) {

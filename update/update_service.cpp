@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QThread>
 
+#include "download_file.h"
 #include "firmware_clock.h"
 #include "logging.h"
 #include "path_inside_folder.h"
@@ -63,8 +64,28 @@ wrapFileDownload* UpdateService::newDownload()
     return download;
 }
 
+bool UpdateService::alreadyDownloading(const QString& address, const QString& relativePath) const
+{
+    const QString name = DownloadFile::fileNameOf(address);
+    const std::optional<QString> folder = pathInsideFolder(m_folder, relativePath);
+    if (name.isEmpty() || !folder)
+        return false;
+    const QString path = QDir(*folder).filePath(name);
+    for (const QPointer<wrapFileDownload>& download : m_downloads) {
+        if (download && download->isRunning() && download->filePath() == path)
+            return true;
+    }
+    return false;
+}
+
 void UpdateService::downloadPageFile(const QString& address, const QString& relativePath, QueryCallbackPtr callback)
 {
+    if (alreadyDownloading(address, relativePath)) {
+        LOG_ERROR(QStringLiteral("Update Error: %1 is being downloaded already").arg(address));
+        if (callback)
+            callback->failure(0, QStringLiteral("downloadFaild"));
+        return;
+    }
     wrapFileDownload* download = newDownload();
     connect(download, &wrapFileDownload::downloadEnded, this, [this, download](bool ok) {
         // The page hears the end of a download as 100 of 100.
@@ -79,6 +100,11 @@ void UpdateService::downloadPageFile(const QString& address, const QString& rela
 
 void UpdateService::downloadFirmware(const QString& address, QueryCallbackPtr callback)
 {
+    if (alreadyDownloading(address, QString())) {
+        LOG_ERROR(QStringLiteral("Update Error: %1 is being downloaded already").arg(address));
+        sendFirmwareState(QStringLiteral("updatefailed"));
+        return;
+    }
     wrapFileDownload* download = newDownload();
     connect(download, &wrapFileDownload::signal_downBinFinish, this, &UpdateService::onFirmwareDownloaded);
     connect(download, &wrapFileDownload::downloadEnded, this, [this](bool ok) {

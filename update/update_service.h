@@ -48,12 +48,14 @@ public:
 
     // Downloads address into relativePath (below the application folder)
     // and unpacks it into the application folder; answers callback with
-    // the downloaded file's path, or failure "downloadFaild".
+    // the downloaded file's path, or failure "downloadFaild" (at once when
+    // the same file is being downloaded already).
     void downloadPageFile(const QString& address, const QString& relativePath, QueryCallbackPtr callback);
     // Downloads the firmware package at address into the application
     // folder and unpacks it; then raises "updating" and flashes
     // firmwareImagePath(). A failed download raises "updatefailed" (the
-    // page's request has been answered "start download" by then).
+    // page's request has been answered "start download" by then), and so
+    // does a second download of a package that is being downloaded.
     void downloadFirmware(const QString& address, QueryCallbackPtr callback);
     // Flashes the image at imagePath on a thread of its own; raises
     // "updated" or "updatefailed". One update at a time: while one runs,
@@ -83,6 +85,9 @@ signals:
 
 private:
     wrapFileDownload* newDownload();
+    // A download of this address into this folder is running: a second one
+    // would write the same file.
+    bool alreadyDownloading(const QString& address, const QString& relativePath) const;
     void onFirmwareDownloaded();
     void sendProgress(qint64 received, qint64 total, const QString& path);
     void sendFirmwareState(const QString& state);

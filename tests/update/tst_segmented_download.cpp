@@ -214,6 +214,28 @@ private slots:
         QCOMPARE(readFile(victim), QByteArray(204800, 'v'));
     }
 
+    void oneDownloadOfAFileAtATime()
+    {
+        HttpTestServer::File stalling{sizedPackage("payload.bin", 300000, 0, 6)};
+        stalling.stallAfter = 1000;
+        server.serve("/slow.dat", stalling);
+        UpdateService updates(base.path());
+        updates.setStallTimeoutMs(300);
+        QStringList answers;
+        const auto record = [&](const QString& prefix) {
+            return makeQueryCallback([&, prefix](const QString& text) { answers << prefix + " " + text; },
+                                     [&, prefix](int, const QString& text) { answers << prefix + " " + text; });
+        };
+        QSignalSpy ended(&updates, &UpdateService::downloadEnded);
+        updates.downloadPageFile(server.url("/slow.dat"), "tupdates", record("first"));
+        updates.downloadPageFile(server.url("/slow.dat?again"), "tupdates", record("second"));
+        QCOMPARE(answers, QStringList{"second downloadFaild"});
+        QVERIFY(updates.busy());
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(answers, (QStringList{"second downloadFaild", "first downloadFaild"}));
+        QCOMPARE(QFileInfo(partial("slow.dat")).size(), 1000);  // kept for the next attempt
+    }
+
     void pageFileDownloadsReportProgressThenOneHundredPercent()
     {
         server.serve("/pkg.dat", sizedPackage("payload.bin", 300000, 0, 5));
