@@ -14,6 +14,7 @@
 #include "logging.h"
 #include "package_test_support.h"
 #include "package_writer.h"
+#include "update_values.h"
 #include "updater_launch.h"
 
 using namespace TestSupport;
@@ -160,6 +161,14 @@ private slots:
                                   5000);
         QVERIFY(readFile(folder.filePath("app.log")).contains("Application Info: executing " + folder.filePath("Updater").toUtf8()
                                                               + " --update=VelkorCloudEngine"));
+
+        // A silent update scheduled by the check runs at the program's exit.
+        UpdateValues::reset();
+        QVERIFY(!UpdaterLaunch::startScheduled(folder.path()));
+        QFile::remove(folder.filePath("arguments"));
+        UpdateValues::scheduleAtExit({"--down=x"});
+        QVERIFY(UpdaterLaunch::startScheduled(folder.path()));
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(folder.filePath("arguments")), QByteArray("--down=x|"), 5000);
 
         // "Updater-new" takes the updater's place and stays executable.
         QVERIFY(!UpdaterLaunch::applyPendingReplacement(folder.path(), 1, 0));
