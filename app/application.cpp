@@ -14,6 +14,7 @@
 #include "private_folder.h"
 #include "quit_request.h"
 #include "udev_input_device_enumerator.h"
+#include "update_service.h"
 #include "window.h"
 
 #include <QDir>
@@ -147,8 +148,14 @@ void Application::createMainWindow()
         m_window->move((desktop.width() - m_window->width()) / 2, (desktop.height() - m_window->height()) / 2);
     }
 
-    // 8. The start-up update check (with a pending updater replacement
-    // applied first) belongs here once the update checker exists.
+    // 8. A new updater left by the last update takes the old one's place,
+    // then the start-up update check: one query per firmware version of the
+    // devices found. It runs on timers; the window is not held up.
+    if (UpdateService* updates = m_window->updateService()) {
+        updates->applyPendingUpdaterReplacement();
+        updates->startStartupCheck(m_profile.value(QStringLiteral("upgrade")), m_profile.value(QStringLiteral("Version")),
+                                   UpdateService::firmwareVersions(m_devices));
+    }
 
     // 9. The key value table.
     if (!m_keyValues.load())

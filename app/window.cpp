@@ -5,6 +5,7 @@
 #include "command_dispatcher.h"
 #include "device_commands.h"
 #include "device_data_handler.h"
+#include "dialog_update_prompt.h"
 #include "local_resources.h"
 #include "logging.h"
 #include "music_runtime.h"
@@ -15,6 +16,7 @@
 #include "staged_unpack.h"
 #include "system_tray.h"
 #include "tray_mode.h"
+#include "update_service.h"
 #include "web_view.h"
 #include "window_command_host.h"
 
@@ -110,6 +112,18 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
+    // Downloads, firmware updates and the update check; what they report
+    // reaches the pages through the command host. Starting the updater
+    // from the update dialog writes the pending files and quits.
+    m_updates = std::make_unique<UpdateService>(m_applicationFolder);
+    m_updatePrompt = std::make_unique<DialogUpdatePrompt>(this, m_applicationFolder, [this]() {
+        writeOutFileCache();
+        quitApplication();
+    });
+    m_updates->setPrompt(m_updatePrompt.get());
+    connect(m_updates.get(), &UpdateService::pageEvent, this,
+            [this](const QString& name, const QVariantList& args) { m_commandHost->sendPageEvent(name, args, QString()); });
+
     // The music analysis: its data goes to the lighting view the client
     // profile names (MusicView).
     WindowCommandHost* host = m_commandHost.get();
@@ -129,6 +143,7 @@ Window::~Window()
 {
     if (m_timerId)
         killTimer(m_timerId);
+    m_updates.reset();
     m_deviceThread.quit();
     m_deviceThread.wait();
     delete m_dataHandler;

@@ -87,12 +87,13 @@ private slots:
     void theDefaultTableFollowsTheComparisonOrder()
     {
         const QStringList documented = {
-            "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "WriteRGBDevice", "LoginMain", "ReadConf",
+            "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "UpdateFirmware", "ExecuteUpdate--",
+            "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
             "ModifyFileFromStr", "goback", "goforward", "savexml", "modifyMouseAcce", "ModifyWindowAcceleratedSpeed",
             "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
             "CloseX", "CloseApp",
-            "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
+            "saveFileDialog", "OpenFileDialog", "OpenUrl", "DownloadFile", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
             "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
