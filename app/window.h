@@ -20,6 +20,8 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class DialogUpdatePrompt;
+class UpdateService;
 class MusicRuntime;
 class InputAutomation;
 class PointerSettings;
@@ -32,7 +34,8 @@ class device_data_handler;
 struct WindowSetup {
     QMap<QString, QString> profile;   // the client profile map
     QString applicationFolder;        // with a trailing "/"
-    QString tempFolder;               // the system's temporary folder
+    QString privateFolder;            // a folder only this user can reach:
+                                      // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)
 };
 
@@ -82,6 +85,8 @@ public:
     QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
+    // Downloads, firmware updates and the update check of the program.
+    UpdateService* updateService() const { return m_updates.get(); }
     // The music analysis and the sound player.
     MusicRuntime* music() const { return m_music.get(); }
     // The keyboard capture, the virtual device, the input filter and the
@@ -158,6 +163,8 @@ private:
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
+    std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<MusicRuntime> m_music;
     std::unique_ptr<InputAutomation> m_automation;
 };

@@ -11,6 +11,7 @@
 #include "music_commands.h"
 #include "pointer_commands.h"
 #include "settings_commands.h"
+#include "update_commands.h"
 #include "window_commands.h"
 
 QString noWindowText()
@@ -26,6 +27,7 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addUpdateCommands(table);
     addMusicCommands(table);
     addPointerCommands(table);
     addAutomationCommands(table);

@@ -1,7 +1,7 @@
 #include "emulator.h"
 
 #include "byte_text.h"
-#include "usb_interface.h"
+#include "transport_entry_points.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +9,11 @@
 #include <QRegularExpression>
 #include <QtGlobal>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +21,7 @@
 
 namespace emulator {
 
-using namespace usb_interface;
+using namespace transport;
 
 namespace {
 
@@ -76,6 +79,37 @@ bool sizeFits(int size, int min, int max)
 bool rangeFits(std::uint32_t address, int size, int memorySize)
 {
     return static_cast<qint64>(address) + size <= memorySize;
+}
+
+// Writes bytes to a new temporary file beside path and renames it over path.
+// mkostemp creates the file exclusively under a fresh name, so a link or file
+// placed there beforehand is never written through. Every byte must reach
+// the file (a short write, a full disk or a file size limit fail the whole
+// save) before the rename; otherwise the temporary file goes and path stays
+// as it was.
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QByteArray name = QFile::encodeName(path) + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat existing;
+    bool ok = true;
+    if (::stat(QFile::encodeName(path).constData(), &existing) == 0)
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    qint64 written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        written += ok ? n : 0;
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(name.constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    ::unlink(name.constData());
+    return false;
 }
 
 } // namespace
@@ -138,7 +172,12 @@ void Emulator::refresh()
         std::fprintf(stderr, "UsbInterface: cannot read %s\n", qPrintable(file));
         return;
     }
-    m_loaded = parseDeviceSet(in.readAll(), &m_set);
+    if (in.size() > kMaxDeviceSetFileSize) {
+        std::fprintf(stderr, "UsbInterface: %s: the file is larger than %lld bytes: the set is refused\n",
+                     qPrintable(file), static_cast<long long>(kMaxDeviceSetFileSize));
+        return;
+    }
+    m_loaded = parseDeviceSet(in.read(kMaxDeviceSetFileSize), &m_set);
     for (const QString &problem : qAsConst(m_set.problems))
         std::fprintf(stderr, "UsbInterface: %s: %s\n", qPrintable(file), qPrintable(problem));
 }
@@ -147,19 +186,13 @@ bool Emulator::save()
 {
     if (!m_loaded)
         return false;
-    // Written beside the file and renamed over it: readers see the old or the
-    // new file, never a part of one.
-    const QString temporary = QStringLiteral("%1.tmp-%2").arg(m_file).arg(::getpid());
-    QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written to a new temporary file beside it and renamed over it: readers
+    // see the old or the new file, never a part of one. The temporary file
+    // gets a fresh name and is created exclusively, so nothing that someone
+    // placed beside the file (a link to another file) is ever written
+    // through.
+    if (!replaceFile(m_file, serializeDeviceSet(m_set)))
         return false;
-    const QByteArray text = serializeDeviceSet(m_set);
-    const bool written = out.write(text) == text.size() && out.flush();
-    out.close();
-    if (!written || ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_file).constData()) != 0) {
-        QFile::remove(temporary);
-        return false;
-    }
     m_stamp = stampOf(m_file);
     return true;
 }
@@ -266,12 +299,12 @@ int Emulator::listDevices(unsigned char *block, const std::uint16_t *filter, int
                 break;
             unsigned char *record = block + 2 + count * kDeviceRecordSize;
             if (!device.inBootLoader) {
-                putText(record + kRecordIdText, 14, device.reportedId);
-                putText(record + kRecordVersion, 2, device.firmwareVersion);
+                putText(record + kRecordIdText, kRecordIdTextSize, device.reportedId);
+                putText(record + kRecordVersion, kRecordVersionSize, device.firmwareVersion);
             }
-            putText(record + kRecordSerial, 14, device.serial);
+            putText(record + kRecordSerial, kRecordSerialSize, device.serial);
             if (!device.inBootLoader)
-                putText(record + kRecordMask, 2, device.mask);
+                putText(record + kRecordMask, kRecordMaskSize, device.mask);
             putU32(record + kRecordVendorId, device.shownVendorId());
             putU32(record + kRecordProductId, device.shownProductId());
             putUtf16(record + kRecordPath, iface.path);
@@ -386,14 +419,14 @@ int Emulator::writeProperty(const QString &path, const unsigned char *data, unsi
 int Emulator::readAddress(const QString &path, unsigned char *buffer, std::uint32_t address, int size,
                           QByteArray *read)
 {
-    if (!buffer || !sizeFits(size, 0, kTransferSize - kAddressHeaderSize))
+    if (!buffer || !sizeFits(size, 0, kTransferSize - kResponseHeaderSize))
         return 0;
     std::lock_guard<std::mutex> lock(m_mutex);
     refresh();
     const Device *device = findDevice(path);
     if (!device || !rangeFits(address, size, device->memory.size()))
         return 0;
-    const unsigned char header[kAddressHeaderSize] = {
+    const unsigned char header[kResponseHeaderSize] = {
         kReportId,
         kReadAddressCommand,
         static_cast<unsigned char>(address),
@@ -405,7 +438,7 @@ int Emulator::readAddress(const QString &path, unsigned char *buffer, std::uint3
     };
     std::memcpy(buffer, header, sizeof header);
     *read = device->memory.mid(static_cast<int>(address), size);
-    std::memcpy(buffer + kAddressHeaderSize, read->constData(), static_cast<size_t>(size));
+    std::memcpy(buffer + kResponseHeaderSize, read->constData(), static_cast<size_t>(size));
     return 1;
 }
 

@@ -1,7 +1,6 @@
 #include "macro_encoding.h"
 
-#include "device_data_handler.h"
-#include "macro_store.h"
+#include "driver_lookup.h"
 
 namespace {
 
@@ -51,13 +50,17 @@ QString macroStepBytes(const MacroStep& step)
         if (!macroPauseValue(step.value, &milliseconds))
             return QString();
         // One record holds at most 65 535 ms; a longer pause is split into
-        // full records followed by the rest.
+        // full records followed by the rest. A pause that needs more records
+        // than a slot holds stops at one record more than fits: the macro is
+        // refused as too long either way, and nothing near the count a page
+        // may ask for (2^64 ms is 2.8e14 records) is ever built.
+        const quint64 fullRecords = milliseconds / kMaxMacroPause;
+        const quint32 rest = static_cast<quint32>(milliseconds % kMaxMacroPause);
         QStringList records;
-        while (milliseconds > kMaxMacroPause) {
+        for (quint64 i = 0; i < qMin(fullRecords, kMaxPauseRecords); ++i)
             records << pauseRecord(kMaxMacroPause);
-            milliseconds -= kMaxMacroPause;
-        }
-        records << pauseRecord(static_cast<quint32>(milliseconds));
+        if (fullRecords < kMaxPauseRecords && (rest != 0 || fullRecords == 0))
+            records << pauseRecord(rest);
         return records.join(QLatin1Char(','));
     }
     if (type == QLatin1String("moveXY")) {
@@ -84,12 +87,16 @@ QStringList macroItems(const MacroSteps& steps, quint8 repeat, bool withEndRecor
 {
     if (steps.isEmpty())
         return QStringList();
-    QString text;
-    for (const MacroStep& step : steps)
-        text += macroStepBytes(step) + QLatin1Char(',');
+    QStringList items;
+    for (const MacroStep& step : steps) {
+        items << macroStepBytes(step).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        // Past a slot the macro is refused anyway: stop building.
+        if (items.size() > kMacroSlotSize)
+            return items;
+    }
     if (withEndRecord)
-        text += QStringLiteral("0x07,%1,0x00").arg(hex(repeat));
-    return text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        items << QStringLiteral("0x07") << hex(repeat) << QStringLiteral("0x00");
+    return items;
 }
 
 QStringList padMacroItems(QStringList items)
@@ -126,14 +133,14 @@ QString macroButtonCodeK2(int slot, int itemCount)
     return QStringLiteral("0x04,%1,%2,0x00").arg(hex(slot), hex(itemCount));
 }
 
-QString encodeMacro(device_data_handler& handler, const QString& deviceKey, const MacroSteps& steps,
-                    const QString& taskCount, bool keyboardMode)
+QString encodeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                    const MacroSteps& steps, const QString& taskCount, bool keyboardMode)
 {
     quint8 repeat = 0;
     if (steps.isEmpty() || !macroRepeatCount(taskCount, &repeat))
         return QString();
     const QStringList items =
-        macroItems(steps, repeat, !macroWithoutEndRecord(handler.loadedDriverVersion()));
+        macroItems(steps, repeat, !macroWithoutEndRecord(lookup.loadedDriverVersion()));
     // The button code carries the item count in one byte and the slot holds
     // 200 bytes: a longer macro cannot be played back whole.
     if (items.isEmpty() || items.size() > kMacroSlotSize)
@@ -141,10 +148,25 @@ QString encodeMacro(device_data_handler& handler, const QString& deviceKey, cons
     const QString bytes = padMacroItems(items).join(QLatin1Char(','));
 
     bool stored = false;
-    const QString slot = keyboardMode ? storeMacroK2(handler, deviceKey, bytes, &stored)
-                                      : storeMacro(handler, deviceKey, bytes, &stored);
+    const QString slot = keyboardMode ? storeMacroK2(lookup, device, deviceKey, bytes, &stored)
+                                      : storeMacro(lookup, device, deviceKey, bytes, &stored);
     if (!stored)
         return QString();
     const int slotNumber = slot.toInt();
     return keyboardMode ? macroButtonCodeK2(slotNumber, items.size()) : macroButtonCode(slotNumber, items.size());
+}
+
+EncodedAssignment macroAssignment(DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                                  const QString& steps, const QString& taskCount, bool keyboardMode)
+{
+    bool parsed = false;
+    const MacroSteps macro = parseMacroSteps(lookup, steps, &parsed);
+    if (!parsed)
+        return EncodedAssignment::failedMacro();
+    if (macro.isEmpty())
+        return {};
+    const QString code = encodeMacro(lookup, device, deviceKey, macro, taskCount, keyboardMode);
+    if (code.isEmpty())
+        return EncodedAssignment::failedMacro();
+    return {code};
 }

@@ -3,17 +3,21 @@
 #include <QString>
 #include <QStringList>
 
+#include "encoded_assignment.h"
 #include "macro_steps.h"
+#include "macro_store.h"
 
-class device_data_handler;
+class DeviceFunctions;
+class DriverLookup;
 
 // Macro bytes of the mouse, K1.0 and K2.0 families. Each step becomes three
 // bytes; the list ends with the repeat record, is padded to one 200-byte
 // macro slot and stored in a free slot of the device, and the button gets
 // the code that plays that slot.
 
-// Bytes of a macro slot.
-constexpr int kMacroSlotSize = 200;
+// Pause records (three bytes each) one step gives at most: one more than a
+// slot holds.
+constexpr quint64 kMaxPauseRecords = kMacroSlotSize / 3 + 1;
 
 // Mouse-button and wheel steps, whose bytes every family shares; "" for
 // any other step.
@@ -22,12 +26,15 @@ QString macroMouseStepBytes(const MacroStep& step);
 // The bytes of one step, "0x84,04,0x00" style; "" for a step that gives no
 // bytes (a move by 0,0 or an unknown type). A pause longer than 65 535 ms is
 // written as several pause records, each at most 65 535 ms, so that the high
-// byte never overflows.
+// byte never overflows; a pause too long for any slot gives
+// kMaxPauseRecords records, never more.
 QString macroStepBytes(const MacroStep& step);
 
 // The unpadded items of the macro: every step's bytes and, unless
 // withEndRecord is false (M2.0 and M4.0 carry the repeat count in the button
-// code), the end record 0x07,repeat,0x00. Empty for no steps.
+// code), the end record 0x07,repeat,0x00. Empty for no steps. The list stops
+// growing once it is longer than a slot (such a macro cannot be stored), so
+// its length stays bounded whatever the steps ask for.
 QStringList macroItems(const MacroSteps& steps, quint8 repeat, bool withEndRecord);
 
 // items padded with "0x00" to 200; a longer list stays as it is.
@@ -45,10 +52,17 @@ bool macroRepeatCount(const QString& taskCount, quint8* repeat);
 QString macroButtonCode(int slot, int itemCount);
 QString macroButtonCodeK2(int slot, int itemCount);
 
-// Encodes the steps for the Driver definition loaded in handler, stores them
-// in the device named by deviceKey (the K2.0 units when keyboardMode is set,
-// else the Macro0.. slots) and answers the button code. "" when there are no
+// Encodes the steps for the Driver definition in use, stores them in the
+// device named by deviceKey (the K2.0 units when keyboardMode is set, else
+// the Macro0.. slots) and answers the button code. "" when there are no
 // steps, the repeat count is not 0..255, the macro is longer than a slot, or
 // no slot took it.
-QString encodeMacro(device_data_handler& handler, const QString& deviceKey, const MacroSteps& steps,
-                    const QString& taskCount, bool keyboardMode);
+QString encodeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                    const MacroSteps& steps, const QString& taskCount, bool keyboardMode);
+
+// A "Macro" assignment of the mouse, K1.0 and K2.0 families: parses the
+// page's step list, stores the macro in the device (encodeMacro) and
+// answers the button code. A list without steps gives "" (the button is
+// cleared); steps that do not parse or cannot be stored give a failed macro.
+EncodedAssignment macroAssignment(DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                                  const QString& steps, const QString& taskCount, bool keyboardMode);

@@ -5,8 +5,11 @@
 #include "emulator_fixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -36,6 +39,24 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Limits the size of files this process writes while it lives; writes past
+// it fail instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        struct rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    struct rlimit m_saved;
+};
+
 } // namespace
 
 class TestEmulatorDeviceIo : public QObject {
@@ -48,7 +69,7 @@ private:
 
     QByteArray readProperty(unsigned char id, int size)
     {
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         if (t.dcReadProperty(mouse.c_str(), buffer, id, size) != 1)
             return "failed";
         return bytes(buffer, size);
@@ -89,7 +110,7 @@ private slots:
     void addressReadsCarryTheResponseHeader()
     {
         Scenario scenario(kDeviceSet);
-        unsigned char buffer[usb_interface::kTransferSize];
+        unsigned char buffer[transport::kTransferSize];
         std::memset(buffer, 0xCC, sizeof buffer);
         QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
         QCOMPARE(bytes(buffer, 12), QByteArray::fromHex("0603600000000400" "01010053"));
@@ -119,7 +140,7 @@ private slots:
         QCOMPARE(t.dcW1WriteAddress(w1.c_str(), check, 0x63, 1, 7), 1);
         const unsigned char rate[] = {0x04};
         QCOMPARE(t.dcWriteProperty(w1.c_str(), rate, 40, 1), 1);
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
         QCOMPARE(bytes(buffer + 8, 4), QByteArray::fromHex("01020052"));
         QCOMPARE(scenario.savedDevice(1).value("memory").toArray().at(0).toObject().value("data").toString(),
@@ -168,7 +189,7 @@ private slots:
         const QByteArray m = jsonPath(kMouse);
         const QByteArray w = jsonPath(kW1);
         const unsigned char rightClick[] = {0x01, 0x02, 0x00, 0x00};
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         t.dcWriteProperty(mouse.c_str(), rightClick, 61, 4);
         t.dcReadProperty(mouse.c_str(), buffer, 40, 2);
         t.dcW1WriteAddress(w1.c_str(), rightClick, 0x60, 3, 7);
@@ -250,22 +271,43 @@ private slots:
     void writeThatCannotBeSavedFailsAndIsUndone()
     {
         Scenario scenario(kDeviceSet);
-        // The temporary file's name is taken by a folder: the save cannot happen.
-        const QString blocker = QStringLiteral("%1.tmp-%2").arg(scenario.devicesPath()).arg(::getpid());
-        QVERIFY(QDir().mkpath(blocker));
         const unsigned char value[] = {0x09};
-        QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 0);
+        {
+            // Files of this process may not grow past 64 bytes: the save
+            // cannot happen.
+            FileSizeLimit limit(64);
+            QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 0);
+        }
         QCOMPARE(readProperty(40, 1), QByteArray("\x01", 1));
-        QVERIFY(QDir(blocker).removeRecursively());
         QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 1);
         QCOMPARE(readProperty(40, 1), QByteArray("\x09", 1));
+    }
+
+    void saveNeverWritesThroughALinkBesideTheFile()
+    {
+        // Someone who can write beside the device set prepares the name a
+        // save used to write to, as a link to a file of the user.
+        Scenario scenario(kDeviceSet);
+        const QString victim = scenario.dirPath() + "/victim.txt";
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+        file.close();
+        const QString trap = QStringLiteral("%1.tmp-%2").arg(scenario.devicesPath()).arg(::getpid());
+        QVERIFY(QFile::link(victim, trap));
+
+        const unsigned char value[] = {0x07};
+        QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 1);
+        QCOMPARE(fileBytes(victim), QByteArray("precious"));
+        QCOMPARE(scenario.savedDevice(0).value("properties").toObject().value("40").toString(), QStringLiteral("07"));
+        QVERIFY(QFileInfo(trap).isSymLink());
     }
 
     void badInputFailsWithoutTouchingTheDevices()
     {
         Scenario scenario(kDeviceSet);
         const QByteArray before = fileBytes(scenario.devicesPath());
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         const unsigned char data[4] = {1, 2, 3, 4};
         const std::u16string unknown = u16(derivedPath(7, "vid_258a&pid_1007", "02", 0));
         // 300 units without a terminating NUL: refused, not followed.

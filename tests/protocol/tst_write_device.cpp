@@ -129,9 +129,9 @@ private slots:
         QCOMPARE(writes.at(0).value("data").toString(), data);
         QCOMPARE(writes.at(0).value("size").toInt(), data.split(',').size());
         QCOMPARE(writes.at(0).value("result").toInt(), 1);
-        QCOMPARE(scenario.handler.currentDeviceKey(), version);
-        QCOMPARE(scenario.handler.driverVersionInUse(), driver);
-        QVERIFY(!scenario.handler.keyboardMode());
+        QCOMPARE(scenario.handler.writeState().deviceKey(), version);
+        QCOMPARE(scenario.handler.writeState().driverVersion(), driver);
+        QVERIFY(!scenario.handler.writeState().keyboardMode());
     }
 
     void failsWithoutWriting_data()
@@ -152,6 +152,8 @@ private slots:
         QTest::newRow("macro with a pause that is not a number") << kM1 << "M1.0" << "61" << "延迟(x)" << "Macro";
         QTest::newRow("macro longer than a slot")
             << kM1 << "M1.0" << "61" << QString("按下(A)").repeated(67) << "Macro";
+        QTest::newRow("pause of 2^64 - 1 ms") << kM1 << "M1.0" << "61" << "延迟(18446744073709551615)" << "Macro";
+        QTest::newRow("pause of 1e11 ms on M2.0") << kM2 << "M2.0" << "61" << "延迟(100000000000)" << "Macro";
     }
     void failsWithoutWriting()
     {
@@ -200,7 +202,7 @@ private slots:
         QCOMPARE(writes.at(1).value("call").toString(), QStringLiteral("dcWriteProperty"));
         QCOMPARE(writes.at(1).value("id").toInt(), 61);
         QCOMPARE(writes.at(1).value("data").toString(), QStringLiteral("04,00,00,0c"));
-        QVERIFY(scenario.handler.macroEncoding());
+        QVERIFY(scenario.handler.driverLookup().macroEncoding());
     }
 
     void storesTheNineByteMacroOnM2WithPlayBytes()
