@@ -1,6 +1,10 @@
 #include "lzma_codec.h"
 
+#include "lzma_decoder.h"
+
 #include <lzma.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <limits>
@@ -45,37 +49,13 @@ bool decode(const QByteArray &properties, const char *stream, qint64 streamSize,
         setError(error, QStringLiteral("invalid arguments"));
         return false;
     }
-    if (properties.size() != kPropertiesSize) {
-        setError(error, QStringLiteral("LZMA properties must be %1 bytes").arg(kPropertiesSize));
-        return false;
-    }
-    const auto *p = reinterpret_cast<const uchar *>(properties.constData());
-    uint d = p[0];
-    if (d >= 9 * 5 * 5) {
-        setError(error, QStringLiteral("invalid LZMA properties byte 0x%1").arg(d, 2, 16, QLatin1Char('0')));
-        return false;
-    }
-    lzma_options_lzma options{};
-    options.lc = d % 9;
-    d /= 9;
-    options.lp = d % 5;
-    options.pb = d / 5;
-    const quint32 dictionary = quint32(p[1]) | (quint32(p[2]) << 8) | (quint32(p[3]) << 16)
-                               | (quint32(p[4]) << 24);
-    // The dictionary size comes from the file. No match can reach further
-    // back than the bytes produced so far, so a dictionary as large as the
-    // whole output decodes identically; clamping keeps a forged 4 GiB
-    // dictionary from being allocated.
-    options.dict_size = std::max(kMinDictionarySize,
-                                 std::min(dictionary, std::max(unpackedSize, kMinDictionarySize)));
-    // The size is known from the package, so the end marker is optional.
-    options.ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
-    lzma_set_ext_size(options, unpackedSize);
-
     if (unpackedSize > quint32(std::numeric_limits<int>::max() - 64)) {
         setError(error, QStringLiteral("unpacked size %1 is too large").arg(unpackedSize));
         return false;
     }
+    LzmaDecoder decoder;
+    if (!decoder.start(properties, unpackedSize, error))
+        return false;
     try {
         out->clear();
         out->resize(int(unpackedSize));
@@ -84,42 +64,15 @@ bool decode(const QByteArray &properties, const char *stream, qint64 streamSize,
         setError(error, QStringLiteral("cannot allocate %1 bytes for the payload").arg(unpackedSize));
         return false;
     }
-    if (unpackedSize == 0)
+    char *next = out->data();
+    const LzmaDecoder::Sink sink = [&next](const char *data, int size) {
+        std::memcpy(next, data, size_t(size));
+        next += size;
         return true;
-
-    const lzma_filter filters[] = {
-        {LZMA_FILTER_LZMA1EXT, &options},
-        {LZMA_VLI_UNKNOWN, nullptr},
     };
-    StreamGuard guard;
-    lzma_ret ret = lzma_raw_decoder(&guard.strm, filters);
-    if (ret != LZMA_OK) {
-        out->clear();
-        setError(error, describe(ret));
-        return false;
-    }
-    guard.strm.next_in = reinterpret_cast<const uint8_t *>(stream);
-    guard.strm.avail_in = size_t(streamSize);
-    guard.strm.next_out = reinterpret_cast<uint8_t *>(out->data());
-    guard.strm.avail_out = unpackedSize;
-    do {
-        ret = lzma_code(&guard.strm, LZMA_FINISH);
-    } while (ret == LZMA_OK && guard.strm.avail_out > 0);
-
-    // Success is "every announced byte was produced". Once the output is
-    // complete the decoder may still look for an end marker and complain
-    // about whatever bytes follow; those bytes carry no payload, so they are
-    // ignored like any other decoder for this format ignores them.
-    if (guard.strm.total_out == unpackedSize)
+    if (decoder.feed(stream, streamSize, sink, error) && decoder.finish(sink, error))
         return true;
     out->clear();
-    if (ret == LZMA_OK || ret == LZMA_STREAM_END || ret == LZMA_BUF_ERROR) {
-        setError(error, QStringLiteral("LZMA stream decodes to %1 of the %2 announced bytes")
-                            .arg(guard.strm.total_out)
-                            .arg(unpackedSize));
-    } else {
-        setError(error, describe(ret));
-    }
     return false;
 }
 

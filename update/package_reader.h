@@ -1,19 +1,21 @@
 #pragma once
 
 #include "package_payload.h"
+#include "package_stream.h"
 
 #include <QByteArray>
 #include <QString>
 
 // Reading and checking update packages without writing anything.
 
-// Reads a whole package file. Fails when the file cannot be read, is not
-// longer than the fixed fields, or is too large to be a valid package.
-bool readPackageFile(const QString &path, QByteArray *package, QString *error = nullptr);
+// Reads the package at path in one pass, as the unpacker does, and checks
+// everything the unpacker checks (digest, LZMA stream, payload framing,
+// every file name). On success `payload` holds the version and each file's
+// name and size (no content: PackagePayload::bytes stays empty). The file
+// is left in place.
+bool inspectPackage(const QString &path, PackagePayload *payload, QString *error = nullptr,
+                    PackageStreamInfo *info = nullptr);
 
-// Checks the SHA-1 digest, bounds and decodes the LZMA stream, parses the
-// payload and checks every file name. On success `payload` holds the files.
-bool decodePackage(const QByteArray &package, PackagePayload *payload, QString *error = nullptr);
-
-// readPackageFile() followed by decodePackage(); the file is left in place.
-bool inspectPackage(const QString &path, PackagePayload *payload, QString *error = nullptr);
+// The same for a package in memory.
+bool inspectPackageData(const QByteArray &package, PackagePayload *payload, QString *error = nullptr,
+                        PackageStreamInfo *info = nullptr);

@@ -1,10 +1,13 @@
 #include "package_unpacker.h"
 
-#include "package_entry_path.h"
-#include "package_reader.h"
+#include "folder_removal.h"
+#include "package_format.h"
+#include "package_install.h"
+#include "package_stream.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include <cerrno>
@@ -26,189 +29,123 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// An open descriptor, closed when it goes.
-class Descriptor
+// The folders mkpath would create for `folder`, outermost first.
+QStringList missingFolders(const QString &folder)
 {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor() { reset(); }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
-
-// Opens (creating it when missing) the folder `name` inside the open folder
-// `parent`, never through a symbolic link.
-int openFolderAt(int parent, const QString &name, const QString &shown, QString *error)
-{
-    const QByteArray native = QFile::encodeName(name);
-    if (::mkdirat(parent, native.constData(), 0777) != 0 && errno != EEXIST) {
-        setError(error, QStringLiteral("cannot create folder %1: %2").arg(shown, systemError()));
-        return -1;
-    }
-    const int fd = ::openat(parent, native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    QStringList missing;
+    QString path = folder;
+    while (!path.isEmpty() && path != QLatin1String("/")) {
         struct stat info;
-        if (::fstatat(parent, native.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
-            setError(error, QStringLiteral("%1 is a symbolic link").arg(shown));
-        else
-            setError(error, QStringLiteral("%1 exists and is not a folder").arg(shown));
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
+            break;
+        missing.prepend(path);
+        path = QDir::cleanPath(path + QStringLiteral("/.."));
     }
-    return fd;
+    return missing;
 }
 
-// Writes one file inside the open folder `folder`: never through a symbolic
-// link, only into a regular file, every byte or fail.
-bool writeAt(int folder, const QString &name, const QString &shown, const char *data, quint32 size,
-             QString *error)
+// Makes a fresh hidden folder inside `parent`; its name goes to `name`.
+int makeStagingFolder(int parent, QString *name)
 {
-    // O_NONBLOCK: a named pipe placed there must not block the open.
-    const Descriptor fd(::openat(folder, QFile::encodeName(name).constData(),
-                                 O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
-    if (!fd.valid()) {
-        if (errno == ELOOP)
-            setError(error, QStringLiteral("%1 is a symbolic link").arg(shown));
-        else
-            setError(error, QStringLiteral("cannot open %1 for writing: %2").arg(shown, systemError()));
-        return false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = QStringLiteral(".unpack-%1").arg(QRandomGenerator::system()->generate(), 8, 36, QLatin1Char('0'));
+        const QByteArray native = QFile::encodeName(*name);
+        if (::mkdirat(parent, native.constData(), 0700) == 0)
+            return ::openat(parent, native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (errno != EEXIST)
+            return -1;
     }
-    struct stat info;
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        setError(error, QStringLiteral("%1 is not a regular file").arg(shown));
-        return false;
-    }
-    if (::ftruncate(fd.get(), 0) != 0) {
-        setError(error, QStringLiteral("cannot write %1: %2").arg(shown, systemError()));
-        return false;
-    }
-    quint32 written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd.get(), data + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            setError(error, QStringLiteral("cannot write %1: %2").arg(shown, systemError()));
-            return false;
-        }
-        written += quint32(n);
-    }
-    return true;
+    return -1;
 }
 
-// The target folder as an absolute path. Qt reads a path that starts with
-// ':' as a resource, so the decision is made here, not by Qt.
-QString absoluteFolder(const QString &folder)
+bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *error, const RefuseFile &refuseFile)
 {
+    if (targetFolder.isEmpty()) {
+        setError(error, QStringLiteral("no target folder"));
+        return false;
+    }
+    const QString root = absoluteTargetFolder(targetFolder);
+    // The target folder itself is the caller's choice and may be reached
+    // through links; below it, nothing is. Folders made here for it go
+    // again when the package fails.
+    const QStringList made = missingFolders(root);
+    auto removeMade = [&made]() {
+        for (int i = made.size() - 1; i >= 0; --i)
+            ::rmdir(QFile::encodeName(made.at(i)).constData());
+    };
+    if (!QDir().mkpath(root)) {
+        removeMade();
+        setError(error, QStringLiteral("cannot create target folder \"%1\"").arg(targetFolder));
+        return false;
+    }
+    const int rootFd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QString stagingName;
+    const int stagingFd = rootFd < 0 ? -1 : makeStagingFolder(rootFd, &stagingName);
+    if (stagingFd < 0) {
+        setError(error, QStringLiteral("cannot make a staging folder in %1: %2").arg(root, systemError()));
+        if (rootFd >= 0)
+            ::close(rootFd);
+        removeMade();
+        return false;
+    }
+
+    bool ok;
+    {
+        PackageFolderWriter writer(stagingFd, root, refuseFile, stagingName, rootFd);
+        PackageStreamOptions options;
+        options.threaded = true;
+        ok = readPackageStream(source, writer, error, nullptr, options)
+             && installStagedFiles(stagingFd, rootFd, root, writer.files(), writer.unchanged(), error);
+    }
+    ::close(stagingFd);
+    ::close(rootFd);
+    removeFolderTree(root + QLatin1Char('/') + stagingName);
+    if (!ok)
+        removeMade();
+    return ok;
+}
+
+} // namespace
+
+QString absoluteTargetFolder(const QString &folder)
+{
+    // Qt reads a path that starts with ':' as a resource, so the decision
+    // is made here, not by Qt.
     if (folder.startsWith(QLatin1Char('/')))
         return QDir::cleanPath(folder);
     return QDir::cleanPath(QDir::currentPath() + QLatin1Char('/') + folder);
 }
 
-} // namespace
-
-bool writePackageFiles(const PackagePayload &payload, const QString &targetFolder, QString *error,
-                       const RefuseFile &refuseFile)
-{
-    if (payload.entries.isEmpty()) {
-        setError(error, QStringLiteral("package holds no files"));
-        return false;
-    }
-    if (targetFolder.isEmpty()) {
-        setError(error, QStringLiteral("no target folder"));
-        return false;
-    }
-    const QString root = absoluteFolder(targetFolder);
-
-    // Resolve every name before touching the disk.
-    QVector<QStringList> paths;
-    paths.reserve(payload.entries.size());
-    for (const PackageEntry &entry : payload.entries) {
-        QString relative;
-        if (!PackageEntryPath::normalize(entry.name, &relative, error))
-            return false;
-        if (entry.offset < 0 || qint64(entry.offset) + entry.size > payload.bytes.size()) {
-            setError(error, QStringLiteral("file \"%1\" lies outside the payload").arg(entry.name));
-            return false;
-        }
-        if (refuseFile && refuseFile(root + QLatin1Char('/') + relative)) {
-            setError(error, QStringLiteral("file \"%1\" may not be written").arg(entry.name));
-            return false;
-        }
-        paths.append(relative.split(QLatin1Char('/')));
-    }
-
-    // The target folder itself is the caller's choice and may be reached
-    // through links; below it, nothing is.
-    if (!QDir().mkpath(root)) {
-        setError(error, QStringLiteral("cannot create target folder \"%1\"").arg(targetFolder));
-        return false;
-    }
-    const Descriptor rootFd(::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!rootFd.valid()) {
-        setError(error, QStringLiteral("cannot open target folder %1: %2").arg(root, systemError()));
-        return false;
-    }
-
-    for (int i = 0; i < payload.entries.size(); ++i) {
-        const PackageEntry &entry = payload.entries.at(i);
-        const QStringList &segments = paths.at(i);
-        Descriptor folder(::dup(rootFd.get()));
-        QString shown = root;
-        for (int s = 0; s + 1 < segments.size() && folder.valid(); ++s) {
-            shown += QLatin1Char('/') + segments.at(s);
-            const int next = openFolderAt(folder.get(), segments.at(s), shown, error);
-            if (next < 0)
-                return false;
-            folder.reset(next);
-        }
-        if (!folder.valid()) {
-            setError(error, QStringLiteral("cannot open target folder %1: %2").arg(root, systemError()));
-            return false;
-        }
-        if (!writeAt(folder.get(), segments.last(), shown + QLatin1Char('/') + segments.last(),
-                     payload.contentData(entry), entry.size, error))
-            return false;
-    }
-    return true;
-}
-
 bool unpackPackageData(const QByteArray &package, const QString &targetFolder, QString *error,
                        const RefuseFile &refuseFile)
 {
-    PackagePayload payload;
-    return decodePackage(package, &payload, error) && writePackageFiles(payload, targetFolder, error, refuseFile);
+    MemoryPackageSource source(package);
+    return unpackFrom(source, targetFolder, error, refuseFile);
 }
 
 bool unpackPackage(const QString &packagePath, const QString &targetFolder, bool deletePackage,
                    QString *error, const RefuseFile &refuseFile)
 {
-    QByteArray package;
-    if (!readPackageFile(packagePath, &package, error))
+    const int fd = ::open(QFile::encodeName(packagePath).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        setError(error, QStringLiteral("cannot open %1: %2").arg(packagePath, fd < 0 ? systemError()
+                                                                              : QStringLiteral("not a file")));
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    // A package is used once: it goes as soon as it has been read, whether
-    // or not it turns out to be valid.
+    }
+    if (info.st_size < PackageFormat::kMinimumFileSize || info.st_size > PackageFormat::kMaxPackageFileSize) {
+        setError(error, QStringLiteral("%1 is %2 bytes, not the size of a package").arg(packagePath).arg(info.st_size));
+        ::close(fd);
+        return false;
+    }
+    // A package is used once: it goes as soon as it is open, whether or
+    // not it turns out to be valid; the open descriptor still reads it.
     if (deletePackage)
         QFile::remove(packagePath);
-
-    PackagePayload payload;
-    if (!decodePackage(package, &payload, error))
-        return false;
-    package.clear();  // keep only the payload in memory while writing
-    return writePackageFiles(payload, targetFolder, error, refuseFile);
+    FilePackageSource source(fd, info.st_size);
+    const bool ok = unpackFrom(source, targetFolder, error, refuseFile);
+    ::close(fd);
+    return ok;
 }

@@ -1,36 +1,38 @@
 #pragma once
 
-#include "package_payload.h"
+#include "package_folder_writer.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
 // Unpacking update packages into a folder.
 //
-// The package file is read whole and, unless `deletePackage` is false,
-// deleted right after reading, whatever happens next: a downloaded package is
-// used once. The start-up page package is unpacked with `deletePackage`
-// false because it ships with the program.
+// The package is read in one pass, in pieces: the digest is computed, the
+// LZMA stream decoded and the payload parsed as the bytes arrive, and each
+// file is written into a staging folder inside the target folder (a fresh
+// hidden name, mode 0700). Only when the whole package has checked out (the
+// digest, the LZMA stream up to its announced size, the framing, every
+// length and every name) are the files moved into place by rename, a
+// replaced file keeping its permissions; the staging folder then goes. On
+// any failure the staging folder goes and the target is left as it was: a
+// package that fails writes nothing, not even the target folder when it
+// was missing. Memory stays bounded by the LZMA dictionary and a few
+// buffers, whatever the package size.
 //
-// The package is verified (SHA-1, LZMA stream, payload framing, every file
-// name) before anything is written; a package that fails verification writes
-// nothing, not even the target folder. A failure while writing (a folder that
-// cannot be created, a file that cannot be written) leaves the files already
-// written in place.
+// Unless `deletePackage` is false, the package file is deleted as soon as it
+// is open and its size has been checked, whatever happens next: a downloaded
+// package is used once. The start-up page package is unpacked with
+// `deletePackage` false because it ships with the program.
 //
 // Below the target folder nothing is ever followed: every folder is opened
 // relative to the one above it and every file relative to its folder, none
 // of them through a symbolic link, so a link placed there, even while the
 // unpacking runs, makes it fail instead of writing elsewhere. Only regular
-// files are written.
+// files are replaced.
 //
 // `refuseFile`, when given, is asked about the absolute path of every file
-// before anything is written; when it answers true for one, the package
-// writes nothing and fails.
-using RefuseFile = std::function<bool(const QString &path)>;
-
+// in the target folder; when it answers true for one, the package fails and
+// writes nothing.
 bool unpackPackage(const QString &packagePath, const QString &targetFolder,
                    bool deletePackage = true, QString *error = nullptr,
                    const RefuseFile &refuseFile = RefuseFile());
@@ -39,8 +41,6 @@ bool unpackPackage(const QString &packagePath, const QString &targetFolder,
 bool unpackPackageData(const QByteArray &package, const QString &targetFolder,
                        QString *error = nullptr, const RefuseFile &refuseFile = RefuseFile());
 
-// Writes the files of an already decoded payload below `targetFolder` (an
-// absolute path, or one relative to the working folder), creating the
-// folder and intermediate folders as needed.
-bool writePackageFiles(const PackagePayload &payload, const QString &targetFolder,
-                       QString *error = nullptr, const RefuseFile &refuseFile = RefuseFile());
+// The target folder as an absolute, clean path (relative ones are taken from
+// the working folder; a leading ':' is not taken for a Qt resource).
+QString absoluteTargetFolder(const QString &folder);

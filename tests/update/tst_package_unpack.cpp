@@ -215,20 +215,40 @@ private slots:
         QVERIFY(!unpackPackage(m_dir.filePath(QStringLiteral("missing.dat")), targetPath()));
     }
 
-    // A write failure stops unpacking; files written before it stay.
-    void writeFailureKeepsEarlierFiles()
+    // Files are staged and then moved into place all or none: a failure at
+    // the install (a name that is a file where a folder is needed) takes
+    // back the files already moved, a replaced file comes back with its
+    // content, and no staging folder is left behind. A package that
+    // succeeds replaces files keeping their permissions, and a name that
+    // comes twice gets its later content.
+    void installIsAllOrNothing()
     {
         const QString target = targetPath();
         QVERIFY(QDir().mkpath(target));
         QVERIFY(writeFile(target + QStringLiteral("/blocker"), "a file, not a folder"));
+        QVERIFY(writeFile(target + QStringLiteral("/old.txt"), "old"));
+        QVERIFY(QFile::setPermissions(target + QStringLiteral("/old.txt"), QFile::ReadOwner | QFile::WriteOwner));
+        const auto before = filesBelow(target);
         QString error;
-        QVERIFY(!unpackPackageData(packageFromPayload(versionAndCount(3) + entry(QStringLiteral("first.txt"), "1")
-                                                      + entry(QStringLiteral("blocker/x.txt"), "2")
-                                                      + entry(QStringLiteral("third.txt"), "3")),
+        QVERIFY(!unpackPackageData(packageFromPayload(versionAndCount(4) + entry(QStringLiteral("first.txt"), "1")
+                                                      + entry(QStringLiteral("old.txt"), "new")
+                                                      + entry(QStringLiteral("sub/x.txt"), "x")
+                                                      + entry(QStringLiteral("blocker/x.txt"), "2")),
                                    target, &error));
         QVERIFY(error.contains(QStringLiteral("blocker")));
-        QCOMPARE(readFile(target + QStringLiteral("/first.txt")), QByteArray("1"));
-        QVERIFY(!QFile::exists(target + QStringLiteral("/third.txt")));
+        QCOMPARE(filesBelow(target), before);
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"blocker", "old.txt"}));
+
+        QVERIFY2(unpackPackageData(packageFromPayload(versionAndCount(3) + entry(QStringLiteral("old.txt"), "new")
+                                                      + entry(QStringLiteral("a/twice.txt"), "first")
+                                                      + entry(QStringLiteral("a//twice.txt"), "second")),
+                                   target, &error),
+                 qPrintable(error));
+        QCOMPARE(readFile(target + QStringLiteral("/old.txt")), QByteArray("new"));
+        QCOMPARE(QFile::permissions(target + QStringLiteral("/old.txt")) & 0x0777, QFile::Permissions(0x0600));
+        QCOMPARE(readFile(target + QStringLiteral("/a/twice.txt")), QByteArray("second"));
+        QCOMPARE(QDir(target).entryList({QStringLiteral(".unpack-*")}, QDir::AllEntries | QDir::Hidden), QStringList());
     }
 
     // Links below the target (which may sit in a shared temporary folder)

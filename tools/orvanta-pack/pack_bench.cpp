@@ -1,18 +1,32 @@
 #include "pack_bench.h"
 
+#include "lzma_decoder.h"
+#include "package_format.h"
 #include "package_reader.h"
-#include "package_unpacker.h"
 #include "package_writer.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 namespace {
 
-// Page-like content: markup with varying words compresses like real pages;
-// every fourth file is random bytes, like already compressed images.
+// A page site: mostly small markup and script files, a quarter pictures
+// (random bytes, like compressed images), a few large files.
 QVector<PackageFile> makeFiles(qint64 totalBytes)
 {
     QRandomGenerator random(20240601);
@@ -23,14 +37,18 @@ QVector<PackageFile> makeFiles(qint64 totalBytes)
     qint64 made = 0;
     for (int i = 0; made < totalBytes; ++i) {
         PackageFile file;
-        const int size = int(qMin<qint64>(64 * 1024 + random.bounded(960 * 1024), totalBytes - made));
-        file.content.reserve(size);
-        if (i % 4 == 3) {
-            file.name = QStringLiteral("image/pic%1.png").arg(i);
+        const int kind = random.bounded(20);
+        int size = kind < 14 ? 1024 + random.bounded(31 * 1024)            // markup, scripts
+                   : kind < 19 ? 8 * 1024 + random.bounded(120 * 1024)     // pictures
+                               : 256 * 1024 + random.bounded(768 * 1024);  // large
+        size = int(qMin<qint64>(size, totalBytes - made));
+        if (kind >= 14 && kind < 19) {
+            file.name = QStringLiteral("image/%1/pic%2.png").arg(i % 5).arg(i);
             file.content.resize(size);
             random.fillRange(reinterpret_cast<quint32 *>(file.content.data()), size / 4);
         } else {
             file.name = QStringLiteral("pages/part%1/page%2.html").arg(i % 7).arg(i);
+            file.content.reserve(size + 32);
             while (file.content.size() < size)
                 file.content += words[random.bounded(int(sizeof words / sizeof *words))];
             file.content.truncate(size);
@@ -41,24 +59,59 @@ QVector<PackageFile> makeFiles(qint64 totalBytes)
     return files;
 }
 
-double mibPerSecond(qint64 bytes, qint64 nanoseconds)
+struct Run {
+    bool ok = false;
+    double seconds = 0;
+    long peakKiB = 0;
+};
+
+// Runs a program through "orvanta-pack --measure", which starts it from a
+// small process of its own: a child's peak memory counts the memory of the
+// process it was started from, and this one holds the whole package.
+Run runProcess(const QStringList &arguments)
 {
-    return nanoseconds > 0 ? (bytes / 1048576.0) / (nanoseconds / 1e9) : 0.0;
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    process.setArguments(QStringList{QStringLiteral("--measure")} + arguments);
+    process.start();
+    Run run;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return run;
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() == 2) {
+        run.seconds = fields.at(0).toDouble(&run.ok);
+        run.peakKiB = fields.at(1).toLong();
+    }
+    return run;
 }
 
-QString peakMemory()
+double mibPerSecond(qint64 bytes, double seconds)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return QString::fromLatin1(line.mid(6).trimmed());
-    }
-    return QStringLiteral("unknown");
+    return seconds > 0 ? (bytes / 1048576.0) / seconds : 0.0;
 }
 
 } // namespace
+
+int runMeasured(char **argv)
+{
+    timespec start{}, end{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::execvp(argv[0], argv);
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return 1;
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    std::printf("%.6f %ld\n", double(end.tv_sec - start.tv_sec) + double(end.tv_nsec - start.tv_nsec) / 1e9,
+                usage.ru_maxrss);
+    return 0;
+}
 
 bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
 {
@@ -69,59 +122,138 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
     }
     const qint64 total = qint64(sizeMiB) * 1024 * 1024;
     QVector<PackageFile> files = makeFiles(total);
+    const int fileCount = files.size();
     QString error;
+
     QElapsedTimer timer;
-
-    auto report = [&](const char *stage, qint64 ns, qint64 bytes) {
-        out << QStringLiteral("%1 %2 ms  %3 MiB/s (of the unpacked size)\n")
-                   .arg(QString::fromLatin1(stage), -28)
-                   .arg(ns / 1e6, 9, 'f', 1)
-                   .arg(mibPerSecond(bytes, ns), 8, 'f', 1);
-    };
-
-    out << "payload: " << files.size() << " files, " << total << " bytes\n";
     timer.start();
     QByteArray package;
     if (!buildPackage(QStringLiteral("bench"), files, &package, &error)) {
         err << "orvanta-pack: " << error << Qt::endl;
         return false;
     }
-    report("build (compress)", timer.nsecsElapsed(), total);
-    out << "package: " << package.size() << " bytes, ratio "
-        << QString::number(double(package.size()) / double(total), 'f', 3) << '\n';
+    const double packSeconds = timer.nsecsElapsed() / 1e9;
     files.clear();
+    files.squeeze();
 
-    timer.restart();
-    PackagePayload payload;
-    if (!decodePackage(package, &payload, &error)) {
+    PackageStreamInfo info;
+    if (!inspectPackageData(package, nullptr, &error, &info)) {
         err << "orvanta-pack: " << error << Qt::endl;
         return false;
     }
-    report("decode (SHA-1, LZMA, parse)", timer.nsecsElapsed(), total);
+    out << "payload: " << fileCount << " files, " << total << " bytes; package " << package.size()
+        << " bytes (ratio " << QString::number(double(package.size()) / double(total), 'f', 3)
+        << "), LZMA dictionary " << info.dictionarySize / 1024 << " KiB\n";
+    out << QStringLiteral("build (compress, in process) %1 s  %2 MiB/s\n")
+               .arg(packSeconds, 0, 'f', 3)
+               .arg(mibPerSecond(total, packSeconds), 0, 'f', 1);
 
-    timer.restart();
-    if (!writePackageFiles(payload, dir.filePath(QStringLiteral("written")), &error)) {
-        err << "orvanta-pack: " << error << Qt::endl;
-        return false;
-    }
-    report("write files", timer.nsecsElapsed(), total);
-    payload = PackagePayload();
-
+    // The same stream, alone, in the .lzma form xz reads: properties, the
+    // 64-bit size, the stream.
     const QString packagePath = dir.filePath(QStringLiteral("bench.dat"));
-    QFile file(packagePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(package) != package.size() || !file.flush()) {
-        err << "orvanta-pack: cannot write " << packagePath << Qt::endl;
+    const QString lzmaPath = dir.filePath(QStringLiteral("bench.lzma"));
+    const QString tinyPath = dir.filePath(QStringLiteral("tiny.dat"));
+    // xz takes only dictionary sizes of 2^n or 2^n + 2^(n-1) bytes in this
+    // form: the next such size up decodes the same stream.
+    QByteArray size64(8, '\0');
+    qToLittleEndian<quint64>(info.unpackedSize, size64.data());
+    QByteArray properties = package.mid(PackageFormat::kPropertiesOffset, PackageFormat::kPropertiesSize);
+    quint32 dictionary = 4096;
+    while (dictionary < info.dictionarySize)
+        dictionary *= 2;
+    qToLittleEndian<quint32>(dictionary, properties.data() + 1);
+    const QByteArray alone = properties + size64 + package.mid(PackageFormat::kStreamOffset);
+    QFile packageFile(packagePath), lzmaFile(lzmaPath);
+    if (!packageFile.open(QIODevice::WriteOnly) || packageFile.write(package) != package.size()
+        || !lzmaFile.open(QIODevice::WriteOnly) || lzmaFile.write(alone) != alone.size()
+        || !writePackageFile(tinyPath, QStringLiteral("tiny"), {{QStringLiteral("a.txt"), "a"}}, &error)) {
+        err << "orvanta-pack: cannot write the packages into " << dir.path() << Qt::endl;
         return false;
     }
-    file.close();
-    package.clear();
+    packageFile.close();
+    lzmaFile.close();
 
-    timer.restart();
-    if (!unpackPackage(packagePath, dir.filePath(QStringLiteral("unpacked")), true, &error)) {
-        err << "orvanta-pack: " << error << Qt::endl;
-        return false;
+    // The LZMA stream decoded in this process into nothing: the decoding
+    // alone, with the buffers the unpacking uses.
+    double decodeSeconds = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        LzmaDecoder decoder;
+        timer.restart();
+        const LzmaDecoder::Sink discard = [](const char *, int) { return true; };
+        if (!decoder.start(package.mid(PackageFormat::kPropertiesOffset, PackageFormat::kPropertiesSize),
+                           info.unpackedSize)
+            || !decoder.feed(package.constData() + PackageFormat::kStreamOffset,
+                             package.size() - PackageFormat::kStreamOffset, discard)
+            || !decoder.finish(discard)) {
+            err << "orvanta-pack: the stream does not decode" << Qt::endl;
+            return false;
+        }
+        decodeSeconds = std::min(decodeSeconds, timer.nsecsElapsed() / 1e9);
     }
-    report("unpack from file (all steps)", timer.nsecsElapsed(), total);
-    out << "peak resident memory: " << peakMemory() << Qt::endl;
+    package.clear();
+    package.squeeze();
+
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString xz = QStandardPaths::findExecutable(QStringLiteral("xz"));
+    const QString target = dir.filePath(QStringLiteral("target"));
+    // Rounds of every measurement one after the other, so that other work
+    // on the machine weighs on all of them alike; each keeps its best.
+    const int runs = 5;
+    Run startup, reference, verify, empty, same;
+    auto keepBest = [](Run *kept, const Run &run) {
+        if (!run.ok)
+            return false;
+        const long peak = std::max(kept->peakKiB, run.peakKiB);
+        if (!kept->ok || run.seconds < kept->seconds)
+            *kept = run;
+        kept->peakKiB = peak;
+        return true;
+    };
+    for (int round = 0; round < runs; ++round) {
+        if (!xz.isEmpty())
+            keepBest(&reference, runProcess({xz, QStringLiteral("--format=lzma"), QStringLiteral("-dc"),
+                                             QStringLiteral("-T1"), lzmaPath}));
+        QDir(target).removeRecursively();
+        ::sync();
+        // Into an empty folder, then again into it, over the same files as
+        // they are once they have reached the disk.
+        if (!keepBest(&startup, runProcess({self, QStringLiteral("verify"), tinyPath}))
+            || !keepBest(&verify, runProcess({self, QStringLiteral("verify"), packagePath}))
+            || !keepBest(&empty, runProcess({self, QStringLiteral("unpack"), packagePath, target, QStringLiteral("--keep")}))
+            || (::sync(), !keepBest(&same, runProcess({self, QStringLiteral("unpack"), packagePath, target,
+                                                       QStringLiteral("--keep")})))) {
+            err << "orvanta-pack: a run of " << self << " failed" << Qt::endl;
+            return false;
+        }
+    }
+
+    auto row = [&](const QString &what, const Run &run, bool ratio = true) {
+        out << QStringLiteral("%1 %2 s  %3 MiB/s  peak %4 MiB")
+                   .arg(what, -44)
+                   .arg(run.seconds, 6, 'f', 3)
+                   .arg(mibPerSecond(total, run.seconds), 7, 'f', 1)
+                   .arg(run.peakKiB / 1024.0, 6, 'f', 1);
+        if (reference.ok && ratio)
+            out << QStringLiteral("  %1 x xz").arg(run.seconds / reference.seconds, 0, 'f', 2);
+        out << '\n';
+    };
+    out << "best of " << runs << " rounds, each run a process of its own; MiB/s of the unpacked size:\n";
+    out << QStringLiteral("%1 %2 s  %3 MiB/s (in process)\n")
+               .arg(QStringLiteral("LZMA decoding alone"), -44)
+               .arg(decodeSeconds, 6, 'f', 3)
+               .arg(mibPerSecond(total, decodeSeconds), 7, 'f', 1);
+    if (reference.ok)
+        row(QStringLiteral("xz --format=lzma -dc -T1 (reference)"), reference);
+    else
+        out << "xz --format=lzma -dc -T1 (reference): xz not found\n";
+    row(QStringLiteral("orvanta-pack verify (no files written)"), verify);
+    row(QStringLiteral("orvanta-pack unpack into an empty folder"), empty);
+    row(QStringLiteral("orvanta-pack unpack over the same files"), same);
+    row(QStringLiteral("orvanta-pack verify of a 1-file package"), startup, false);
+    const double overMiB = (std::max(empty.peakKiB, same.peakKiB) - startup.peakKiB) / 1024.0;
+    out << QStringLiteral("peak memory of unpacking above the tool's own: %1 MiB; goal: dictionary + 4 MiB = %2 MiB\n")
+               .arg(overMiB, 0, 'f', 1)
+               .arg(info.dictionarySize / 1048576.0 + 4, 0, 'f', 1);
+    out.flush();
     return true;
 }

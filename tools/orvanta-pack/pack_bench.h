@@ -2,6 +2,14 @@
 
 #include <QTextStream>
 
-// Packs and unpacks a generated package of about `sizeMiB` MiB and prints
-// the time each stage takes. Returns false when a stage fails.
+// Packs a generated page site of about `sizeMiB` MiB, then times checking
+// and unpacking it, each run a process of its own, beside
+// "xz --format=lzma -dc -T1" on the same LZMA stream, with the peak memory
+// of each. Returns false when a stage fails.
 bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err);
+
+// "orvanta-pack --measure PROGRAM ARGS...": runs the program with its
+// output thrown away and prints its wall time in seconds and its peak
+// resident memory in KiB. Called before anything else is set up, so the
+// measured program starts from a small process. Returns the exit status.
+int runMeasured(char **argv);
