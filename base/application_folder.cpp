@@ -2,12 +2,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QMutex>
 
 QString applicationFolder()
 {
     if (!QCoreApplication::instance())
         return QString();
-    return QCoreApplication::applicationDirPath();
+    // The executable does not move while it runs: the answer is worked out
+    // once (the first time an application object exists) and kept.
+    static QMutex mutex;
+    static QString folder;
+    QMutexLocker lock(&mutex);
+    if (folder.isEmpty())
+        folder = QCoreApplication::applicationDirPath();
+    return folder;
 }
 
 QString applicationFilePath(const QString& name)

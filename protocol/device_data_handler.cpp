@@ -1,7 +1,6 @@
 #include "device_data_handler.h"
 
 #include "device_text.h"
-#include "driver_definition.h"
 #include "keyboard_profile_write.h"
 #include "profile_store.h"
 #include "property_write.h"
@@ -70,8 +69,7 @@ bool device_data_handler::writeLighting(const QString& key, const QString& drive
                                         const QStringList& items)
 {
     m_lightingKey = key;
-    DriverDefinition definition;
-    if (!definition.load(m_lookup.driverText(driverVersion)))
+    if (!m_lookup.hasDriver(driverVersion))
         return false;
     m_lighting.apply(items);
     return m_functions.notifyRgb(key, reinterpret_cast<const unsigned char*>(m_lighting.bytes().constData()));
@@ -99,7 +97,7 @@ const ProfileSource* device_data_handler::profileSource() const
 
 QString device_data_handler::profileForDevice(const QString& key) const
 {
-    return ::profileForDevice(m_profileSource, key);
+    return m_profiles.profileFor(m_profileSource, key);
 }
 
 bool device_data_handler::writeDevice(const QString& Version, const QString& DriverVersion, const QString& Index,

@@ -10,6 +10,7 @@
 #include "device_functions.h"
 #include "driver_lookup.h"
 #include "lighting_frame.h"
+#include "profile_store.h"
 #include "w1_hotkey_record.h"
 #include "write_state.h"
 
@@ -105,6 +106,7 @@ private:
     LightingFrame m_lighting;
     QString m_lightingKey;
     std::atomic<const ProfileSource*> m_profileSource{nullptr};
+    mutable ProfileFinder m_profiles;
     // After m_lookup and m_functions: its encoder works with them.
     WriteState m_write;
 };

@@ -1,5 +1,6 @@
 #include "driver_definition.h"
 
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -23,6 +24,7 @@ bool DriverDefinition::load(const QByteArray& text)
     m_loaded = bool(m_doc.load_buffer(text.constData(), size_t(text.size())));
     if (!m_loaded)
         m_doc.reset();
+    index();
     return m_loaded;
 }
 
@@ -30,6 +32,30 @@ void DriverDefinition::clear()
 {
     m_doc.reset();
     m_loaded = false;
+    index();
+}
+
+void DriverDefinition::index()
+{
+    m_byTask.clear();
+    m_byIndex.clear();
+    if (!m_loaded)
+        return;
+    // Every Driver element at the top and every Key inside, in document
+    // order; a row whose attribute comes twice is found under each value.
+    for (pugi::xml_node driver = m_doc.child("Driver"); driver; driver = driver.next_sibling("Driver")) {
+        for (pugi::xml_node key = driver.child("Key"); key; key = key.next_sibling("Key")) {
+            for (pugi::xml_attribute attribute = key.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+                QHash<QByteArray, pugi::xml_node>* table = nullptr;
+                if (std::strcmp(attribute.name(), "Task") == 0)
+                    table = &m_byTask;
+                else if (std::strcmp(attribute.name(), "Index") == 0)
+                    table = &m_byIndex;
+                if (table && !table->contains(QByteArray(attribute.value())))
+                    table->insert(QByteArray(attribute.value()), key);
+            }
+        }
+    }
 }
 
 bool DriverDefinition::isLoaded() const
@@ -46,6 +72,15 @@ pugi::xml_node DriverDefinition::firstKey(const char* by, const QString& value) 
 {
     if (!m_loaded)
         return {};
+    // The text as an XPath string value would hold it: UTF-8, up to a NUL.
+    QByteArray text = value.toUtf8();
+    const int nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    if (std::strcmp(by, "Task") == 0)
+        return m_byTask.value(text);
+    if (std::strcmp(by, "Index") == 0)
+        return m_byIndex.value(text);
     // The looked-up text is bound as an XPath variable instead of being
     // pasted between quotes: a key name holding a quote or a bracket then
     // neither breaks the query nor changes what it selects.

@@ -1,15 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <pugixml.hpp>
 
 // One parsed Driver definition and the lookups the encoders make on it.
-// Every lookup is a single-node query on the /Driver/Key rows: when several
-// rows match, the first in document order answers. Missing rows and missing
-// attributes answer "" (or an empty list); nothing throws.
+// Every lookup answers as the single-node query /Driver/Key[@By=value]
+// would: when several rows match, the first in document order answers.
+// Missing rows and missing attributes answer "" (or an empty list); nothing
+// throws. The rows are indexed by Task and by Index when the document is
+// loaded, so a lookup is a hash look-up, not a query; a loaded definition
+// is not changed by lookups and may be shared between threads.
 class DriverDefinition
 {
 public:
@@ -40,7 +44,11 @@ public:
 
 private:
     pugi::xml_node firstKey(const char* by, const QString& value) const;
+    void index();
 
     pugi::xml_document m_doc;
     bool m_loaded = false;
+    // Attribute value (UTF-8) -> first row in document order.
+    QHash<QByteArray, pugi::xml_node> m_byTask;
+    QHash<QByteArray, pugi::xml_node> m_byIndex;
 };

@@ -37,38 +37,45 @@ QByteArray DriverLookup::driverText(const QString& version) const
 
 bool DriverLookup::loadDriver(const QString& version)
 {
-    return m_driver.load(m_registry.text(version));
+    std::shared_ptr<const DriverDefinition> definition = m_registry.definition(version);
+    m_driver = definition ? definition : std::make_shared<const DriverDefinition>();
+    return bool(definition);
+}
+
+bool DriverLookup::hasDriver(const QString& version) const
+{
+    return m_registry.contains(version);
 }
 
 bool DriverLookup::isDriverLoaded() const
 {
-    return m_driver.isLoaded();
+    return m_driver->isLoaded();
 }
 
 QString DriverLookup::loadedDriverVersion() const
 {
-    return m_driver.version();
+    return m_driver->version();
 }
 
 QString DriverLookup::lengthOfKey(const QString& key) const
 {
-    return m_driver.lengthOfKey(key);
+    return m_driver->lengthOfKey(key);
 }
 
 QStringList DriverLookup::addrLengthOfIndex(const QString& index) const
 {
-    return m_driver.addrLengthOfIndex(index);
+    return m_driver->addrLengthOfIndex(index);
 }
 
 QString DriverLookup::addrOfTask(const QString& task) const
 {
-    return m_driver.addrOfTask(task);
+    return m_driver->addrOfTask(task);
 }
 
 QString DriverLookup::codeOfTask(const QString& task) const
 {
     const bool wantKeyCode = m_macroEncoding || m_singleHotKey;
-    return m_driver.codeOfTask(wantKeyCode ? leftHandKey(task) : task);
+    return m_driver->codeOfTask(wantKeyCode ? leftHandKey(task) : task);
 }
 
 QString leftHandKey(const QString& name)

@@ -7,9 +7,12 @@
 #include "driver_definition.h"
 #include "driver_registry.h"
 
+#include <memory>
+
 // The Driver definitions the program knows, the one in use, and the lookups
-// the encoders make on it. Every write request loads the definition it
-// names; it stays in use until the next one.
+// the encoders make on it. Every write request selects the definition it
+// names (parsed once, when it was registered); it stays in use until the
+// next one.
 //
 // Two key-code modes change how "Alt", "Ctrl", "Shift" and "Win" are looked
 // up: while a macro is being encoded, or a hotkey holds a single key, they
@@ -33,9 +36,11 @@ public:
     QByteArray driverText(const QString& version) const;
 
     // Makes the registered document for version the definition in use.
-    // An unknown version has empty text, which does not parse: the answer is
-    // false and every lookup answers "" until the next successful load.
+    // For an unknown version the answer is false and every lookup answers
+    // "" until the next successful load.
     bool loadDriver(const QString& version);
+    // Whether a definition is registered for version.
+    bool hasDriver(const QString& version) const;
     bool isDriverLoaded() const;
     QString loadedDriverVersion() const;
 
@@ -55,7 +60,8 @@ public:
 
 private:
     DriverRegistry m_registry;
-    DriverDefinition m_driver;
+    // Never null: an empty definition while none is in use.
+    std::shared_ptr<const DriverDefinition> m_driver = std::make_shared<const DriverDefinition>();
     bool m_macroEncoding = false;
     bool m_singleHotKey = false;
 };

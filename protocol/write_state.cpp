@@ -23,3 +23,13 @@ void WriteState::begin(const QString& deviceKey, const QString& driverVersion)
     m_driverVersion = driverVersion;
     m_keyboardMode = false;
 }
+
+bool WriteState::loadProfile(const QString& text)
+{
+    if (!m_profileParsed || text != m_profileText) {
+        m_profile.load(text);
+        m_profileText = text;
+        m_profileParsed = true;
+    }
+    return m_profile.isLoaded();
+}

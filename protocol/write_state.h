@@ -32,8 +32,9 @@ public:
     void setKeyboardMode(bool on) { m_keyboardMode = on; }
 
     // Parses the device's profile text into the profile document; false,
-    // with the document empty, when it does not parse.
-    bool loadProfile(const QString& text) { return m_profile.load(text); }
+    // with the document empty, when it does not parse. The same text as
+    // last time is not parsed again.
+    bool loadProfile(const QString& text);
     const ProfileDocument& profile() const { return m_profile; }
 
     AssignmentEncoder& encoder() { return m_encoder; }
@@ -43,5 +44,7 @@ private:
     QString m_driverVersion;
     bool m_keyboardMode = false;
     ProfileDocument m_profile;
+    QString m_profileText;
+    bool m_profileParsed = false;
     AssignmentEncoder m_encoder;
 };

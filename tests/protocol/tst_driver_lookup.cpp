@@ -6,7 +6,10 @@
 
 #include "temp_text_file.h"
 
+#include "driver_definition.h"
 #include "driver_lookup.h"
+
+#include <string>
 
 class DriverLookupTest : public QObject
 {
@@ -117,6 +120,45 @@ private slots:
         // The first row has no Addr: no fallback to the second.
         QCOMPARE(lookup.addrLengthOfIndex("7"), QStringList());
         QCOMPARE(lookup.addrOfTask("x"), QString());
+    }
+
+    // The rows are indexed when a definition is registered: every Task and
+    // Index of the shipped documents answers what the query
+    // /Driver/Key[@By=value] selects, and a document is parsed once per
+    // process however many registries hold it.
+    void indexedLookupsAnswerAsTheQuery()
+    {
+        for (const QString& path : DriverLookup::defaultDriverPaths()) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = file.readAll();
+            const auto definition = DriverRegistry::parsed(text);
+            QVERIFY(definition);
+            QCOMPARE(DriverRegistry::parsed(text), definition);
+            pugi::xml_document doc;
+            QVERIFY(doc.load_buffer(text.constData(), size_t(text.size())));
+            for (pugi::xml_node key : doc.child("Driver").children("Key")) {
+                for (const char* by : {"Task", "Index"}) {
+                    const char* value = key.attribute(by).value();
+                    pugi::xpath_variable_set variables;
+                    variables.set("v", value);
+                    const pugi::xml_node first =
+                        doc.select_node((std::string("/Driver/Key[@") + by + "=$v]").c_str(), &variables).node();
+                    QCOMPARE(definition->attributeOf(by, QString::fromUtf8(value), "Code"),
+                             QString::fromUtf8(first.attribute("Code").value()));
+                }
+            }
+        }
+        DriverLookup first, second;
+        QVERIFY(first.registerDriver(":/drive/M1.0") && second.registerDriver(":/drive/M1.0"));
+        QVERIFY(first.loadDriver("M1.0") && second.loadDriver("M1.0"));
+        const QString replaced = writeFile("m1.xml", "<Driver Version=\"M1.0\"><Key Task=\"LeftClick\" Code=\"new\"/></Driver>");
+        QVERIFY(second.registerDriver(replaced));
+        QCOMPARE(second.codeOfTask("LeftClick"), QStringLiteral("0x01,0x01,0x00,0x00"));  // in use until the next load
+        QVERIFY(second.loadDriver("M1.0"));
+        QCOMPARE(second.codeOfTask("LeftClick"), QStringLiteral("new"));
+        QCOMPARE(first.codeOfTask("LeftClick"), QStringLiteral("0x01,0x01,0x00,0x00"));
     }
 
     void addresses()
