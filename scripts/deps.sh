@@ -13,9 +13,14 @@ ORVANTA_PACKAGES=(
 )
 
 orvanta_install_deps() {
+  orvanta_install_packages "${ORVANTA_PACKAGES[@]}"
+}
+
+# Installs those of the named Debian packages that are missing.
+orvanta_install_packages() {
   local missing=()
   local p
-  for p in "${ORVANTA_PACKAGES[@]}"; do
+  for p in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$p")
     fi
