@@ -46,6 +46,46 @@ QByteArray formatByteText(const unsigned char *data, int size)
     return text;
 }
 
+bool parseHexText(const QString &text, QByteArray *out)
+{
+    if (text.size() % 2 != 0)
+        return false;
+    QByteArray bytes(text.size() / 2, '\0');
+    const QChar *in = text.constData();
+    auto digit = [](QChar c) {
+        const ushort u = c.unicode();
+        if (u >= '0' && u <= '9')
+            return int(u - '0');
+        if (u >= 'a' && u <= 'f')
+            return int(u - 'a' + 10);
+        if (u >= 'A' && u <= 'F')
+            return int(u - 'A' + 10);
+        return -1;
+    };
+    for (int i = 0; i < bytes.size(); ++i) {
+        const int high = digit(in[2 * i]);
+        const int low = digit(in[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes[i] = static_cast<char>(high << 4 | low);
+    }
+    *out = bytes;
+    return true;
+}
+
+QByteArray formatHexText(const char *data, int size)
+{
+    static const char digits[] = "0123456789abcdef";
+    QByteArray text(size > 0 ? size * 2 : 0, Qt::Uninitialized);
+    char *out = text.data();
+    for (int i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        out[2 * i] = digits[byte >> 4];
+        out[2 * i + 1] = digits[byte & 0x0F];
+    }
+    return text;
+}
+
 bool parseNumberText(const QString &text, bool hex, qint64 *out)
 {
     QString t = text.trimmed();

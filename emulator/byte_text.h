@@ -21,6 +21,13 @@ inline QByteArray formatByteText(const QByteArray &bytes)
     return formatByteText(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
 }
 
+// Memory segments in the device-set file may also be plain hexadecimal,
+// two digits a byte, nothing between ("01ff00"). False for an odd number of
+// digits or any other character.
+bool parseHexText(const QString &text, QByteArray *out);
+// Two lower-case hexadecimal digits per byte, nothing between.
+QByteArray formatHexText(const char *data, int size);
+
 // A number given either as a JSON number or as text ("0x258A", "258A" is
 // read as hexadecimal when hex is true, else as decimal unless prefixed).
 bool parseNumberText(const QString &text, bool hex, qint64 *out);

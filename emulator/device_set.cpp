@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 
+#include <cstring>
+
 namespace emulator {
 
 namespace {
@@ -118,8 +120,12 @@ bool parseMemory(const QJsonValue &value, int size, QByteArray *out, QString *er
         const QJsonObject segment = entry.toObject();
         qint64 address = 0;
         QByteArray bytes;
-        if (!readNumber(segment, "address", true, -1, &address) || address < 0
-            || !parseByteText(segment.value(QLatin1String("data")).toString(), &bytes)
+        // "hex": plain hexadecimal, as saves write it; "data": a byte list,
+        // as older saves and people write it.
+        const QJsonValue hex = segment.value(QLatin1String("hex"));
+        const bool parsed = hex.isUndefined() ? parseByteText(segment.value(QLatin1String("data")).toString(), &bytes)
+                                              : hex.isString() && parseHexText(hex.toString(), &bytes);
+        if (!readNumber(segment, "address", true, -1, &address) || address < 0 || !parsed
             || address + bytes.size() > size) {
             *error = QStringLiteral("a \"memory\" segment has no address, bad data or lies outside the memory");
             return false;
@@ -286,32 +292,55 @@ QJsonObject propertiesToJson(const QMap<int, QByteArray> &properties)
     return object;
 }
 
-// The non-zero parts of a memory image; zero gaps shorter than 16 bytes stay
-// inside a segment so that a sparse table does not split into single bytes.
-QJsonArray memoryToJson(const QByteArray &memory)
+// The first byte at or after `from` that is not zero; `size` when none is.
+int nextNonZero(const char *data, int from, int size)
 {
+    int i = from;
+    while (i < size && (i % 8) != 0 && data[i] == 0)
+        ++i;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        if (word != 0)
+            break;
+    }
+    while (i < size && data[i] == 0)
+        ++i;
+    return i;
+}
+
+// The non-zero parts of a memory image, each as its address and its bytes
+// in plain hexadecimal; zero gaps shorter than 16 bytes stay inside a
+// segment so that a sparse table does not split into single bytes. The
+// text made last is kept with the image it was made from: while the device
+// holds that same array (a change to it makes a copy), it is used again.
+QJsonArray memoryToJson(const QByteArray &memory, MemoryText &cache)
+{
+    if (cache.valid && cache.image.constData() == memory.constData() && cache.image.size() == memory.size())
+        return cache.segments;
     QJsonArray segments;
+    const char *data = memory.constData();
     const int size = memory.size();
-    int i = 0;
+    int i = nextNonZero(data, 0, size);
     while (i < size) {
-        if (memory.at(i) == 0) {
-            ++i;
-            continue;
-        }
         const int start = i;
-        int lastNonZero = i;
-        while (i < size && i - lastNonZero < 16) {
-            if (memory.at(i) != 0)
-                lastNonZero = i;
-            ++i;
+        int end = i + 1;  // one past the last non-zero byte of the segment
+        for (;;) {
+            const int next = nextNonZero(data, end, size);
+            if (next >= size || next - end >= 16) {
+                i = next;
+                break;
+            }
+            end = next + 1;
         }
-        const QByteArray bytes = memory.mid(start, lastNonZero - start + 1);
         QJsonObject segment;
         segment.insert(QStringLiteral("address"), QStringLiteral("0x%1").arg(start, 0, 16));
-        segment.insert(QStringLiteral("data"), QString::fromLatin1(formatByteText(bytes)));
+        segment.insert(QStringLiteral("hex"), QString::fromLatin1(formatHexText(data + start, end - start)));
         segments.append(segment);
-        i = lastNonZero + 1;
     }
+    cache.image = memory;
+    cache.segments = segments;
+    cache.valid = true;
     return segments;
 }
 
@@ -373,10 +402,10 @@ QByteArray serializeDeviceSet(const DeviceSet &set)
     for (const Device &device : set.devices) {
         QJsonObject object = raw.at(device.rawIndex).toObject();
         object.insert(QStringLiteral("properties"), propertiesToJson(device.properties));
-        object.insert(QStringLiteral("memory"), memoryToJson(device.memory));
+        object.insert(QStringLiteral("memory"), memoryToJson(device.memory, device.memoryText));
         QJsonObject factory;
         factory.insert(QStringLiteral("properties"), propertiesToJson(device.factory.properties));
-        factory.insert(QStringLiteral("memory"), memoryToJson(device.factory.memory));
+        factory.insert(QStringLiteral("memory"), memoryToJson(device.factory.memory, device.factoryText));
         object.insert(QStringLiteral("factory"), factory);
         if (device.lightingFrame.isEmpty())
             object.remove(QStringLiteral("lightingFrame"));

@@ -56,6 +56,14 @@ struct Settings {
     QByteArray memory;
 };
 
+// The memory segments a save wrote, kept with the memory image they were
+// made from, so that an image that did not change is not scanned again.
+struct MemoryText {
+    bool valid = false;
+    QByteArray image;
+    QJsonArray segments;
+};
+
 struct Device {
     int rawIndex = -1; // position in the file's "devices" array
     QString name;
@@ -89,6 +97,10 @@ struct Device {
     QByteArray romImage; // empty until EraseRom
     bool romVerified = false;
     std::uint32_t verifiedLength = 0;
+
+    // What the last save wrote for memory and factory memory.
+    mutable MemoryText memoryText;
+    mutable MemoryText factoryText;
 
     // The key the program forms for this device: the reported id, else the
     // vendor and product ids.

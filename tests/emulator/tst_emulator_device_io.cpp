@@ -143,8 +143,16 @@ private slots:
         unsigned char buffer[transport::kTransferSize] = {};
         QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
         QCOMPARE(bytes(buffer + 8, 4), QByteArray::fromHex("01020052"));
-        QCOMPARE(scenario.savedDevice(1).value("memory").toArray().at(0).toObject().value("data").toString(),
-                 QStringLiteral("01,02,00,52"));
+        // The device set gave the memory as a byte list; saves write plain
+        // hexadecimal, and what was saved reads back the same.
+        QCOMPARE(scenario.savedDevice(1).value("memory").toArray().at(0).toObject().value("hex").toString(),
+                 QStringLiteral("01020052"));
+        QCOMPARE(scenario.savedDevice(1).value("factory").toObject().value("memory").toArray().at(0).toObject()
+                     .value("hex").toString(),
+                 QStringLiteral("01010053"));
+        scenario.writeDeviceSet(fileBytes(scenario.devicesPath()) + "\n");
+        QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
+        QCOMPARE(bytes(buffer + 8, 4), QByteArray::fromHex("01020052"));
 
         // Unknown modes and blocks past the end change nothing.
         QCOMPARE(t.dcW1WriteAddress(w1.c_str(), rightClick, 0x60, 3, 3), 0);
