@@ -38,6 +38,7 @@ orvanta_install_packages() {
 
 orvanta_build() {
   local root=$1 build=$2
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  shift 2
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build "$build" -j"$(nproc)"
 }
