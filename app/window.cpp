@@ -86,7 +86,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
     LocalResources::setPageFolder(m_templateFolder);
 
-    m_mainView = new WebView(QUrl(m_startPage), m_startPage, this);
+    m_mainView = new WebView(*handler, QUrl(m_startPage), m_startPage, this);
     m_mainView->resize(size);
     setContentMinimumSize(size);
 

@@ -118,7 +118,7 @@ void WindowCommandHost::openView(const QString& url, int width, int height)
         open->activateWindow();
         return;
     }
-    auto* popup = new PopWidget(url, width, height);
+    auto* popup = new PopWidget(*m_window.clientHandler(), url, width, height);
     m_window.registerPopup(url, popup);
     if (WebView* view = popup->view())
         QObject::connect(view, &WebView::jsMessage, &m_window, &Window::onJsMessage);

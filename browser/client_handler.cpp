@@ -33,7 +33,6 @@ ClientHandler::ClientHandler()
     : m_startupUrl(QStringLiteral("about:blank"))
     , m_opener(new DesktopOpener)
 {
-    qRegisterMetaType<QueryCallbackPtr>();
     // Whichever thread asks first, the handler lives in the GUI thread,
     // where its events are sent.
     if (QCoreApplication::instance())
@@ -208,7 +207,7 @@ void ClientHandler::handleLoadError(WebView* view, int code, const QUrl& url)
     send(view, QStringLiteral("onBrowserMsg"), {QStringLiteral("pageError")});
 }
 
-bool ClientHandler::isSystemKey(int qtKey)
+bool ClientHandler::isSystemKey(int qtKey) const
 {
     return qtKey == Qt::Key_F10 || qtKey == Qt::Key_Alt;
 }
