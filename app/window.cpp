@@ -7,6 +7,7 @@
 #include "device_data_handler.h"
 #include "local_resources.h"
 #include "logging.h"
+#include "music_runtime.h"
 #include "package_unpacker.h"
 #include "pointer_settings.h"
 #include "pop_widget.h"
@@ -99,8 +100,17 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
-    // Seams for later parts of the program: the virtual input device is
-    // opened here and the music analysis object created here.
+    // The music analysis: its data goes to the lighting view the client
+    // profile names (MusicView).
+    WindowCommandHost* host = m_commandHost.get();
+    m_music = std::make_unique<MusicRuntime>(
+        [host](const QString& name, const QVariantList& args, const QString& view) {
+            host->sendPageEvent(name, args, view);
+        });
+    m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
+
+    // Seam for a later part of the program: the virtual input device is
+    // opened here.
 
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }

@@ -20,6 +20,7 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class MusicRuntime;
 class PointerSettings;
 class WindowCommandHost;
 class SystemTray;
@@ -80,6 +81,8 @@ public:
     QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
+    // The music analysis and the sound player.
+    MusicRuntime* music() const { return m_music.get(); }
 
     // Hides the window, then writes out the file cache.
     void hideToTray();
@@ -151,4 +154,5 @@ private:
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<MusicRuntime> m_music;
 };

@@ -41,6 +41,11 @@ DeviceMap& WindowCommandHost::deviceMap()
     return m_window.deviceMap();
 }
 
+MusicRuntime* WindowCommandHost::music()
+{
+    return m_window.music();
+}
+
 PointerSettings* WindowCommandHost::pointerSettings()
 {
     return m_window.pointerSettings();
@@ -51,6 +56,10 @@ void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& a
     ClientHandler* handler = m_window.clientHandler();
     if (name == QLatin1String("onBrowserMsg")) {
         handler->onBrowserMsg(view, args.value(0).toString());
+        return;
+    }
+    if (name == QLatin1String("OnRGBMusicData")) {
+        handler->OnRGBMusicData(view, args.value(0).toString());
         return;
     }
     // Other events: the named browser when one is given, else the main one.

@@ -18,8 +18,9 @@ public:
     device_data_handler& deviceHandler() override;
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
-    ClientSettings& clientSettings() override { return m_settings; }
+    MusicRuntime* music() override;
     PointerSettings* pointerSettings() override;
+    ClientSettings& clientSettings() override { return m_settings; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;

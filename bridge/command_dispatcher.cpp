@@ -7,6 +7,7 @@
 #include "device_page_commands.h"
 #include "dialog_commands.h"
 #include "file_commands.h"
+#include "music_commands.h"
 #include "pointer_commands.h"
 #include "settings_commands.h"
 #include "window_commands.h"
@@ -24,6 +25,7 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addMusicCommands(table);
     addPointerCommands(table);
     return table;
 }

@@ -11,6 +11,7 @@
 class ClientSettings;
 class DeviceFunctions;
 class FileCache;
+class MusicRuntime;
 class PointerSettings;
 class device_data_handler;
 
@@ -45,6 +46,10 @@ public:
 
     // The client profile and the tray mode.
     virtual ClientSettings& clientSettings() = 0;
+
+    // The music analysis and the sound player; nullptr: the host has none
+    // (the music commands then play nothing).
+    virtual MusicRuntime* music() { return nullptr; }
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;

@@ -9,6 +9,9 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
     , m_settings(settings)
     , m_events(std::move(events))
     , m_pointerSettings(PointerSettings::fromEnvironment())
+    , m_music([this](const QString& name, const QVariantList& args, const QString& view) {
+        sendPageEvent(name, args, view);
+    })
 {
     // Device profiles are found among the files the requests have read.
     m_handler.setProfileSource(&m_cache);
@@ -18,6 +21,7 @@ int HeadlessHost::start()
 {
     m_handler.registerDefaultDrivers();
     m_devices = m_handler.deviceFunctions().listDevices();
+    m_music.setLightingView(m_settings.reloadClientProfile().value(QStringLiteral("MusicView")));
     return m_devices.size();
 }
 

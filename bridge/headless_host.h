@@ -7,12 +7,13 @@
 #include "command_host.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
+#include "music_runtime.h"
 #include "pointer_settings.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker, device map and pointer settings (chosen
-// from the environment: ORVANTA_POINTER_SETTINGS=<file> keeps them in that
-// file alone); page events go to a sink.
+// file cache, device write worker, device map, music runtime and pointer
+// settings (chosen from the environment: ORVANTA_POINTER_SETTINGS=<file>
+// keeps them in that file alone); page events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
 // with a failure, since hasWindow() is false.
 class HeadlessHost : public CommandHost
@@ -26,7 +27,8 @@ public:
 
     // What the main window does at start: registers the Driver definitions
     // and lists the devices, so that a device command works as the first
-    // request. Answers the number of devices found.
+    // request; takes the lighting view of the music data from the client
+    // profile. Answers the number of devices found.
     int start();
 
     QString applicationFolder() const override { return m_folder; }
@@ -34,8 +36,9 @@ public:
     device_data_handler& deviceHandler() override { return m_handler; }
     DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
     DeviceMap& deviceMap() override { return m_devices; }
-    ClientSettings& clientSettings() override { return m_settings; }
+    MusicRuntime* music() override { return &m_music; }
     PointerSettings* pointerSettings() override { return m_pointerSettings.get(); }
+    ClientSettings& clientSettings() override { return m_settings; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     // Hands the address to xdg-open, detached.
@@ -50,4 +53,5 @@ private:
     device_data_handler m_handler;
     DeviceMap m_devices;
     std::unique_ptr<PointerSettings> m_pointerSettings;
+    MusicRuntime m_music;
 };

@@ -12,9 +12,11 @@ namespace {
 QMutex folderMutex;
 QString folderValue;
 
+// The file an address names: without its query and its fragment (a page
+// that keeps its view in the fragment is reloaded with it).
 QString withoutQuery(const QString& text)
 {
-    static const QRegularExpression query(QStringLiteral("\\?.*"));
+    static const QRegularExpression query(QStringLiteral("[?#].*"));
     QString result = text;
     result.remove(query);
     return result;

@@ -5,8 +5,10 @@ ORVANTA_PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
+  libsndfile1-dev libkissfft-dev qtmultimedia5-dev libqt5multimedia5-plugins
   libglib2.0-dev libx11-dev xvfb xauth
   python3
+  nodejs
 )
 
 orvanta_install_deps() {

@@ -31,7 +31,8 @@ QString row(const QString &name, const QString &loadPath)
 }
 
 const QStringList kRowAttributes = {"Name", "Debug", "UA", "ClientSize", "Version", "AutoStart", "CloseFunc",
-                                    "AutoUpdate", "AutoUpload", "Language", "LoadPath", "upgrade", "Skin"};
+                                    "AutoUpdate", "AutoUpload", "Language", "LoadPath", "MusicView", "upgrade",
+                                    "Skin"};
 
 } // namespace
 
@@ -56,7 +57,7 @@ private slots:
             QVERIFY2(profile.map().contains(attribute), qPrintable(attribute));
         QVERIFY(profile.map().contains("MacAddress"));
         QVERIFY(profile.map().contains("IpAddress"));
-        QCOMPARE(clientSizeOf(profile.map()), QSize(540, 425));
+        QCOMPARE(clientSizeOf(profile.map()), QSize(960, 640));
         QCOMPARE(trayModeText(), QStringLiteral("EnableTray"));
         // The text is the document itself, without the byte-order mark.
         QVERIFY(profile.text().startsWith(QLatin1String("<?xml")));
@@ -92,6 +93,10 @@ private slots:
             QVERIFY2(loadPath.startsWith(QLatin1String("http://pages.orvanta.test/local/")), qPrintable(loadPath));
             QCOMPARE(QStringLiteral("http://pages.orvanta.test/local/").size(), 32);
             QVERIFY(loadPath.endsWith(QLatin1String(".html")));
+            // The music data goes to a page of the same page folder.
+            const QString musicView = profile.value("MusicView");
+            QVERIFY2(musicView.startsWith(loadPath.left(loadPath.lastIndexOf('/') + 1)), qPrintable(musicView));
+            QVERIFY(musicView.endsWith(QLatin1String(".html")));
             QVERIFY(QUrl(profile.value("upgrade")).host().endsWith(QLatin1String(".test")));
             QVERIFY(clientSizeOf(profile.map()) != minimumClientSize());
             QCOMPARE(profile.value("CloseFunc"), QStringLiteral("minisize"));

@@ -1,13 +1,15 @@
 // The main window on the real Qt WebEngine and the device emulator: its
 // construction (page package, start page, page folders), the frameless
 // sizing, the tray, the close paths, device notices, the answers of device
-// writes and the periodic W1 pass.
+// writes, the music data and the periodic W1 pass.
 #include "application.h"
 #include "browser_setup.h"
 #include "browser_test_support.h"
 #include "client_handler.h"
 #include "device_data_handler.h"
 #include "local_resources.h"
+#include "music_runtime.h"
+#include "music_test_support.h"
 #include "package_writer.h"
 #include "pop_widget.h"
 #include "quit_request.h"
@@ -46,6 +48,7 @@ private slots:
     void deviceWriteAnswersOldestFirst();
     void pageRequestsRunThroughTheDispatcher();
     void deviceNoticesRaiseDevicesChanged();
+    void musicDataReachesTheLightingView();
     void w1PassEvery502Ticks();
     void trayExitClosesApplication();
 
@@ -82,7 +85,7 @@ void TestWindow::initTestCase()
 
     WindowSetup setup;
     setup.profile = {{"Name", "Test"}, {"Debug", "false"}, {"ClientSize", "540,425"},
-                     {"LoadPath", m_loadPath}, {"CloseFunc", "minisize"}};
+                     {"LoadPath", m_loadPath}, {"CloseFunc", "minisize"}, {"MusicView", m_loadPath}};
     setup.applicationFolder = m_app.path() + "/";
     setup.tempFolder = m_temp.path();
     setup.language = "en";
@@ -321,6 +324,27 @@ void TestWindow::deviceNoticesRaiseDevicesChanged()
     }
     QTest::qWait(600);
     QCOMPARE(sent.count(), 2);
+}
+
+void TestWindow::musicDataReachesTheLightingView()
+{
+    // The lighting view is the main view here; the track is a tone (the
+    // machine may have no sound card: the silent clock carries it).
+    QVERIFY(MusicTest::writeWav(m_app.filePath("ttd.mp3"), 8000, 8000,
+                                [](qint64 frame, int) { return MusicTest::harmonicSine(64, frame, 1.0); }));
+    QSignalSpy sent(ClientHandler::instance(), &ClientHandler::eventSent);
+    QStringList answers;
+    emit m_window->mainView()->jsMessage(
+        "{\"FuncName\":\"RGBMusicPlay\"}",
+        makeQueryCallback([&answers](const QString& text) { answers << text; }, [](int, const QString&) {}));
+    QCOMPARE(answers, QStringList{"RGBMusicPlay success"});
+    QTRY_VERIFY(!sent.isEmpty());
+    const QList<QVariant> event = sent.first();
+    QCOMPARE(event.at(0).value<WebView*>(), m_window->mainView());
+    QCOMPARE(event.at(1).toString(), QString("OnRGBMusicData"));
+    const QString text = event.at(2).toList().value(0).toString();
+    QVERIFY2(text.startsWith("{\n    \"data\": [\n") && text.count(',') == 256, qPrintable(text));
+    m_window->music()->audioData().stopMusic();
 }
 
 void TestWindow::w1PassEvery502Ticks()

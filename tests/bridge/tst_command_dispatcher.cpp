@@ -91,7 +91,8 @@ private slots:
             "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
             "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
-            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "UnPackFile"};
+            "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
+            "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 

@@ -61,6 +61,7 @@ void TestLocalResources::servesExistingFilesWithTheirType_data()
     QTest::newRow("page") << "p/index.html" << "p/index.html" << QByteArray("text/html");
     QTest::newRow("query ignored") << "p/index.html?lang=en&x=1" << "p/index.html" << QByteArray("text/html");
     QTest::newRow("script") << "p/app.js?v=3" << "p/app.js" << QByteArray("application/javascript");
+    QTest::newRow("fragment ignored") << "p/index.html#/device/258A1007/dpi" << "p/index.html" << QByteArray("text/html");
     QTest::newRow("style") << "p/style.css" << "p/style.css" << QByteArray("text/css");
     QTest::newRow("other text as html") << "p/readme.txt" << "p/readme.txt" << QByteArray("text/html");
     // The type test is a substring test: ".json" contains ".js".

@@ -1,7 +1,7 @@
-// The shipped start page (pages/template/rx318) in the real browser: it
-// asks for the device list, shows what it gets, asks again on
-// "devicesChanged", shows input reports, and drives the window through
-// its commands.
+// The shipped start page (pages/template/rx318) in the real browser, with
+// the page commands answered by the test: it lists the devices it is given,
+// asks again on "devicesChanged", shows the empty state when no list comes,
+// shows input reports live, and drives the window through its commands.
 #include "browser_test_support.h"
 #include "client_handler.h"
 #include "local_resources.h"
@@ -25,6 +25,7 @@ private slots:
 
 private:
     QStringList m_requests;
+    bool m_devicesAttached = true;
     QWidget* m_window = nullptr;
     WebView* m_view = nullptr;
 };
@@ -40,9 +41,14 @@ void TestStartPage::initTestCase()
     m_view->resize(540, 425);
     connect(m_view, &WebView::jsMessage, this, [this](const QString& request, QueryCallbackPtr callback) {
         m_requests << request;
-        if (request == "{\"FuncName\":\"GetDevicesList\"}")
-            callback->success("[{\"DeviceId\":\"1\",\"DevicePath\":\"/dev/emulated/258a0016&col02\","
-                              "\"Version\":\"258A0016\",\"ReadDevice\":\"1\"}]");
+        if (request == "{\"FuncName\":\"GetDevicesList\"}" && m_devicesAttached)
+            callback->success("[{\"DeviceId\":\"1\",\"DevicePath\":\"/dev/emulated/25a7fa91&col07\","
+                              "\"Version\":\"25A7FA91\",\"ReadDevice\":\"DisableRead\"},"
+                              "{\"DeviceId\":\"2\",\"Version\":\"258A0016\"}]");
+        else if (request.contains("\"GetDefaultLanguage\""))
+            callback->success("en");
+        else if (request.contains("\"ReadConf\""))
+            callback->failure(0, "File Or KeyName does not exist");
     });
     QSignalSpy loaded(m_view, &WebView::loadFinished);
     m_window->show();
@@ -61,16 +67,28 @@ void TestStartPage::cleanupTestCase()
 void TestStartPage::listsDevicesAndFollowsEvents()
 {
     QWebEnginePage* page = m_view->page();
-    QVERIFY(BrowserTest::waitFor(page, "document.querySelectorAll('#devices tbody tr').length", 1));
-    QCOMPARE(BrowserTest::evaluate(page, "document.querySelector('#devices tbody td').textContent").toString(),
-             QString("258A0016"));
+    QVERIFY(BrowserTest::waitFor(page, "document.querySelectorAll('.device-card').length", 2));
+    QCOMPARE(BrowserTest::evaluate(page, "document.querySelector('.device-card .device-name').textContent").toString(),
+             QString("RX318 Air"));
+    // A device of no known family is listed but cannot be opened.
+    QCOMPARE(BrowserTest::evaluate(page, "document.querySelectorAll('a.device-card').length").toInt(), 1);
     QCOMPARE(m_requests.count("{\"FuncName\":\"GetDevicesList\"}"), 1);
 
-    ClientHandler::instance()->onDeviceData("5,1a,0");
-    QVERIFY(BrowserTest::waitFor(page, "document.querySelector('td.report').textContent", "5,1a,0"));
+    // Reports come from the vendor family's device: its stage, live.
+    ClientHandler::instance()->onDeviceData("5,1a,1,0");
+    QVERIFY(BrowserTest::waitFor(page, "document.querySelector('.device-card .live-text').textContent",
+                                 "Live \u00b7 DPI stage 2"));
 
     m_view->sendEvent("devicesChanged");
     QTRY_COMPARE(m_requests.count("{\"FuncName\":\"GetDevicesList\"}"), 2);
+
+    // Unplugged: the list gets no answer at all, and the page says what to do.
+    m_devicesAttached = false;
+    m_view->sendEvent("devicesChanged");
+    QVERIFY(BrowserTest::waitFor(page, "!!document.querySelector('#empty-state')", true));
+    m_devicesAttached = true;
+    m_view->sendEvent("devicesChanged");
+    QVERIFY(BrowserTest::waitFor(page, "document.querySelectorAll('.device-card').length", 2));
 }
 
 void TestStartPage::windowButtonsSendCommands()
@@ -80,6 +98,8 @@ void TestStartPage::windowButtonsSendCommands()
     BrowserTest::evaluate(page, "document.getElementById('maximise').click();"
                                 "document.getElementById('maximise').click();"
                                 "document.getElementById('close').click();");
+    QCOMPARE(BrowserTest::evaluate(page, "document.getElementById('maximise').getAttribute('aria-label')").toString(),
+             QString("Maximise"));
     QTRY_COMPARE(m_requests, QStringList({"{\"FuncName\":\"maxsizeWindow\"}", "{\"FuncName\":\"restoreWindow\"}",
                                           "{\"FuncName\":\"CloseX\"}"}));
 

@@ -194,6 +194,37 @@ private slots:
         QVERIFY2(reports > 0, r.stdoutBytes.constData());
         QCOMPARE(r.lines.first().value("reply").toString(), QString("success"));
     }
+
+    void allViewsShowsTheMusicDataOfTheShippedTrack()
+    {
+        QVERIFY(QFile::copy(SHIPPED_TRACK, m_dir.filePath("ttd.mp3")));
+        const QString play = R"({"FuncName":"RGBMusicPlay"})";
+        // No lighting view is open in a shell: the data is dropped...
+        const Run dropped = run({"--wait", "200", play});
+        QCOMPARE(dropped.lines.size(), 1);
+        QCOMPARE(dropped.lines.at(0).value("text").toString(), QString("RGBMusicPlay success"));
+
+        // ...unless every view counts as open.
+        const Run shown = run({"--all-views", "--wait", "400", play});
+        QCOMPARE(shown.exitCode, 0);
+        QCOMPARE(shown.lines.at(0).value("text").toString(), QString("RGBMusicPlay success"));
+        int sounding = 0;
+        for (const QJsonObject& line : shown.lines.mid(1)) {
+            QCOMPARE(line.value("event").toString(), QString("OnRGBMusicData"));
+            QCOMPARE(line.value("view").toString(), QString("http://pages.orvanta.test/local/rx318/lighting.html"));
+            const QJsonArray data = QJsonDocument::fromJson(line.value("args").toArray().at(0).toString().toUtf8())
+                                        .object().value("data").toArray();
+            QCOMPARE(data.size(), 257);
+            int loudest = 0;
+            for (const QJsonValue& value : data)
+                loudest = qMax(loudest, value.toInt());
+            sounding += loudest > 60 ? 1 : 0;
+        }
+        // 50 a second; the machine may be slow, the music is not silent.
+        QVERIFY2(shown.lines.size() > 5, shown.stdoutBytes.constData());
+        QVERIFY(sounding > 0);
+        QFile::remove(m_dir.filePath("ttd.mp3"));
+    }
 };
 
 QTEST_GUILESS_MAIN(OrvantaCliTest)

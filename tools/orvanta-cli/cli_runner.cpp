@@ -87,8 +87,11 @@ void CliRunner::wait(int ms)
     spin([] { return false; }, ms);
 }
 
-void CliRunner::writeEvent(const QString& name, const QVariantList& args)
+void CliRunner::writeEvent(const QString& name, const QVariantList& args, const QString& view)
 {
-    m_output("{\"event\":" + jsonValue(name) + ",\"args\":"
-             + QJsonDocument(QJsonArray::fromVariantList(args)).toJson(QJsonDocument::Compact) + "}");
+    QByteArray line = "{\"event\":" + jsonValue(name) + ",\"args\":"
+        + QJsonDocument(QJsonArray::fromVariantList(args)).toJson(QJsonDocument::Compact);
+    if (!view.isEmpty())
+        line += ",\"view\":" + jsonValue(view);
+    m_output(line + "}");
 }

@@ -15,6 +15,7 @@ class CommandDispatcher;
 //   {"request":"…","reply":"failure","code":0,"text":"…"}
 //   {"request":"…","reply":"none"}
 //   {"event":"onDeviceData","args":["5,1a"]}
+//   {"event":"OnRGBMusicData","args":["…"],"view":"…"}   (addressed to a view)
 // A request that is not a JSON object gets {"request":"…","reply":"none",
 // "error":"not a JSON object"} and counts as unreadable.
 //
@@ -40,8 +41,10 @@ public:
     // Runs the event loop for ms milliseconds, writing the events raised.
     void wait(int ms);
 
-    // Writes an event line; the host's event sink calls this.
-    void writeEvent(const QString& name, const QVariantList& args);
+    // Writes an event line; the host's event sink calls this. view: the
+    // view the event is addressed to, empty for the main view or every
+    // view.
+    void writeEvent(const QString& name, const QVariantList& args, const QString& view = QString());
 
 private:
     CommandDispatcher& m_dispatcher;

@@ -2,7 +2,7 @@
 // and transport library as the program, so that scripts and tests can
 // configure a device from a shell.
 //
-//   orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]
+//   orvanta-cli [--wait MS] [--answer-timeout MS] [--all-views] [REQUEST...]
 //
 // Each argument is one JSON request; without any, one request per line is
 // read from standard input. Output and exit status: see usage() below.
@@ -26,7 +26,7 @@ namespace {
 
 void usage(QTextStream& err)
 {
-    err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [REQUEST...]\n"
+    err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [--all-views] [REQUEST...]\n"
            "  Runs page requests ({\"FuncName\":...}) given as arguments, or one per line\n"
            "  on standard input, and prints one JSON line per request:\n"
            "    {\"request\":...,\"reply\":\"success\",\"text\":...}\n"
@@ -36,6 +36,9 @@ void usage(QTextStream& err)
            "  --wait MS            keep collecting events for MS ms after the last request\n"
            "  --answer-timeout MS  how long to wait for a command that answers later\n"
            "                       (default 60000)\n"
+           "  --all-views          also print the events addressed to a named view\n"
+           "                       (\"OnRGBMusicData\", say), as if that view were open;\n"
+           "                       their lines carry \"view\"\n"
            "  Exit status: 0 when every request was processed, 2 on unreadable input,\n"
            "  1 on a usage error.\n";
 }
@@ -59,6 +62,7 @@ int main(int argc, char* argv[])
 
     int waitMs = 0;
     int answerTimeoutMs = 60000;
+    bool allViews = false;
     QStringList requests;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -73,6 +77,8 @@ int main(int argc, char* argv[])
                 usage(err);
                 return 1;
             }
+        } else if (arg == QLatin1String("--all-views")) {
+            allViews = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             usage(err);
             return 0;
@@ -89,10 +95,13 @@ int main(int argc, char* argv[])
 
     CliRunner* runner = nullptr;
     ClientProfileSettings settings;
+    // There are no views: an event addressed to a named view is dropped,
+    // as it is when no view of that name is open, unless --all-views asks
+    // for it.
     HeadlessHost host(applicationFolder(), settings,
-                      [&runner](const QString& name, const QVariantList& eventArgs, const QString&) {
-                          if (runner)
-                              runner->writeEvent(name, eventArgs);
+                      [&runner, allViews](const QString& name, const QVariantList& eventArgs, const QString& view) {
+                          if (runner && (view.isEmpty() || allViews))
+                              runner->writeEvent(name, eventArgs, view);
                       });
     CommandDispatcher dispatcher(host);
     CliRunner cli(dispatcher, writeLine);

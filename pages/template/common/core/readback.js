@@ -1,0 +1,66 @@
+// Reading back what a mouse holds: the settings summary of
+// "GetWindowsMouseConfig", the stage values of "ReadDevicesDpiVal", and how
+// they are reconciled with the profile document where a read cannot carry
+// the whole value.
+
+// "reporVal:1,curDpi:1,DpiXVal:800,...,lightVal:1,5,3,ff00,2,0,0,..." into
+// { reporVal: '1', curDpi: '1', ..., lightVal: '1,5,3,ff00,2,0,0' }. Values
+// may hold commas; labels are words followed by ":".
+export function parseSummary(text) {
+    const fields = {};
+    if (typeof text !== 'string')
+        return fields;
+    const label = /(?:^|,)([A-Za-z]+):/g;
+    const found = [];
+    let match;
+    while ((match = label.exec(text)) !== null)
+        found.push({ name: match[1], start: match.index, valueStart: label.lastIndex });
+    found.forEach((f, i) => {
+        const end = i + 1 < found.length ? found[i + 1].start : text.length;
+        let value = text.slice(f.valueStart, end);
+        if (value.endsWith(','))
+            value = value.slice(0, -1);
+        if (!Object.prototype.hasOwnProperty.call(fields, f.name))
+            fields[f.name] = value;
+    });
+    return fields;
+}
+
+export function parseNumber(text) {
+    const n = Number.parseInt(text, 10);
+    return Number.isFinite(n) ? n : NaN;
+}
+
+// The stage value "ReadDevicesDpiVal" gives ({"DpiXVal":"800","DpiYVal":"800"}),
+// or null when the answer is not one.
+export function parseDpiReply(text) {
+    let value;
+    try {
+        value = JSON.parse(text);
+    } catch (e) {
+        return null;
+    }
+    if (!value || typeof value !== 'object')
+        return null;
+    const x = parseNumber(value.DpiXVal);
+    const y = parseNumber(value.DpiYVal);
+    return Number.isFinite(x) && Number.isFinite(y) ? { x, y } : null;
+}
+
+// The DpiIndex that reads stage n: the first five stages by their number,
+// the others by their property (the read takes any other number as the
+// property itself).
+export function dpiReadIndex(stage) {
+    return stage.number < 5 ? stage.number : stage.index;
+}
+
+// The read gives the low byte of value / 50 only, times 50. A remembered
+// value with the same low byte is the value the device holds; anything else
+// means the device was changed elsewhere and the read wins.
+export function reconcileDpi(read, remembered) {
+    if (!Number.isFinite(read))
+        return remembered;
+    if (Number.isFinite(remembered) && ((Math.floor(remembered / 50) & 0xff) * 50) === read)
+        return remembered;
+    return read;
+}

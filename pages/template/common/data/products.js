@@ -1,0 +1,131 @@
+// The products the pages know: see core/catalogue.js for what each member means.
+// (A module rather than a JSON file: the page scheme serves scripts, not fetches.)
+export default {
+  "families": {
+    "M1.0": {
+      "kind": "mouse",
+      "readBack": true,
+      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
+      "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
+      "lightingModes": "mouse",
+      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ]
+    },
+    "M2.0": {
+      "kind": "mouse",
+      "readBack": true,
+      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
+      "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
+      "lightingModes": "mouse",
+      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
+      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" }
+    },
+    "M4.0": {
+      "kind": "mouse",
+      "readBack": true,
+      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
+      "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
+      "lightingModes": "mouse",
+      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
+      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" }
+    },
+    "W1.0": {
+      "kind": "mouse",
+      "readBack": false,
+      "hotkey": { "maxKeys": 3, "modifiersAreKeys": true },
+      "lighting": { "bytes": 6, "fields": { "colour": 0, "mode": 3, "brightness": 4, "speed": 5 } },
+      "lightingModes": "mouse",
+      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
+      "reports": { "dpiStage": { "prefix": "5,1a", "byte": 2 } }
+    },
+    "K1.0": { "kind": "keyboard", "readBack": false },
+    "K2.0": { "kind": "keyboard", "readBack": false }
+  },
+  "lightingModes": {
+    "mouse": [
+      { "value": 0, "name": "off", "uses": [] },
+      { "value": 1, "name": "static", "uses": ["colour", "brightness"] },
+      { "value": 2, "name": "breathing", "uses": ["colour", "brightness", "speed"] },
+      { "value": 3, "name": "spectrum", "uses": ["brightness", "speed"] },
+      { "value": 4, "name": "wave", "uses": ["brightness", "speed"] }
+    ]
+  },
+  "lightingRanges": { "brightness": { "min": 1, "max": 5 }, "speed": { "min": 1, "max": 5 } },
+  "products": [
+    {
+      "id": "rx318-pro",
+      "name": "RX318 Pro",
+      "keys": ["258A1007"],
+      "family": "M1.0",
+      "image": "mouse",
+      "dpi": { "min": 100, "max": 12000, "bands": [ { "to": 12000, "step": 50 } ] },
+      "buttons": [
+        { "index": 61, "zone": 1, "label": "left", "factory": { "kind": "function", "task": "LeftClick" } },
+        { "index": 62, "zone": 2, "label": "right", "factory": { "kind": "function", "task": "RightClick" } },
+        { "index": 63, "zone": 3, "label": "wheel", "factory": { "kind": "function", "task": "MiddleClick" } },
+        { "index": 64, "zone": 4, "label": "back", "factory": { "kind": "function", "task": "Back" } },
+        { "index": 65, "zone": 5, "label": "forward", "factory": { "kind": "function", "task": "Forward" } },
+        { "index": 66, "zone": 6, "label": "dpi", "factory": { "kind": "function", "task": "DpiCycling" } }
+      ]
+    },
+    {
+      "id": "strider-zx40",
+      "name": "Strider ZX40",
+      "keys": ["258A1008"],
+      "family": "M2.0",
+      "image": "mouse",
+      "dpi": { "min": 100, "max": 16000, "bands": [ { "to": 16000, "step": 50 } ] },
+      "buttons": [
+        { "index": 61, "zone": 1, "label": "left", "factory": { "kind": "function", "task": "LeftClick" } },
+        { "index": 62, "zone": 2, "label": "right", "factory": { "kind": "function", "task": "RightClick" } },
+        { "index": 63, "zone": 3, "label": "wheel", "factory": { "kind": "function", "task": "MiddleClick" } },
+        { "index": 64, "zone": 4, "label": "back", "factory": { "kind": "function", "task": "Back" } },
+        { "index": 65, "zone": 5, "label": "forward", "factory": { "kind": "function", "task": "Forward" } },
+        { "index": 66, "zone": 6, "label": "dpi", "factory": { "kind": "function", "task": "DpiCycling" } },
+        { "index": 67, "zone": 7, "label": "sniper", "factory": { "kind": "function", "task": "DpiPosition" } }
+      ]
+    },
+    {
+      "id": "strider-zx40-pro",
+      "name": "Strider ZX40 Pro",
+      "keys": ["258A100A"],
+      "family": "M4.0",
+      "image": "mouse",
+      "dpi": { "min": 100, "max": 26000, "bands": [ { "to": 26000, "step": 50 } ] },
+      "buttons": [
+        { "index": 61, "zone": 1, "label": "left", "factory": { "kind": "function", "task": "LeftClick" } },
+        { "index": 62, "zone": 2, "label": "right", "factory": { "kind": "function", "task": "RightClick" } },
+        { "index": 63, "zone": 3, "label": "wheel", "factory": { "kind": "function", "task": "MiddleClick" } },
+        { "index": 64, "zone": 4, "label": "back", "factory": { "kind": "function", "task": "Back" } },
+        { "index": 65, "zone": 5, "label": "forward", "factory": { "kind": "function", "task": "Forward" } },
+        { "index": 66, "zone": 6, "label": "dpi", "factory": { "kind": "function", "task": "DpiCycling" } },
+        { "index": 67, "zone": 7, "label": "sniper", "factory": { "kind": "function", "task": "DpiPosition" } },
+        { "index": 68, "zone": 8, "label": "profile", "factory": { "kind": "function", "task": "ModeShift" } }
+      ]
+    },
+    {
+      "id": "rx318-air",
+      "name": "RX318 Air",
+      "keyRange": ["25A7FA00", "25A7FAFF"],
+      "family": "W1.0",
+      "image": "mouse",
+      "dpi": { "min": 100, "max": 25500, "bands": [ { "to": 7200, "step": 50 }, { "to": 25500, "step": 100 } ] },
+      "factory": {
+        "reportRate": 1,
+        "currentStage": 1,
+        "stages": [800, 1600, 3200, 4800, 6400, 8000, 12000, 16000],
+        "colours": ["FF0000", "00FF00", "0000FF", "FFFF00", "00FFFF", "FF00FF", "FF8000", "FFFFFF"],
+        "lighting": { "mode": 1, "brightness": 5, "speed": 3, "colour": "FF0000" }
+      },
+      "buttons": [
+        { "index": 61, "zone": 1, "label": "left", "factory": { "kind": "function", "task": "LeftClick" } },
+        { "index": 62, "zone": 2, "label": "right", "factory": { "kind": "function", "task": "RightClick" } },
+        { "index": 63, "zone": 3, "label": "wheel", "factory": { "kind": "function", "task": "MiddleClick" } },
+        { "index": 64, "zone": 4, "label": "back", "factory": { "kind": "function", "task": "Back" } },
+        { "index": 65, "zone": 5, "label": "forward", "factory": { "kind": "function", "task": "Forward" } },
+        { "index": 66, "zone": 6, "label": "dpi", "factory": { "kind": "function", "task": "DpiCycling" } }
+      ]
+    },
+    { "id": "tavik-tk1", "name": "Tavik TK1", "keys": ["258A0049"], "family": "K1.0", "image": "keyboard" },
+    { "id": "tavik-tk2", "name": "Tavik TK2", "keys": ["258A0150"], "family": "K2.0", "image": "keyboard" }
+  ]
+};

@@ -1,0 +1,154 @@
+// A device's page: its picture, name and state, and the panels registered
+// for its family as tabs ("#/device/<key>/<panel>"). Opening it reads the
+// family's Driver definition and the device's profile; the panels write
+// through the device session.
+import { DeviceSession } from '../core/device_session.js';
+import { t } from '../core/i18n.js';
+import { h, icon, clear } from '../ui/dom.js';
+import { registerPage, devicePanels, routeHash } from '../ui/registry.js';
+import { deviceImage } from '../ui/device_image.js';
+
+// Sessions outlive a view (a language switch re-renders the page) but not
+// the device's profile on disk: one per device key and page load.
+const sessions = new Map();
+
+async function openSession(ctx, device) {
+    const known = sessions.get(device.key);
+    if (known && known.familyVersion === device.familyVersion)
+        return known.session;
+    const driver = await ctx.drivers.get(device.familyVersion);
+    if (!driver)
+        return { error: t('device.noDefinition', { family: device.familyVersion }) };
+    const session = new DeviceSession({ client: ctx.client, device, driver });
+    const loaded = await session.loadProfile();
+    if (!loaded.ok)
+        ctx.toast(t('error.profileNotCreated'), 'warning');
+    sessions.set(device.key, { familyVersion: device.familyVersion, session });
+    return session;
+}
+
+function tabList(panels, selected, key) {
+    const list = h('div', { class: 'tabs', role: 'tablist', 'aria-label': t('device.sections') });
+    panels.forEach((p) => {
+        const tab = h('a', {
+            role: 'tab', class: 'tab', id: `tab-${p.id}`, href: routeHash('device', key, p.id),
+            'aria-selected': p.id === selected ? 'true' : 'false', 'aria-controls': 'panel',
+            tabindex: p.id === selected ? '0' : '-1',
+        }, t(p.title));
+        list.append(tab);
+    });
+    // Arrow keys move between tabs, as in any tab list.
+    list.addEventListener('keydown', (e) => {
+        const tabs = [...list.querySelectorAll('[role=tab]')];
+        const at = tabs.indexOf(document.activeElement);
+        if (at < 0)
+            return;
+        let next = -1;
+        if (e.key === 'ArrowRight')
+            next = (at + 1) % tabs.length;
+        else if (e.key === 'ArrowLeft')
+            next = (at - 1 + tabs.length) % tabs.length;
+        else if (e.key === 'Home')
+            next = 0;
+        else if (e.key === 'End')
+            next = tabs.length - 1;
+        if (next >= 0) {
+            e.preventDefault();
+            tabs[next].focus();
+            tabs[next].click();
+        }
+    });
+    return list;
+}
+
+registerPage({
+    id: 'device',
+    render(ctx, params) {
+        const key = String(params[0] || '').toUpperCase();
+        const element = h('section', { class: 'page device-page' });
+        let disposePanel = null;
+        let stopList = null;
+        let stopReports = null;
+        let disposed = false;
+
+        const showMessage = (title, text) => {
+            clear(element).append(h('div', { class: 'page-head' }, h('a', { href: routeHash('devices'), class: 'button secondary' }, icon('back'), t('device.allDevices'))),
+                h('div', { class: 'empty-state' }, h('h1', null, title), h('p', null, text)));
+        };
+
+        const build = async () => {
+            if (!ctx.devices.loaded)
+                await ctx.devices.refresh();
+            if (disposed)
+                return;
+            const device = ctx.devices.byKey(key);
+            if (!device || device.kind === 'unknown') {
+                showMessage(t('device.notFoundTitle'), t('device.notFoundText', { key }));
+                return;
+            }
+            clear(element).append(h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('device.opening')));
+            const session = await openSession(ctx, device);
+            if (disposed)
+                return;
+            if (session.error) {
+                showMessage(device.name, session.error);
+                return;
+            }
+            const panels = devicePanels(device, session.driver);
+            const selected = panels.find((p) => p.id === params[1]) || panels[0];
+
+            const live = h('span', { class: 'live', 'data-live': 'idle', id: 'device-live' }, h('span', { class: 'live-dot', 'aria-hidden': 'true' }), h('span', { class: 'live-text' }, ''));
+            const connection = h('p', { class: 'banner warning', id: 'device-gone', role: 'alert', hidden: true }, icon('warning'), t('device.disconnected'));
+            const body = h('fieldset', { class: 'panel-body', id: 'panel', role: 'tabpanel', 'aria-labelledby': selected ? `tab-${selected.id}` : null });
+            const picture = h('div', { class: 'device-head-picture' }, deviceImage(device.product.image, { small: true }));
+            const details = [t(`kind.${device.kind}`), t('devices.family', { family: device.familyVersion }), device.key].join(' · ');
+
+            clear(element).append(
+                h('div', { class: 'device-head' }, picture,
+                    h('div', { class: 'device-head-text' }, h('h1', null, device.name), h('p', { class: 'muted' }, details, ' ', live))),
+                connection,
+                tabList(panels, selected && selected.id, key),
+                body);
+
+            const pctx = Object.assign({}, ctx, { device, driver: session.driver, session, family: device.family, product: device.product, live });
+            if (selected) {
+                const rendered = selected.render(pctx);
+                const view = rendered instanceof Node ? { element: rendered } : rendered;
+                body.append(view.element);
+                disposePanel = view.dispose || null;
+            }
+
+            stopList = ctx.devices.onChange(() => {
+                const present = !!ctx.devices.byKey(key);
+                connection.hidden = present;
+                body.disabled = !present;
+            });
+            stopReports = ctx.devices.onReportReceived((r) => {
+                if (!r.device || r.device.key !== key)
+                    return;
+                live.dataset.live = 'on';
+                live.querySelector('.live-text').textContent = Number.isFinite(r.decoded.stage)
+                    ? t('devices.liveStage', { stage: r.decoded.stage + 1 }) : t('devices.liveReport');
+                live.classList.remove('pulse');
+                void live.offsetWidth;
+                live.classList.add('pulse');
+            });
+        };
+        build();
+        return {
+            element,
+            dispose() {
+                disposed = true;
+                if (disposePanel)
+                    disposePanel();
+                if (stopList)
+                    stopList();
+                if (stopReports)
+                    stopReports();
+                // Leaving the device: whatever the program still holds of
+                // its profile goes to disk.
+                ctx.client.send('savexml', {}, { timeout: 1500, quietNoReply: true });
+            },
+        };
+    },
+});

@@ -1,0 +1,92 @@
+// The attached devices, kept current by "devicesChanged"; a device opens its
+// page by its family. The device that sends input reports shows them live.
+import { t } from '../core/i18n.js';
+import { h, icon, clear } from '../ui/dom.js';
+import { registerPage, routeHash } from '../ui/registry.js';
+import { deviceImage } from '../ui/device_image.js';
+
+function liveBadge(report) {
+    const badge = h('span', { class: 'live', 'data-live': 'idle' }, h('span', { class: 'live-dot', 'aria-hidden': 'true' }), h('span', { class: 'live-text' }, ''));
+    badge.update = (r) => {
+        badge.dataset.live = 'on';
+        const text = badge.querySelector('.live-text');
+        text.textContent = Number.isFinite(r.decoded.stage) ? t('devices.liveStage', { stage: r.decoded.stage + 1 }) : t('devices.liveReport');
+        badge.title = r.text;
+        badge.classList.remove('pulse');
+        void badge.offsetWidth;
+        badge.classList.add('pulse');
+    };
+    if (report)
+        badge.update(report);
+    return badge;
+}
+
+function deviceCard(device, ctx) {
+    const known = device.kind !== 'unknown';
+    const details = [
+        known ? t(`kind.${device.kind}`) : t('devices.unsupported'),
+        device.familyVersion ? t('devices.family', { family: device.familyVersion }) : '',
+        device.key,
+    ].filter(Boolean).join(' · ');
+    const reporting = ctx.devices.reportingDevice();
+    const badge = reporting && reporting.key === device.key ? liveBadge(ctx.devices.lastReport) : null;
+    const body = [
+        h('span', { class: 'device-picture', 'aria-hidden': 'true' }, deviceImage(device.product ? device.product.image : 'unknown', { small: true })),
+        h('span', { class: 'device-text' },
+            h('span', { class: 'device-name' }, device.name || t('devices.unknownName')),
+            h('span', { class: 'device-details' }, details),
+            badge),
+    ];
+    const card = known
+        ? h('a', { class: 'device-card', href: routeHash('device', device.key), dataset: { key: device.key } }, ...body, icon('back'))
+        : h('div', { class: 'device-card unsupported', dataset: { key: device.key } }, ...body);
+    return { card, badge };
+}
+
+registerPage({
+    id: 'devices',
+    nav: { icon: 'devices', title: 'nav.devices', order: 10 },
+    render(ctx) {
+        const list = h('div', { class: 'device-list', id: 'device-list', role: 'list' });
+        const status = h('p', { class: 'muted', id: 'devices-status', role: 'status' });
+        const refresh = h('button', { type: 'button', class: 'button secondary', id: 'refresh', onclick: () => ctx.devices.refresh() }, icon('refresh'), t('devices.refresh'));
+        let badges = new Map();
+
+        const show = (devices) => {
+            clear(list);
+            badges = new Map();
+            if (!ctx.devices.loaded) {
+                status.textContent = t('devices.looking');
+                return;
+            }
+            if (!devices.length) {
+                status.textContent = '';
+                list.append(h('div', { class: 'empty-state', id: 'empty-state' },
+                    deviceImage('unknown', {}),
+                    h('h2', null, t('devices.emptyTitle')),
+                    h('p', null, t('devices.emptyText')),
+                    h('p', { class: 'muted' }, t('devices.emptyHint'))));
+                return;
+            }
+            status.textContent = devices.length === 1 ? t('devices.countOne') : t('devices.count', { n: devices.length });
+            for (const device of devices) {
+                const { card, badge } = deviceCard(device, ctx);
+                list.append(h('div', { role: 'listitem' }, card));
+                if (badge)
+                    badges.set(device.key, badge);
+            }
+        };
+
+        const stopList = ctx.devices.onChange(show);
+        const stopReports = ctx.devices.onReportReceived((r) => {
+            if (r.device && badges.has(r.device.key))
+                badges.get(r.device.key).update(r);
+        });
+        show(ctx.devices.devices);
+
+        const element = h('section', { class: 'page devices-page' },
+            h('div', { class: 'page-head' }, h('h1', null, t('devices.title')), refresh),
+            status, list);
+        return { element, dispose: () => { stopList(); stopReports(); } };
+    },
+});

@@ -1,0 +1,69 @@
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import en from '../../pages/template/common/strings/en.js';
+import zh from '../../pages/template/common/strings/zh.js';
+import { format, supportedLanguage } from '../../pages/template/common/core/i18n.js';
+import { Catalogue } from '../../pages/template/common/core/catalogue.js';
+import products from '../../pages/template/common/data/products.js';
+import { definition, FAMILIES, here } from './helpers.mjs';
+
+const common = path.join(here, '..', '..', 'pages', 'template', 'common');
+
+function sources(folder) {
+    return fs.readdirSync(folder, { withFileTypes: true }).flatMap((entry) => {
+        const full = path.join(folder, entry.name);
+        if (entry.isDirectory())
+            return entry.name === 'strings' ? [] : sources(full);
+        return entry.name.endsWith('.js') ? [full] : [];
+    });
+}
+
+test('English and Chinese have the same keys, none of them empty', () => {
+    assert.deepEqual(Object.keys(zh).sort(), Object.keys(en).sort());
+    for (const table of [en, zh])
+        for (const [key, text] of Object.entries(table))
+            assert.ok(typeof text === 'string' && text.trim().length, key);
+    // The same place markers in both.
+    for (const key of Object.keys(en)) {
+        const markers = (text) => (text.match(/\{\w+\}/g) || []).sort().join();
+        assert.equal(markers(zh[key]), markers(en[key]), key);
+    }
+});
+
+test('every text the code asks for is in the tables', () => {
+    const used = new Set();
+    for (const file of sources(common)) {
+        const text = fs.readFileSync(file, 'utf8');
+        for (const m of text.matchAll(/\bt\(\s*'([^'$]+)'/g))
+            used.add(m[1]);
+        for (const m of text.matchAll(/\btitle: '([a-z]+\.[A-Za-z.]+)'/g))
+            used.add(m[1]);
+    }
+    // Keys built from data: function names of every definition, product
+    // button labels, lighting modes, device kinds, picker groups.
+    for (const version of FAMILIES)
+        for (const row of definition(version).functions())
+            used.add(`fn.${row.Task}`);
+    const catalogue = new Catalogue(products);
+    for (const product of catalogue.products) {
+        for (const b of product.buttons || [])
+            used.add(`button.${b.label}`);
+        for (const m of catalogue.lightingModes(catalogue.family(product.family)))
+            used.add(`lighting.mode.${m.name}`);
+        used.add(`kind.${catalogue.family(product.family).kind}`);
+    }
+    for (const g of ['mouse', 'dpi', 'media', 'profile', 'other'])
+        used.add(`picker.group.${g}`);
+    assert.ok(used.size > 150);
+    const missing = [...used].filter((key) => !(key in en));
+    assert.deepEqual(missing, []);
+});
+
+test('texts are filled and languages recognised', () => {
+    assert.equal(format('{n} devices, {n} left {x}', { n: 2 }), '2 devices, 2 left {x}');
+    assert.equal(supportedLanguage('zh-CN'), 'zh');
+    assert.equal(supportedLanguage('en'), 'en');
+    assert.equal(supportedLanguage('de'), '');
+});

@@ -1,0 +1,209 @@
+// The shipped pages end to end: the main window on the real Qt WebEngine
+// with the built page package, the device emulator behind it, and the page
+// driven as a user would (its controls changed, its buttons clicked). What
+// counts is what reaches the device: the bytes in the emulator's call log,
+// and what the program keeps on disk (the device profile, conf.ini).
+#include "browser_test_support.h"
+#include "client_handler.h"
+#include "web_page.h"
+#include "web_view.h"
+#include "window.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+namespace {
+
+const QString kStartPage = QStringLiteral("http://pages.orvanta.test/local/rx318/index.html");
+
+} // namespace
+
+class TestPagesEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void dpiStageOnM1();
+    void keyCombinationOnM2();
+    void dpiColourOnW1();
+    void languageSwitch();
+
+private:
+    QWebEnginePage* page() const { return m_window->mainView()->page(); }
+    QVariant js(const QString& script) { return BrowserTest::evaluate(page(), script); }
+    bool waitJs(const QString& script) { return BrowserTest::waitFor(page(), script, true); }
+    // Waits for a logged call of that name whose members include all of
+    // expected; returns it (empty when none came within 10 s).
+    QJsonObject waitForCall(const QString& name, const QJsonObject& expected);
+    bool open(const QString& hash, const QString& readyScript);
+
+    QTemporaryDir m_app;
+    QTemporaryDir m_temp;
+    QString m_log;
+    Window* m_window = nullptr;
+};
+
+void TestPagesEndToEnd::initTestCase()
+{
+    QVERIFY(QFile::copy(EMULATOR_DEVICES, m_app.filePath("devices.json")));
+    QFile(m_app.filePath("devices.json")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(QFile::copy(PAGES_PACKAGE, m_app.filePath("skn.dat")));
+    m_log = m_app.filePath("transport.log");
+    qputenv("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
+    qputenv("ORVANTA_DEVICES", QFile::encodeName(m_app.filePath("devices.json")));
+    qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(m_log));
+
+    ClientHandler::instance()->setProfile(offTheRecordProfile());
+    WindowSetup setup;
+    setup.profile = {{"Name", "RX318 Pro"}, {"Debug", "false"}, {"ClientSize", "960,640"},
+                     {"LoadPath", kStartPage}, {"CloseFunc", "minisize"}, {"Version", "R1.0.3"}};
+    setup.applicationFolder = m_app.path() + "/";
+    setup.tempFolder = m_temp.path();
+    setup.language = "en";
+    m_window = new Window(setup);
+    QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);
+    m_window->show();
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(waitJs("document.body.dataset.ready === 'true'"));
+    QVERIFY(waitJs("document.querySelectorAll('.device-card').length === 6"));
+}
+
+void TestPagesEndToEnd::cleanupTestCase()
+{
+    delete m_window;
+    QWebEngineProfile* profile = ClientHandler::instance()->profile();
+    ClientHandler::instance()->setProfile(nullptr);
+    delete profile;
+}
+
+QJsonObject TestPagesEndToEnd::waitForCall(const QString& name, const QJsonObject& expected)
+{
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        QFile file(m_log);
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const QJsonObject call = QJsonDocument::fromJson(line).object();
+                if (call.value("call").toString() != name)
+                    continue;
+                bool all = true;
+                for (auto it = expected.begin(); it != expected.end() && all; ++it)
+                    all = call.value(it.key()) == it.value();
+                if (all)
+                    return call;
+            }
+        }
+        QTest::qWait(20);
+    }
+    return {};
+}
+
+bool TestPagesEndToEnd::open(const QString& hash, const QString& readyScript)
+{
+    js(QStringLiteral("location.hash = '%1'").arg(hash));
+    return waitJs(readyScript);
+}
+
+void TestPagesEndToEnd::dpiStageOnM1()
+{
+    QVERIFY(open("#/device/258A1007/dpi", "document.querySelectorAll('#dpi-stages .stage-row:not(.header)').length === 5"));
+    // The values shown are the device's (property 51 holds 0x10 steps).
+    QCOMPARE(js("document.querySelector('[data-stage=\"1\"] .stage-number').value").toString(), QString("800"));
+
+    js("const n = document.querySelector('[data-stage=\"1\"] .stage-number');"
+       "n.value = '1830'; n.dispatchEvent(new Event('change', {bubbles: true}));");
+    // 1830 snaps to 1850 (steps of 50): 37 = 0x25, X and Y linked, the stage colour after.
+    const QJsonObject call = waitForCall("dcWriteProperty", {{"id", 51}, {"size", 8}});
+    QCOMPARE(call.value("data").toString(), QString("01,25,00,25,00,00,ff,00"));
+    QCOMPARE(call.value("result").toInt(), 1);
+    QVERIFY(waitJs("document.querySelector('[data-stage=\"1\"] .write-status').dataset.state === 'ok'"));
+
+    // Kept in the device's profile, and read back from the device next time.
+    QFile profile(m_app.filePath("profile-258A1007.xml"));
+    QVERIFY(profile.open(QIODevice::ReadOnly));
+    QVERIFY(profile.readAll().contains("Value=\"1|1850|1850|00FF00\""));
+    QVERIFY(open("#/devices", "document.querySelectorAll('.device-card').length === 6"));
+    QVERIFY(open("#/device/258A1007/dpi", "document.querySelectorAll('#dpi-stages .stage-row:not(.header)').length === 5"));
+    QCOMPARE(js("document.querySelector('[data-stage=\"1\"] .stage-number').value").toString(), QString("1850"));
+}
+
+void TestPagesEndToEnd::keyCombinationOnM2()
+{
+    QVERIFY(open("#/device/258A1008/buttons", "!!document.querySelector('#assign-64')"));
+    js("document.querySelector('#assign-64').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] [data-group=combo]')"));
+    js("const g = document.querySelector('[data-group=combo]');"
+       "g.querySelector('input[value=Ctrl]').checked = true;"
+       "g.querySelector('input[value=Shift]').checked = true;"
+       "g.querySelector('select').value = 'A';"
+       "document.querySelector('#combo-use').click();");
+    // M2.0: the hotkey code (0x02, modifier mask, key, 0), then play manner,
+    // repeat count and delay.
+    const QJsonObject call = waitForCall("dcWriteProperty", {{"id", 64}, {"size", 8}});
+    QCOMPARE(call.value("data").toString(), QString("02,03,04,00,01,01,00,00"));
+    QVERIFY(waitJs("document.querySelector('#assign-64 .assignment').textContent === 'Ctrl + Shift + A'"));
+    QVERIFY(waitJs("document.querySelector('[data-index=\"64\"] .write-status').dataset.state === 'ok'"));
+    QVERIFY(!js("!!document.querySelector('dialog[open]')").toBool());
+
+    // A fresh page (as after a restart) shows what the device was given.
+    QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);
+    m_window->mainView()->reload();
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(waitJs("document.body.dataset.ready === 'true'"));
+    QVERIFY(open("#/device/258A1008/buttons", "!!document.querySelector('#assign-64')"));
+    QVERIFY(waitJs("document.querySelector('#assign-64 .assignment').textContent === 'Ctrl + Shift + A'"));
+}
+
+void TestPagesEndToEnd::dpiColourOnW1()
+{
+    QVERIFY(open("#/device/25A7FA91/dpi", "document.querySelectorAll('#dpi-stages .stage-row:not(.header)').length === 8"));
+    js("const c = document.querySelector('[data-stage=\"0\"] .swatch');"
+       "c.value = '#00ff80'; c.dispatchEvent(new Event('change', {bubbles: true}));");
+    // The colour row of stage 1, then its check byte: 0x55 - (0x00 + 0xff + 0x80).
+    const QJsonObject colour = waitForCall("dcW1WriteAddress", {{"address", "0x2c"}, {"mode", 7}});
+    QCOMPARE(colour.value("data").toString(), QString("00,ff,80"));
+    QCOMPARE(colour.value("length").toInt(), 3);
+    const QJsonObject check = waitForCall("dcW1WriteAddress", {{"address", "0x2f"}, {"mode", 7}});
+    QCOMPARE(check.value("data").toString(), QString("d6"));
+    QVERIFY(waitJs("document.querySelector('[data-stage=\"0\"] .write-status').dataset.state === 'ok'"));
+}
+
+void TestPagesEndToEnd::languageSwitch()
+{
+    QVERIFY(open("#/settings", "!!document.querySelector('#language')"));
+    js("document.querySelector('#language input[value=zh]').click()");
+    QVERIFY(waitJs("document.documentElement.lang === 'zh-CN'"));
+    QVERIFY(waitJs("document.querySelector('h1').textContent === '设置'"));
+    QSettings conf(m_app.filePath("conf.ini"), QSettings::IniFormat);
+    QCOMPARE(conf.value("info/Language").toString(), QString("zh"));
+
+    // The page starts in the stored language.
+    QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);
+    m_window->mainView()->reload();
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(waitJs("document.body.dataset.ready === 'true' && document.documentElement.lang === 'zh-CN'"));
+    QVERIFY(open("#/settings", "!!document.querySelector('#language')"));
+    js("document.querySelector('#language input[value=en]').click()");
+    QVERIFY(waitJs("document.documentElement.lang === 'en'"));
+    QCOMPARE(QSettings(m_app.filePath("conf.ini"), QSettings::IniFormat).value("info/Language").toString(), QString("en"));
+}
+
+int main(int argc, char** argv)
+{
+    BrowserTest::prepare();
+    QApplication app(argc, argv);
+    TestPagesEndToEnd test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_pages_e2e.moc"
