@@ -3,14 +3,11 @@
 #include "client_handler.h"
 #include "client_profile.h"
 #include "command_dispatcher.h"
-#include "device_commands.h"
 #include "device_data_handler.h"
 #include "local_resources.h"
-#include "logging.h"
 #include "music_runtime.h"
-#include "package_unpacker.h"
 #include "pointer_settings.h"
-#include "pop_widget.h"
+#include "popup_table.h"
 #include "quit_request.h"
 #include "system_tray.h"
 #include "tray_mode.h"
@@ -18,9 +15,7 @@
 #include "window_command_host.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QScreen>
 
 namespace {
@@ -37,6 +32,8 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     , m_profile(setup.profile)
     , m_applicationFolder(setup.applicationFolder)
     , m_language(setup.language)
+    , m_pageCopy(setup.profile, setup.applicationFolder, setup.tempFolder)
+    , m_devices(DeviceSession::Worker::OwnThread)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("MainWindow"));
@@ -48,57 +45,43 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     if (m_profile.contains(QStringLiteral("ClientSize")))
         setContentMaximumSize(size);
 
-    // The local page copy: under the application folder in debug builds,
-    // else under the temporary folder. The page package "skn.dat" of the
-    // application folder is unpacked into it at every start and kept.
-    const bool debug = m_profile.value(QStringLiteral("Debug")) == QLatin1String("true");
-    m_templateFolder = debug ? withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/template")
-                             : QDir::toNativeSeparators(setup.tempFolder) + QStringLiteral("/template");
-    const QString package = m_applicationFolder + QStringLiteral("skn.dat");
-    if (QDir(setup.tempFolder).exists() && QFile::exists(package)) {
-        QString error;
-        if (!unpackPackage(package, m_templateFolder, false, &error))
-            LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(package, error));
-    }
+    // The local page copy, unpacked from the page package at every start.
+    m_pageCopy.unpack();
 
-    // The device write worker and its thread.
-    m_dataHandler = new device_data_handler;
-    m_dataHandler->registerDefaultDrivers();
-    m_dataHandler->setProfileSource(&m_fileCache);
-    m_dataHandler->moveToThread(&m_deviceThread);
-    m_deviceThread.start();
-
+    // The device write worker on its thread with the Driver definitions,
+    // and the devices.
+    m_devices.start();
     setWindowOpacity(1.0);
-    m_deviceMap = m_devices.listDevices();
     setMouseTracking(true);
 
     // The desktop's pointer settings, chosen once for the session.
     m_pointerSettings = PointerSettings::fromEnvironment();
 
     // The start page.
-    m_startPage = m_profile.value(QStringLiteral("LoadPath"));
+    const QString startPage = m_pageCopy.startPage();
     ClientHandler* handler = ClientHandler::instance();
-    handler->setCurrentViewName(m_startPage);
-    handler->setStartupUrl(m_startPage);
-    handler->setDebugMenu(debug);
+    handler->setCurrentViewName(startPage);
+    handler->setStartupUrl(startPage);
+    handler->setDebugMenu(m_pageCopy.debug());
     handler->setDownloadFolder(withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/update"));
     handler->setMinimiseHook([this]() { writeOutFileCache(); });
+    LocalResources::setPageFolder(m_pageCopy.templateFolder());
 
-    m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
-    LocalResources::setPageFolder(m_templateFolder);
-
-    m_mainView = new WebView(*handler, QUrl(m_startPage), m_startPage, this);
+    m_mainView = new WebView(*handler, QUrl(startPage), startPage, this);
     m_mainView->resize(size);
     setContentMinimumSize(size);
+    m_popups = std::make_unique<PopupTable>(*handler);
 
-    // Page requests go to the command dispatcher. Device writes go to the
-    // worker thread; its answers come back in order to the oldest waiting
-    // request.
+    // Page requests of the main view and the pop-ups go to the command
+    // dispatcher. Device writes go to the worker thread; its answers come
+    // back in order to the oldest waiting request.
     m_commandHost = std::make_unique<WindowCommandHost>(*this);
     m_dispatcher = std::make_unique<CommandDispatcher>(*m_commandHost);
     connect(m_mainView, &WebView::jsMessage, this, &Window::onJsMessage);
-    connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
-    connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
+    connect(m_popups.get(), &PopupTable::jsMessage, this, &Window::onJsMessage);
+    device_data_handler* writer = &m_devices.writer();
+    connect(this, &Window::SigWriteDevice, writer, &device_data_handler::slot_writeDevice);
+    connect(writer, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
     // The music analysis: its data goes to the lighting view the client
     // profile names (MusicView).
@@ -109,21 +92,16 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         });
     m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
 
-    // Seam for a later part of the program: the virtual input device is
-    // opened here.
-
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }
 
+// The parts go with the members: the music runtime and the dispatcher
+// first, the pop-ups, then the device session (which stops the worker
+// thread).
 Window::~Window()
 {
     if (m_timerId)
         killTimer(m_timerId);
-    m_deviceThread.quit();
-    m_deviceThread.wait();
-    delete m_dataHandler;
-    qDeleteAll(m_popups);
-    m_popups.clear();
     ClientHandler::instance()->setMinimiseHook(nullptr);
 }
 
@@ -135,20 +113,6 @@ void Window::onJsMessage(const QString& request, QueryCallbackPtr callback)
 void Window::dofunc(const QString& funcname, const QVariantMap& args, QueryCallbackPtr callback)
 {
     m_dispatcher->dofunc(funcname, args, callback);
-}
-
-QString Window::relativePageFolder(const QString& loadPath)
-{
-    static const QRegularExpression page(QStringLiteral("/[^/]*.html"));
-    QString folder = loadPath.mid(LocalResources::kPageRootLength);
-    folder.remove(page);
-    return folder;
-}
-
-void Window::registerPopup(const QString& url, PopWidget* popup)
-{
-    m_popups.insert(url, popup);
-    connect(popup, &PopWidget::activated, this, &Window::setCurrentPopup);
 }
 
 ClientHandler* Window::clientHandler() const
@@ -187,7 +151,7 @@ void Window::firstShow()
 
 bool Window::writeOutFileCache()
 {
-    return m_fileCache.writeOut();
+    return m_devices.fileCache().writeOut();
 }
 
 void Window::hideToTray()
@@ -212,10 +176,7 @@ void Window::showFromInstance()
 
 void Window::periodicTick()
 {
-    if (!m_w1Pass.tick())
-        return;
-    for (const QString& key : W1Pass::w1Keys(m_deviceMap))
-        DeviceCommands::restDevice(m_devices, m_deviceMap.value(key).value(QStringLiteral("Version")).toString());
+    m_devices.periodicTick();
 }
 
 void Window::quitApp()
@@ -261,20 +222,12 @@ void Window::oncloseApp()
 
 void Window::SlocallbackReasult(bool success)
 {
-    if (m_pendingAnswers.isEmpty())
-        return;
-    const QueryCallbackPtr callback = m_pendingAnswers.dequeue();
-    if (!callback)
-        return;
-    if (success)
-        callback->success(QStringLiteral("writeDevices success!"));
-    else
-        callback->failure(0, QStringLiteral("writeDevices failed!"));
+    m_devices.answerOldestWrite(success);
 }
 
 void Window::GetDeviceList()
 {
-    m_deviceMap = m_devices.listDevices();
+    m_devices.refreshDeviceMap();
 }
 
 void Window::onDevicesChanged(int kind)
