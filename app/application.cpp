@@ -57,8 +57,8 @@ bool Application::hasAutostart(const QStringList& arguments)
 
 void Application::start()
 {
-    // 1, 2: the application folder lives in QCoreApplication; closing or
-    // hiding windows never ends the process, only a quit request does.
+    // Closing or hiding windows never ends the process, only a quit request
+    // does.
     setQuitOnLastWindowClosed(false);
 
     QFile style(QStringLiteral(":/qss/qssmain"));
@@ -146,14 +146,9 @@ void Application::createMainWindow()
         m_window->move((desktop.width() - m_window->width()) / 2, (desktop.height() - m_window->height()) / 2);
     }
 
-    // 8. The start-up update check (with a pending updater replacement
-    // applied first) belongs here once the update checker exists.
-
-    // 9. The key value table.
+    // 8. The key value table.
     if (!m_keyValues.load())
         LOG_ERROR(QStringLiteral("Application Error: cannot read the key value table %1").arg(KeyValueTable::defaultPath()));
-
-    // 10. The input filter starts here once the virtual input device exists.
 
     LOG_INFO(QStringLiteral("mainwindow show!"));
 }

@@ -34,7 +34,5 @@ int main(int argc, char* argv[])
         }
         handler->setProfile(nullptr);
     }
-    // A scheduled update starts the updater here, once the update part of
-    // the program exists.
     return result;
 }

@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "device_text.h"
+#include "byte_list_text.h"
 
 namespace AssignmentFormat {
 
@@ -25,8 +25,8 @@ QString formatHotKey(const QString& codes)
 QString formatRapidFire(const QString& keyCode, const QString& a, const QString& b)
 {
     return QStringLiteral("0x05,%1,%2,%3")
-        .arg(keyCode, QString::number(DeviceText::decimalValue(a), 16),
-             QString::number(DeviceText::decimalValue(b), 16));
+        .arg(keyCode, QString::number(ByteListText::decimalValue(a), 16),
+             QString::number(ByteListText::decimalValue(b), 16));
 }
 
 QStringList splitDpiWord(int value)
@@ -53,8 +53,8 @@ QString formatDpiStage(const QString& mode, const QString& dpiX, const QString& 
     const QString rgb = colour.isEmpty() ? QStringLiteral("FF,FF,FF") : colourBytes(colour);
     if (rgb.isEmpty())
         return QString();
-    const QStringList x = splitDpiWord(DeviceText::decimalValue(dpiX) / 50);
-    const QStringList y = mode == QLatin1String("1") ? x : splitDpiWord(DeviceText::decimalValue(dpiY) / 50);
+    const QStringList x = splitDpiWord(ByteListText::decimalValue(dpiX) / 50);
+    const QStringList y = mode == QLatin1String("1") ? x : splitDpiWord(ByteListText::decimalValue(dpiY) / 50);
     return QStringList{mode, x.at(0), x.at(1), y.at(0), y.at(1), rgb}.join(QLatin1Char(','));
 }
 

@@ -3,8 +3,8 @@
 #include <QStringList>
 
 #include "assignment_encoder.h"
+#include "byte_list_text.h"
 #include "device_functions.h"
-#include "device_text.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ QString hex(quint32 value)
 QString playBytes(const WriteRequest& request)
 {
     const QString manner = request.taskManner.trimmed().isEmpty() ? QStringLiteral("0") : request.taskManner;
-    const quint32 count = quint32(qBound(0, DeviceText::decimalValue(request.taskCount), 0xFF));
-    const quint32 delay = quint32(qBound(0, DeviceText::decimalValue(request.taskDelay), 0xFFFF));
+    const quint32 count = quint32(qBound(0, ByteListText::decimalValue(request.taskCount), 0xFF));
+    const quint32 delay = quint32(qBound(0, ByteListText::decimalValue(request.taskDelay), 0xFFFF));
     return QStringList{manner, hex(count), hex(delay % 256), hex(delay / 256)}.join(QLatin1Char(','));
 }
 
@@ -58,7 +58,7 @@ bool writePropertyAssignment(AssignmentEncoder& encoder, DeviceFunctions& device
     if (carriesPlayBytes(request))
         items << playBytes(request).split(QLatin1Char(','));
     if (id == kNumberIndex) {
-        const int number = qBound(0, DeviceText::decimalValue(code), 0xFF);
+        const int number = qBound(0, ByteListText::decimalValue(code), 0xFF);
         items = QStringList{hex(quint32(number))};
         while (items.size() < 10)
             items << QStringLiteral("0x00");
