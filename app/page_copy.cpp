@@ -8,15 +8,6 @@
 #include <QFile>
 #include <QRegularExpression>
 
-namespace {
-QString withoutTrailingSlash(QString folder)
-{
-    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
-        folder.chop(1);
-    return folder;
-}
-} // namespace
-
 PageCopy::PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder,
                    const QString& tempFolder)
     : m_debug(profile.value(QStringLiteral("Debug")) == QLatin1String("true"))
@@ -24,7 +15,7 @@ PageCopy::PageCopy(const QMap<QString, QString>& profile, const QString& applica
     , m_package(applicationFolder + QStringLiteral("skn.dat"))
     , m_startPage(profile.value(QStringLiteral("LoadPath")))
 {
-    m_templateFolder = m_debug ? withoutTrailingSlash(applicationFolder) + QStringLiteral("/template")
+    m_templateFolder = m_debug ? QDir(applicationFolder).filePath(QStringLiteral("template"))
                                : QDir::toNativeSeparators(tempFolder) + QStringLiteral("/template");
     m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
 }

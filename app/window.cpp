@@ -15,17 +15,9 @@
 #include "window_command_host.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
-
-namespace {
-QString withoutTrailingSlash(QString folder)
-{
-    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
-        folder.chop(1);
-    return folder;
-}
-} // namespace
 
 Window::Window(const WindowSetup& setup, QWidget* parent)
     : PsMainWindow(parent)
@@ -63,7 +55,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     handler->setCurrentViewName(startPage);
     handler->setStartupUrl(startPage);
     handler->setDebugMenu(m_pageCopy.debug());
-    handler->setDownloadFolder(withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/update"));
+    handler->setDownloadFolder(QDir(m_applicationFolder).filePath(QStringLiteral("update")));
     handler->setMinimiseHook([this]() { writeOutFileCache(); });
     LocalResources::setPageFolder(m_pageCopy.templateFolder());
 
