@@ -11,6 +11,7 @@
 #include "local_settings.h"
 #include "logging.h"
 #include "network_identity.h"
+#include "private_folder.h"
 #include "quit_request.h"
 #include "udev_input_device_enumerator.h"
 #include "window.h"
@@ -88,7 +89,7 @@ bool Application::loadClientProfile()
 
 void Application::setPageFolder(const QString& relativeFolder)
 {
-    m_pageFolder = m_templateFolder + QLatin1Char('/') + relativeFolder;
+    m_pageFolder = m_templateFolder.isEmpty() ? QString() : m_templateFolder + QLatin1Char('/') + relativeFolder;
 }
 
 QString Application::keyValue(const QString& key) const
@@ -106,7 +107,7 @@ void Application::createMainWindow()
     WindowSetup setup;
     setup.profile = m_profile.map();
     setup.applicationFolder = applicationFolder() + QLatin1Char('/');
-    setup.tempFolder = QDir::tempPath();
+    setup.privateFolder = privateRuntimeFolder();
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));
     m_window = new Window(setup);
     m_window->winId();

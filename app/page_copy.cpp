@@ -2,30 +2,38 @@
 
 #include "local_resources.h"
 #include "logging.h"
-#include "package_unpacker.h"
+#include "private_folder.h"
+#include "staged_unpack.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
 PageCopy::PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder,
-                   const QString& tempFolder)
+                   const QString& privateFolder)
     : m_debug(profile.value(QStringLiteral("Debug")) == QLatin1String("true"))
-    , m_tempFolder(tempFolder)
     , m_package(applicationFolder + QStringLiteral("skn.dat"))
     , m_startPage(profile.value(QStringLiteral("LoadPath")))
 {
-    m_templateFolder = m_debug ? QDir(applicationFolder).filePath(QStringLiteral("template"))
-                               : QDir::toNativeSeparators(tempFolder) + QStringLiteral("/template");
-    m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
+    if (m_debug)
+        m_templateFolder = QDir(applicationFolder).filePath(QStringLiteral("template"));
+    else if (isPrivateFolder(privateFolder))
+        m_templateFolder = privateFolder + QStringLiteral("/template");
+    if (!m_templateFolder.isEmpty())
+        m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
 }
 
 bool PageCopy::unpack() const
 {
-    if (!QDir(m_tempFolder).exists() || !QFile::exists(m_package))
+    if (m_templateFolder.isEmpty()) {
+        LOG_ERROR(QStringLiteral("Application Error: no private folder for the local page copy; "
+                                 "pages are not served from a local copy"));
+        return false;
+    }
+    if (!QFile::exists(m_package))
         return false;
     QString error;
-    if (unpackPackage(m_package, m_templateFolder, false, &error))
+    if (unpackReplacingFolder(m_package, m_templateFolder, &error))
         return true;
     LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(m_package, error));
     return false;

@@ -3,27 +3,33 @@
 #include <QMap>
 #include <QString>
 
-// The local copy of the pages. The page package "skn.dat" of the
-// application folder is unpacked at every start into the template folder and
-// kept there: under the application folder ("template") when the client
-// profile's Debug is "true", else under the system's temporary folder. The
-// start page is the profile's LoadPath; the page folder is the template
-// folder joined with the start page's folder below the page root.
+// The local copy of the pages, in the template folder: under the application
+// folder ("template") when the client profile's Debug is "true", else in the
+// user's private folder, where no other user of the machine can place pages
+// of their own (pages served from it run with every command). Without a
+// private folder there is no local copy. The page package "skn.dat" of the
+// application folder is unpacked at every start into a fresh staging folder
+// that then replaces the old copy whole, so nothing but the package's files
+// is served; the package is kept. The start page is the profile's LoadPath;
+// the page folder is the template folder joined with the start page's folder
+// below the page root.
 class PageCopy
 {
 public:
     // profile: the client profile map; applicationFolder with a trailing
-    // "/"; tempFolder: the system's temporary folder.
-    PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder, const QString& tempFolder);
+    // "/"; privateFolder: a folder only this user can reach.
+    PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder,
+             const QString& privateFolder);
 
-    // Unpacks the package into the template folder when the temporary folder
-    // exists and the package is there. A package that cannot be unpacked is
-    // logged; what was already written stays. False when nothing was
-    // unpacked.
+    // Unpacks the package into the template folder when there is one and
+    // the package is there. No template folder, or a package that cannot be
+    // unpacked, is logged; the copy is then left as it was. False when
+    // nothing was unpacked.
     bool unpack() const;
 
     bool debug() const { return m_debug; }
     QString startPage() const { return m_startPage; }
+    // "" when there is no local copy (no private folder).
     QString templateFolder() const { return m_templateFolder; }
     QString pageFolder() const { return m_pageFolder; }
     QString packagePath() const { return m_package; }
@@ -34,7 +40,6 @@ public:
 
 private:
     bool m_debug = false;
-    QString m_tempFolder;
     QString m_package;
     QString m_startPage;
     QString m_templateFolder;

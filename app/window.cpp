@@ -24,7 +24,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     , m_profile(setup.profile)
     , m_applicationFolder(setup.applicationFolder)
     , m_language(setup.language)
-    , m_pageCopy(setup.profile, setup.applicationFolder, setup.tempFolder)
+    , m_pageCopy(setup.profile, setup.applicationFolder, setup.privateFolder)
     , m_devices(DeviceSession::Worker::OwnThread)
 {
     if (objectName().isEmpty())
@@ -37,7 +37,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     if (m_profile.contains(QStringLiteral("ClientSize")))
         setContentMaximumSize(size);
 
-    // The local page copy, unpacked from the page package at every start.
+    // The local page copy, unpacked from the page package at every start
+    // into the user's private folder (the application folder when
+    // debugging).
     m_pageCopy.unpack();
 
     // The device write worker on its thread with the Driver definitions,

@@ -24,7 +24,8 @@ class WebView;
 struct WindowSetup {
     QMap<QString, QString> profile;   // the client profile map
     QString applicationFolder;        // with a trailing "/"
-    QString tempFolder;               // the system's temporary folder
+    QString privateFolder;            // a folder only this user can reach:
+                                      // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)
 };
 
