@@ -6,6 +6,7 @@
 #include "device_functions.h"
 #include "device_notifier.h"
 #include "device_report_sender.h"
+#include "input_automation.h"
 #include "input_inventory.h"
 #include "instance_guard.h"
 #include "local_settings.h"
@@ -14,6 +15,7 @@
 #include "private_folder.h"
 #include "quit_request.h"
 #include "udev_input_device_enumerator.h"
+#include "update_service.h"
 #include "window.h"
 
 #include <QDir>
@@ -147,9 +149,21 @@ void Application::createMainWindow()
         m_window->move((desktop.width() - m_window->width()) / 2, (desktop.height() - m_window->height()) / 2);
     }
 
-    // 8. The key value table.
+    // 8. A new updater left by the last update takes the old one's place,
+    // then the start-up update check: one query per firmware version of the
+    // devices found. It runs on timers; the window is not held up.
+    if (UpdateService* updates = m_window->updateService()) {
+        updates->applyPendingUpdaterReplacement();
+        updates->startStartupCheck(m_profile.value(QStringLiteral("upgrade")), m_profile.value(QStringLiteral("Version")),
+                                   UpdateService::firmwareVersions(m_devices));
+    }
+
+    // 9. The key value table.
     if (!m_keyValues.load())
         LOG_ERROR(QStringLiteral("Application Error: cannot read the key value table %1").arg(KeyValueTable::defaultPath()));
+
+    // 10. The input filter of the software remapping.
+    m_window->inputAutomation().startFilter();
 
     LOG_INFO(QStringLiteral("mainwindow show!"));
 }

@@ -4,6 +4,8 @@
 #include "client_profile.h"
 #include "command_dispatcher.h"
 #include "device_data_handler.h"
+#include "dialog_update_prompt.h"
+#include "input_automation.h"
 #include "local_resources.h"
 #include "music_runtime.h"
 #include "pointer_settings.h"
@@ -11,6 +13,8 @@
 #include "quit_request.h"
 #include "system_tray.h"
 #include "tray_mode.h"
+#include "update_service.h"
+#include "view_key_capture_target.h"
 #include "web_view.h"
 #include "window_command_host.h"
 
@@ -77,6 +81,18 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(this, &Window::SigWriteDevice, writer, &device_data_handler::slot_writeDevice);
     connect(writer, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
+    // Downloads, firmware updates and the update check; what they report
+    // reaches the pages through the command host. Starting the updater
+    // from the update dialog writes the pending files and quits.
+    m_updates = std::make_unique<UpdateService>(m_applicationFolder);
+    m_updatePrompt = std::make_unique<DialogUpdatePrompt>(this, m_applicationFolder, [this]() {
+        writeOutFileCache();
+        quitApplication();
+    });
+    m_updates->setPrompt(m_updatePrompt.get());
+    connect(m_updates.get(), &UpdateService::pageEvent, this,
+            [this](const QString& name, const QVariantList& args) { m_commandHost->sendPageEvent(name, args, QString()); });
+
     // The music analysis: its data goes to the lighting view the client
     // profile names (MusicView).
     WindowCommandHost* host = m_commandHost.get();
@@ -86,16 +102,25 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         });
     m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
 
+    // The virtual input device opens here; the input filter starts with the
+    // application (startFilter).
+    m_automation = std::make_unique<InputAutomation>(
+        InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>()));
+    m_automation->connectVMulti();
+
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }
 
-// The parts go with the members: the music runtime and the dispatcher
-// first, the pop-ups, then the device session (which stops the worker
-// thread).
+// The update service goes first; the other parts go with the members: the
+// music runtime and the dispatcher, the pop-ups, then the device session
+// (which stops the worker thread).
 Window::~Window()
 {
+    // Nothing stays grabbed or held down once the window goes.
+    m_automation->shutdown();
     if (m_timerId)
         killTimer(m_timerId);
+    m_updates.reset();
     ClientHandler::instance()->setMinimiseHook(nullptr);
 }
 

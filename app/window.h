@@ -13,7 +13,10 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class DialogUpdatePrompt;
+class UpdateService;
 class MusicRuntime;
+class InputAutomation;
 class PointerSettings;
 class PopupTable;
 class WindowCommandHost;
@@ -60,10 +63,15 @@ public:
     WebView* mainView() const { return m_mainView; }
     SystemTray* tray() const { return m_tray; }
     PointerSettings* pointerSettings() const { return m_pointerSettings.get(); }
-    // The music analysis and the sound player.
-    MusicRuntime* music() const { return m_music.get(); }
     QMap<QString, QString> profile() const { return m_profile; }
     QString applicationFolder() const { return m_applicationFolder; }
+    // Downloads, firmware updates and the update check of the program.
+    UpdateService* updateService() const { return m_updates.get(); }
+    // The music analysis and the sound player.
+    MusicRuntime* music() const { return m_music.get(); }
+    // The keyboard capture, the virtual device, the input filter and the
+    // executor of the software remapping.
+    InputAutomation& inputAutomation() { return *m_automation; }
 
     // Hides the window, then writes out the file cache.
     void hideToTray();
@@ -121,5 +129,8 @@ private:
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
+    std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<MusicRuntime> m_music;
+    std::unique_ptr<InputAutomation> m_automation;
 };

@@ -9,6 +9,7 @@
 
 #include "client_handler.h"
 #include "device_data_handler.h"
+#include "input_automation.h"
 #include "popup_table.h"
 #include "system_tray.h"
 #include "web_view.h"
@@ -41,6 +42,11 @@ DeviceMap& WindowCommandHost::deviceMap()
     return m_window.deviceSession().deviceMap();
 }
 
+UpdateService* WindowCommandHost::updateService()
+{
+    return m_window.updateService();
+}
+
 MusicRuntime* WindowCommandHost::music()
 {
     return m_window.music();
@@ -56,6 +62,12 @@ void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& a
     ClientHandler* handler = m_window.clientHandler();
     if (name == QLatin1String("onBrowserMsg")) {
         handler->onBrowserMsg(view, args.value(0).toString());
+        return;
+    }
+    // Firmware progress goes to the view registered under the current view
+    // name.
+    if (name == QLatin1String("onUpdateFirmware") && view.isEmpty()) {
+        handler->onUpdateFirmware(args.value(0).toString());
         return;
     }
     if (name == QLatin1String("OnRGBMusicData")) {
@@ -161,4 +173,9 @@ std::optional<QString> WindowCommandHost::openFileName(const QString& title, con
     if (path.isEmpty())
         return std::nullopt;
     return path;
+}
+
+InputAutomation* WindowCommandHost::inputAutomation()
+{
+    return &m_window.inputAutomation();
 }

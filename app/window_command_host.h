@@ -18,12 +18,14 @@ public:
     device_data_handler& deviceHandler() override;
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
+    UpdateService* updateService() override;
     MusicRuntime* music() override;
     PointerSettings* pointerSettings() override;
     ClientSettings& clientSettings() override { return m_settings; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;
+    InputAutomation* inputAutomation() override;
 
     bool hasWindow() const override { return true; }
     void maximizeWindow() override;

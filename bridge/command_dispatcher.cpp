@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "automation_commands.h"
 #include "command_context.h"
 #include "command_host.h"
 #include "device_page_commands.h"
@@ -10,6 +11,7 @@
 #include "music_commands.h"
 #include "pointer_commands.h"
 #include "settings_commands.h"
+#include "update_commands.h"
 #include "window_commands.h"
 
 QString noWindowText()
@@ -25,8 +27,10 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addUpdateCommands(table);
     addMusicCommands(table);
     addPointerCommands(table);
+    addAutomationCommands(table);
     return table;
 }
 

@@ -11,6 +11,8 @@
 class ClientSettings;
 class DeviceFunctions;
 class FileCache;
+class InputAutomation;
+class UpdateService;
 class MusicRuntime;
 class PointerSettings;
 class device_data_handler;
@@ -51,8 +53,17 @@ public:
     // (the music commands then play nothing).
     virtual MusicRuntime* music() { return nullptr; }
 
+    // Downloads, firmware updates and the update check; nullptr: the host
+    // has none (the update commands then fail).
+    virtual UpdateService* updateService() { return nullptr; }
+
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;
+
+    // The keyboard capture and the software remapping; nullptr where the
+    // host has none (the capture commands then answer as usual and the
+    // remapping fails).
+    virtual InputAutomation* inputAutomation() { return nullptr; }
 
     // Window, views, tray and dialogs: only called when hasWindow() is true.
     virtual bool hasWindow() const = 0;

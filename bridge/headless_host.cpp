@@ -12,13 +12,18 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
     , m_music([this](const QString& name, const QVariantList& args, const QString& view) {
         sendPageEvent(name, args, view);
     })
+    , m_updates(m_folder)
+    , m_automation(InputAutomationSetup::headless())
 {
+    QObject::connect(&m_updates, &UpdateService::pageEvent,
+                     [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
 }
 
 int HeadlessHost::start()
 {
     const int devices = m_devices.start();
     m_music.setLightingView(m_settings.reloadClientProfile().value(QStringLiteral("MusicView")));
+    m_automation.connectVMulti();
     return devices;
 }
 
