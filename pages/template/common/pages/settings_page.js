@@ -2,26 +2,13 @@
 // "Language", which the tray menu reads too), what the tray icon does
 // ("TrayFun", kept in conf.ini so it holds after a restart), about, and the
 // diagnostics list of commands and their answers.
-import { parseXml } from '../core/xml.js';
+import { clientRow } from '../core/client_profile.js';
 import { failureText } from '../core/client.js';
 import { t, language, setLanguage } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage } from '../ui/registry.js';
 import { runWrite, WriteStatus } from '../ui/status.js';
 import { radioGroup, section } from '../ui/fields.js';
-
-// This build's row of the client profile: its name and version.
-export function clientRow(text) {
-    let root;
-    try {
-        root = parseXml(text);
-    } catch (e) {
-        return null;
-    }
-    const name = root.attr('name');
-    const row = root.elements('client').find((c) => c.attr('Name') === name);
-    return row ? { name: row.attr('Name'), version: row.attr('Version') } : null;
-}
 
 function languageSection(ctx) {
     const group = radioGroup({
