@@ -6,19 +6,9 @@
 
 #include "transport_entry_points.h"
 
-namespace {
+using namespace transport;
 
-constexpr int kReportedIdOffset = 40;
-constexpr int kReportedIdSize = 14;
-constexpr int kVersionOffset = 55;
-constexpr int kVersionSize = 2;
-constexpr int kSerialOffset = 57;
-constexpr int kSerialSize = 14;
-constexpr int kMaskOffset = 71;
-constexpr int kMaskSize = 2;
-constexpr int kPathOffset = 1085;
-constexpr int kInstanceIdOffset = 1595;
-constexpr int kWideTextBytes = 510;
+namespace {
 
 QString byteField(const char* record, int offset, int size)
 {
@@ -31,10 +21,10 @@ QString byteField(const char* record, int offset, int size)
 
 QString wideField(const char* record, int offset)
 {
-    char16_t units[kWideTextBytes / 2];
+    char16_t units[kRecordTextBytes / 2];
     std::memcpy(units, record + offset, sizeof units);
     int length = 0;
-    while (length < kWideTextBytes / 2 && units[length] != 0)
+    while (length < kRecordTextBytes / 2 && units[length] != 0)
         ++length;
     return QString::fromUtf16(units, length);
 }
@@ -55,22 +45,22 @@ int declaredCount(const QByteArray& block)
 QVector<DeviceBlockRecord> records(const QByteArray& block)
 {
     const int declared = declaredCount(block);
-    const int room = block.size() < 2 ? 0 : (block.size() - 2) / transport::kDeviceRecordSize;
-    const int count = qMin(declared, qMin(room, transport::kMaxDeviceRecords));
+    const int room = block.size() < 2 ? 0 : (block.size() - 2) / kDeviceRecordSize;
+    const int count = qMin(declared, qMin(room, kMaxDeviceRecords));
     if (count < declared)
         qDebug() << "DeviceBlock: the library counts" << declared << "devices, the block holds" << count;
 
     QVector<DeviceBlockRecord> out;
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const char* record = block.constData() + 2 + i * transport::kDeviceRecordSize;
+        const char* record = block.constData() + 2 + i * kDeviceRecordSize;
         DeviceBlockRecord r;
-        r.reportedId = byteField(record, kReportedIdOffset, kReportedIdSize);
-        r.lastVersionNum = byteField(record, kVersionOffset, kVersionSize);
-        r.serial = byteField(record, kSerialOffset, kSerialSize);
-        r.mask = byteField(record, kMaskOffset, kMaskSize);
-        r.path = wideField(record, kPathOffset);
-        r.instanceId = wideField(record, kInstanceIdOffset);
+        r.reportedId = byteField(record, kRecordIdText, kRecordIdTextSize);
+        r.lastVersionNum = byteField(record, kRecordVersion, kRecordVersionSize);
+        r.serial = byteField(record, kRecordSerial, kRecordSerialSize);
+        r.mask = byteField(record, kRecordMask, kRecordMaskSize);
+        r.path = wideField(record, kRecordPath);
+        r.instanceId = wideField(record, kRecordInstanceId);
         out.append(r);
     }
     return out;

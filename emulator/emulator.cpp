@@ -1,7 +1,7 @@
 #include "emulator.h"
 
 #include "byte_text.h"
-#include "usb_interface.h"
+#include "transport_entry_points.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,7 @@
 
 namespace emulator {
 
-using namespace usb_interface;
+using namespace transport;
 
 namespace {
 
@@ -266,12 +266,12 @@ int Emulator::listDevices(unsigned char *block, const std::uint16_t *filter, int
                 break;
             unsigned char *record = block + 2 + count * kDeviceRecordSize;
             if (!device.inBootLoader) {
-                putText(record + kRecordIdText, 14, device.reportedId);
-                putText(record + kRecordVersion, 2, device.firmwareVersion);
+                putText(record + kRecordIdText, kRecordIdTextSize, device.reportedId);
+                putText(record + kRecordVersion, kRecordVersionSize, device.firmwareVersion);
             }
-            putText(record + kRecordSerial, 14, device.serial);
+            putText(record + kRecordSerial, kRecordSerialSize, device.serial);
             if (!device.inBootLoader)
-                putText(record + kRecordMask, 2, device.mask);
+                putText(record + kRecordMask, kRecordMaskSize, device.mask);
             putU32(record + kRecordVendorId, device.shownVendorId());
             putU32(record + kRecordProductId, device.shownProductId());
             putUtf16(record + kRecordPath, iface.path);
@@ -386,14 +386,14 @@ int Emulator::writeProperty(const QString &path, const unsigned char *data, unsi
 int Emulator::readAddress(const QString &path, unsigned char *buffer, std::uint32_t address, int size,
                           QByteArray *read)
 {
-    if (!buffer || !sizeFits(size, 0, kTransferSize - kAddressHeaderSize))
+    if (!buffer || !sizeFits(size, 0, kTransferSize - kResponseHeaderSize))
         return 0;
     std::lock_guard<std::mutex> lock(m_mutex);
     refresh();
     const Device *device = findDevice(path);
     if (!device || !rangeFits(address, size, device->memory.size()))
         return 0;
-    const unsigned char header[kAddressHeaderSize] = {
+    const unsigned char header[kResponseHeaderSize] = {
         kReportId,
         kReadAddressCommand,
         static_cast<unsigned char>(address),
@@ -405,7 +405,7 @@ int Emulator::readAddress(const QString &path, unsigned char *buffer, std::uint3
     };
     std::memcpy(buffer, header, sizeof header);
     *read = device->memory.mid(static_cast<int>(address), size);
-    std::memcpy(buffer + kAddressHeaderSize, read->constData(), static_cast<size_t>(size));
+    std::memcpy(buffer + kResponseHeaderSize, read->constData(), static_cast<size_t>(size));
     return 1;
 }
 

@@ -12,8 +12,6 @@
 #include <functional>
 #include <mutex>
 
-struct UsbReadTable;
-
 namespace emulator {
 
 // The emulated devices behind the transport entry points.

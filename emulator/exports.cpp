@@ -1,7 +1,7 @@
 // The exported entry points: each turns the caller's arguments into the
 // emulator's terms, refuses what it cannot use, and writes its call-log line.
 
-#include "usb_interface.h"
+#include "transport_entry_points.h"
 
 #include "byte_text.h"
 #include "call_log.h"
@@ -32,10 +32,10 @@ int dcDevices(unsigned char *block, const std::uint16_t *filter)
     return line.finish(result);
 }
 
-int DeviceData(const UsbReadTable *table, UsbReportCallback callback, int count)
+int DeviceData(const transport::ReadTable *table, transport::ReportCallback callback, int count)
 {
     CallLine line("DeviceData");
-    if (count < 0 || count > usb_interface::kReadTableRows || (count > 0 && !table)) {
+    if (count < 0 || count > transport::kReadTableRows || (count > 0 && !table)) {
         line.number("count", count);
         return line.finish(0);
     }
@@ -88,7 +88,7 @@ int dcWriteProperty(const char16_t *path, const unsigned char *data, unsigned ch
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).number("id", id).number("size", size);
-    carried(line, data, size, usb_interface::kTransferSize);
+    carried(line, data, size, transport::kTransferSize);
     return line.finish(valid ? Emulator::instance().writeProperty(text, data, id, size) : 0);
 }
 
@@ -110,7 +110,7 @@ int dcWriteAddress(const char16_t *path, const unsigned char *data, unsigned int
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).hex("address", address).number("size", size);
-    carried(line, data, size, usb_interface::kTransferSize);
+    carried(line, data, size, transport::kTransferSize);
     return line.finish(valid ? Emulator::instance().writeAddress(text, data, address, size) : 0);
 }
 
@@ -121,7 +121,7 @@ int dcW1WriteAddress(const char16_t *path, const unsigned char *data, unsigned i
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).hex("address", address).number("length", length).number("mode", mode);
-    carried(line, data, length, usb_interface::kTransferSize);
+    carried(line, data, length, transport::kTransferSize);
     return line.finish(valid ? Emulator::instance().w1WriteAddress(text, data, address, length, mode) : 0);
 }
 
@@ -131,7 +131,7 @@ int dcNotifyRGBDevice(const char16_t *path, const unsigned char *frame, int size
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).number("size", size);
-    carried(line, frame, size, usb_interface::kLightingFrameSize);
+    carried(line, frame, size, transport::kLightingFrameSize);
     return line.finish(valid ? Emulator::instance().notifyRgb(text, frame, size) : 0);
 }
 
@@ -165,7 +165,7 @@ int WriteRom(const char16_t *path, const unsigned char *data, int length, int of
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).number("length", length).number("offset", offset);
-    carried(line, data, length, usb_interface::kRomBlockSize);
+    carried(line, data, length, transport::kRomBlockSize);
     return line.finish(valid ? Emulator::instance().writeRom(text, data, length, offset) : 0);
 }
 
@@ -193,7 +193,7 @@ int Notify(const char16_t *path, const unsigned char *data, int size)
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).number("size", size);
-    carried(line, data, size, usb_interface::kTransferSize);
+    carried(line, data, size, transport::kTransferSize);
     return line.finish(valid ? Emulator::instance().notify(text, data, size) : 0);
 }
 
@@ -204,7 +204,7 @@ int dcW1WriteHotKey(const char16_t *path, const unsigned char *data, unsigned in
     QString text;
     const bool valid = emulator::readPathText(path, &text);
     line.path(text, valid).hex("address", address).number("length", length);
-    carried(line, data, length, usb_interface::kTransferSize);
+    carried(line, data, length, transport::kTransferSize);
     return line.finish(valid ? Emulator::instance().w1WriteAddress(text, data, address, length, 7) : 0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device_set.h"
+#include "transport_entry_points.h"
 
 #include <QString>
 #include <QVector>
@@ -13,7 +14,7 @@
 
 namespace emulator {
 
-typedef void (*ReportCallback)(unsigned char *report, unsigned int length);
+using transport::ReportCallback;
 
 // Plays the input-report scripts of the devices being read on a thread of its
 // own, calling the host's callback with each report when it falls due.

@@ -3,8 +3,8 @@
 #include <QStringList>
 
 #include "assignment_format.h"
-#include "device_data_handler.h"
 #include "device_text.h"
+#include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
 using namespace AssignmentFormat;
@@ -15,21 +15,6 @@ bool isModifierName(const QString& part)
 {
     return part == QLatin1String("Alt") || part == QLatin1String("Ctrl") || part == QLatin1String("Shift")
         || part == QLatin1String("Win");
-}
-
-// The key a modifier name stands for where a key code, not a modifier bit,
-// is needed.
-QString leftHandKey(const QString& part)
-{
-    if (part == QLatin1String("Alt"))
-        return QStringLiteral("Left Alt");
-    if (part == QLatin1String("Ctrl"))
-        return QStringLiteral("Left Ctrl");
-    if (part == QLatin1String("Shift"))
-        return QStringLiteral("Left Shift");
-    if (part == QLatin1String("Win"))
-        return QStringLiteral("Left Windows");
-    return part;
 }
 
 bool isHotKeyType(const QString& taskType)
@@ -45,9 +30,9 @@ QString lightMode(const QString& task)
 
 } // namespace
 
-AssignmentEncoder::AssignmentEncoder(device_data_handler& handler)
-    : m_handler(handler)
-    , m_hotKeyWriter(handler.deviceFunctions())
+AssignmentEncoder::AssignmentEncoder(DriverLookup& lookup, DeviceFunctions& functions)
+    : m_lookup(lookup)
+    , m_hotKeyWriter(functions)
 {
 }
 
@@ -68,40 +53,41 @@ void AssignmentEncoder::setHotKeyPause(W1HotKeyWriter::Pause pause)
 
 void AssignmentEncoder::clearFlags()
 {
-    m_handler.setMacroEncoding(false);
-    m_handler.setSingleHotKey(false);
+    m_lookup.setMacroEncoding(false);
+    m_lookup.setSingleHotKey(false);
 }
 
-QString AssignmentEncoder::encodeAssignment(const QString& taskType, const QString& task, const QString& taskCount)
+EncodedAssignment AssignmentEncoder::encodeAssignment(const QString& taskType, const QString& task,
+                                                      const QString& taskCount)
 {
     clearFlags();
     if (taskType == QLatin1String("MouseFunction"))
-        return m_handler.codeOfTask(task);
+        return {m_lookup.codeOfTask(task)};
     if (isHotKeyType(taskType))
-        return hotKeyCode(taskType, task);
+        return {hotKeyCode(taskType, task)};
     if (taskType == QLatin1String("Macro"))
         return macroCode(task, taskCount);
     if (taskType == QLatin1String("GKey"))
-        return rapidFireCode(task);
+        return {rapidFireCode(task)};
     if (taskType == QLatin1String("MultiMedia")) {
-        if (m_handler.loadedDriverVersion() == QLatin1String("K2.0") && task.size() == 6) {
+        if (m_lookup.loadedDriverVersion() == QLatin1String("K2.0") && task.size() == 6) {
             const QString bytes = colourBytes(task);
             if (!bytes.isEmpty())
-                return bytes;
+                return {bytes};
         }
-        return task;
+        return {task};
     }
     if (taskType == QLatin1String("DPI"))
-        return dpiStage(task);
+        return {dpiStage(task)};
     if (taskType == QLatin1String("LightRGB"))
-        return colourBytes(task);
+        return {colourBytes(task)};
     if (taskType == QLatin1String("LightMode"))
-        return lightMode(task);
+        return {lightMode(task)};
     if (taskType.contains(QLatin1String("Light")))
-        return task;
+        return {task};
     if (taskType == QLatin1String("SwitchProfile"))
-        return task;
-    return QString();
+        return {task};
+    return {};
 }
 
 QString AssignmentEncoder::hotKeyCode(const QString& taskType, const QString& task)
@@ -109,13 +95,13 @@ QString AssignmentEncoder::hotKeyCode(const QString& taskType, const QString& ta
     const QStringList parts = task.split(QLatin1Char('+'), Qt::SkipEmptyParts);
     if (parts.size() == 1 && taskType == QLatin1String("HotKey")) {
         // A lone modifier is sent as its key (Left Ctrl, ...), not as a mask.
-        m_handler.setSingleHotKey(true);
-        return formatHotKey(m_handler.codeOfTask(parts.first()));
+        m_lookup.setSingleHotKey(true);
+        return formatHotKey(m_lookup.codeOfTask(parts.first()));
     }
     int mask = 0;
     QStringList keys;
     for (const QString& part : parts) {
-        const QString code = m_handler.codeOfTask(part);
+        const QString code = m_lookup.codeOfTask(part);
         if (isModifierName(part))
             mask += DeviceText::decimalValue(code);
         else if (!code.isEmpty())
@@ -128,11 +114,11 @@ QString AssignmentEncoder::hotKeyCode(const QString& taskType, const QString& ta
     return formatHotKey(keys.join(QLatin1Char(',')));
 }
 
-QString AssignmentEncoder::macroCode(const QString& task, const QString& taskCount)
+EncodedAssignment AssignmentEncoder::macroCode(const QString& task, const QString& taskCount)
 {
-    m_handler.setMacroEncoding(true);
+    m_lookup.setMacroEncoding(true);
     if (!m_macroReference)
-        return QString();
+        return {};
     return m_macroReference(task, taskCount);
 }
 
@@ -141,7 +127,7 @@ QString AssignmentEncoder::rapidFireCode(const QString& task)
     const QStringList parts = task.split(QLatin1Char('|'));
     if (parts.size() < 3)
         return QString();
-    return formatRapidFire(m_handler.codeOfTask(parts.at(0)), parts.at(1), parts.at(2));
+    return formatRapidFire(m_lookup.codeOfTask(parts.at(0)), parts.at(1), parts.at(2));
 }
 
 QString AssignmentEncoder::dpiStage(const QString& task)
@@ -152,42 +138,42 @@ QString AssignmentEncoder::dpiStage(const QString& task)
     return formatDpiStage(parts.at(0), parts.at(1), parts.at(2), parts.size() > 3 ? parts.at(3) : QString());
 }
 
-QString AssignmentEncoder::encodeAssignmentW1(const QString& version, const QString& index,
-                                              const QString& taskType, const QString& task,
-                                              const QString& taskCount)
+EncodedAssignment AssignmentEncoder::encodeAssignmentW1(const QString& version, const QString& index,
+                                                        const QString& taskType, const QString& task,
+                                                        const QString& taskCount)
 {
     clearFlags();
     if (index == QLatin1String("42"))
-        return W1AssignmentFormat::lightingCode(task);
+        return {W1AssignmentFormat::lightingCode(task)};
     if (index == QLatin1String("40") || index == QLatin1String("43") || index == QLatin1String("44")
         || index == QLatin1String("48"))
-        return task;
+        return {task};
     if (taskType == QLatin1String("MouseFunction"))
-        return m_handler.codeOfTask(task);
+        return {m_lookup.codeOfTask(task)};
     if (isHotKeyType(taskType))
-        return w1HotKey(version, index, taskType, task);
+        return {w1HotKey(version, index, taskType, task)};
     if (taskType == QLatin1String("Macro"))
         return w1Macro(version, index, task, taskCount);
     if (taskType == QLatin1String("DPI")) {
         const QString stage = dpiStage(task);
-        return stage.isEmpty() ? QString() : W1AssignmentFormat::dpiCode(version, stage);
+        return {stage.isEmpty() ? QString() : W1AssignmentFormat::dpiCode(version, stage)};
     }
     if (taskType == QLatin1String("DPIRGB")) {
         // Either a whole DPI text (mode|x|y|colour) or the colour alone.
         const QString stage = task.contains(QLatin1Char('|'))
             ? dpiStage(task)
             : formatDpiStage(QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), task);
-        return stage.isEmpty() ? QString() : W1AssignmentFormat::dpiColourCode(stage);
+        return {stage.isEmpty() ? QString() : W1AssignmentFormat::dpiColourCode(stage)};
     }
     if (taskType == QLatin1String("GKey"))
-        return rapidFireCode(task);
+        return {rapidFireCode(task)};
     if (taskType == QLatin1String("LightRGB"))
-        return colourBytes(task);
+        return {colourBytes(task)};
     if (taskType == QLatin1String("LightMode"))
-        return lightMode(task);
+        return {lightMode(task)};
     if (taskType.contains(QLatin1String("Light")))
-        return task;
-    return QString();
+        return {task};
+    return {};
 }
 
 QString AssignmentEncoder::w1HotKey(const QString& version, const QString& index, const QString& taskType,
@@ -195,30 +181,32 @@ QString AssignmentEncoder::w1HotKey(const QString& version, const QString& index
 {
     const QStringList parts = task.split(QLatin1Char('+'), Qt::SkipEmptyParts);
     if (parts.size() == 1 && taskType == QLatin1String("HotKey"))
-        m_handler.setSingleHotKey(true);
+        m_lookup.setSingleHotKey(true);
     // The record presses keys by key code, modifiers included (E0 .. E7), so
     // modifier names are always looked up as their left-hand keys.
     QList<quint8> codes;
     for (const QString& part : parts) {
-        const QString code = m_handler.codeOfTask(leftHandKey(part));
+        const QString code = m_lookup.codeOfTask(leftHandKey(part));
         if (!code.isEmpty())
             codes << static_cast<quint8>(DeviceText::hexValue(code) & 0xFF);
     }
     const QByteArray record = W1HotKeyRecord::build(codes, W1HotKeyRecord::kindForCount(codes.size()));
     if (record.isEmpty())
         return QString();
-    if (!m_hotKeyWriter.write(version, m_handler.addrOfTask(index), record))
+    if (!m_hotKeyWriter.write(version, m_lookup.addrOfTask(index), record))
         return QString();
     return QStringLiteral("HotKey");
 }
 
-QString AssignmentEncoder::w1Macro(const QString& version, const QString& index, const QString& task,
-                                   const QString& taskCount)
+EncodedAssignment AssignmentEncoder::w1Macro(const QString& version, const QString& index, const QString& task,
+                                             const QString& taskCount)
 {
-    m_handler.setMacroEncoding(true);
+    m_lookup.setMacroEncoding(true);
     if (!m_w1MacroWriter)
-        return QString();
+        return {};
     const int count = qBound(0, DeviceText::decimalValue(taskCount), 0xFF);
     const QString countByte = QStringLiteral("%1").arg(count, 2, 16, QLatin1Char('0'));
-    return m_w1MacroWriter(version, index, task, countByte) ? QStringLiteral("Macro") : QString();
+    if (!m_w1MacroWriter(version, index, task, countByte))
+        return EncodedAssignment::failedMacro();
+    return {QStringLiteral("Macro")};
 }

@@ -4,58 +4,64 @@
 
 #include <functional>
 
+#include "encoded_assignment.h"
 #include "w1_hotkey_record.h"
 
-class device_data_handler;
+class DeviceFunctions;
+class DriverLookup;
 
 // Turns a page assignment (TaskType, Task, TaskCount) into the byte list
-// text written to the device, using the Driver definition in use of the
-// handler for the codes of functions and keys. Every encoding first clears
-// the handler's two lookup flags (macro encoding, single hotkey) and sets
-// them as it goes; they stay as the encoding left them until the next one,
-// so that lookups the caller makes in between see them.
+// text written to the device, using the Driver definition in use for the
+// codes of functions and keys. Every encoding first clears the lookup's two
+// key-code modes (macro encoding, single hotkey) and sets them as it goes;
+// they stay as the encoding left them until the next one, so that lookups
+// the caller makes in between see them.
 class AssignmentEncoder
 {
 public:
-    // Stores the steps of a macro assignment and answers its reference code;
-    // "" when it cannot be stored. Provided by the macro encoding.
-    using MacroReference = std::function<QString(const QString& steps, const QString& count)>;
+    // Stores the steps of a macro assignment and answers its reference code:
+    // "" for a list without steps, a failed macro when they cannot be
+    // stored.
+    using MacroReference = std::function<EncodedAssignment(const QString& steps, const QString& count)>;
     // Stores the steps of a macro assignment in a W1-family device's macro
     // block; count is the repeat count as two hexadecimal digits. True when
     // the block was written.
     using W1MacroWriter = std::function<bool(const QString& deviceId, const QString& index, const QString& steps,
                                              const QString& count)>;
 
-    explicit AssignmentEncoder(device_data_handler& handler);
+    // functions: where hotkey records of W1-family buttons are written.
+    AssignmentEncoder(DriverLookup& lookup, DeviceFunctions& functions);
 
     void setMacroReference(MacroReference reference);
     void setW1MacroWriter(W1MacroWriter writer);
     // The pause after each chunk of a W1 hotkey record (300 ms by default).
     void setHotKeyPause(W1HotKeyWriter::Pause pause);
 
-    // For the M1.0, M2.0, M4.0, K1.0 and K2.0 definitions. "" when nothing
-    // applies.
-    QString encodeAssignment(const QString& taskType, const QString& task, const QString& taskCount);
+    // For the M1.0, M2.0, M4.0, K1.0 and K2.0 definitions. The code is ""
+    // when nothing applies.
+    EncodedAssignment encodeAssignment(const QString& taskType, const QString& task, const QString& taskCount);
 
     // For the W1 family (definition W1.0), addressed by device id and Index.
-    // Answers a code, or the word "HotKey" or "Macro" once a hotkey record or
-    // a macro block has been stored in the device, for which the caller
-    // writes a reference. "" when nothing applies or the device refused.
-    QString encodeAssignmentW1(const QString& version, const QString& index, const QString& taskType,
-                               const QString& task, const QString& taskCount);
+    // The code, or the word "HotKey" or "Macro" once a hotkey record or a
+    // macro block has been stored in the device, for which the caller writes
+    // a reference. "" when nothing applies or the device refused; a macro
+    // block that could not be written is a failed macro.
+    EncodedAssignment encodeAssignmentW1(const QString& version, const QString& index, const QString& taskType,
+                                         const QString& task, const QString& taskCount);
 
     // The hotkey code of "HotKey", "Keyborad" and "Keyboard" assignments.
     QString hotKeyCode(const QString& taskType, const QString& task);
 
 private:
     void clearFlags();
-    QString macroCode(const QString& task, const QString& taskCount);
+    EncodedAssignment macroCode(const QString& task, const QString& taskCount);
     QString rapidFireCode(const QString& task);
     QString dpiStage(const QString& task);
     QString w1HotKey(const QString& version, const QString& index, const QString& taskType, const QString& task);
-    QString w1Macro(const QString& version, const QString& index, const QString& task, const QString& taskCount);
+    EncodedAssignment w1Macro(const QString& version, const QString& index, const QString& task,
+                              const QString& taskCount);
 
-    device_data_handler& m_handler;
+    DriverLookup& m_lookup;
     MacroReference m_macroReference;
     W1MacroWriter m_w1MacroWriter;
     W1HotKeyWriter m_hotKeyWriter;

@@ -7,22 +7,23 @@
 
 #include <atomic>
 
-#include "assignment_encoder.h"
 #include "device_functions.h"
-#include "driver_definition.h"
-#include "driver_registry.h"
+#include "driver_lookup.h"
 #include "lighting_frame.h"
-#include "profile_document.h"
+#include "w1_hotkey_record.h"
+#include "write_state.h"
 
+class AssignmentEncoder;
+class ProfileDocument;
 class ProfileSource;
 
-// The device write worker. It owns the registry of Driver definitions and
-// the definition in use, which every write request replaces; the encoders
-// ask it for lengths, addresses and codes by Task or Index. writeDevice runs
-// one page write request: it picks the device family, loads the device's
-// profile and the named definition, has the assignment encoded and writes it
-// (property_write, w1_write, keyboard_profile_write). It lives on a worker
-// thread of its own once the main window has moved it there, where
+// The device write worker. It keeps the Driver definitions (DriverLookup),
+// the device functions every write goes through, and the state of the write
+// being run (WriteState). writeDevice runs one page write request: it picks
+// the device family, loads the device's profile and the named definition
+// and hands the request to the family's writer (property_write, w1_write,
+// keyboard_profile_write), which encodes it and writes it. It lives on a
+// worker thread of its own once the main window has moved it there, where
 // slot_writeDevice runs; the dispatcher may also call writeDevice directly.
 // Its state is touched by one request at a time.
 class device_data_handler : public QObject
@@ -32,26 +33,14 @@ class device_data_handler : public QObject
 public:
     explicit device_data_handler(QObject* parent = nullptr);
 
-    // The resources registered at start, in registration order. The last
-    // one, K4.0, is not shipped: its registration fails quietly and a
-    // request for K4.0 finds no definition.
-    static QStringList defaultDriverPaths();
-
-    // Stores the text of the document at path under its Version; false,
-    // with nothing stored, when it cannot be opened or parsed.
+    // The Driver definitions (see DriverLookup).
     bool registerDriver(const QString& path);
-
-    // Registers defaultDriverPaths() in order; answers how many were stored.
+    // Registers DriverLookup::defaultDriverPaths() in order; answers how
+    // many were stored.
     int registerDefaultDrivers();
-
     QStringList registeredVersions() const;
     QByteArray driverText(const QString& version) const;
-
-    // Makes the registered document for version the definition in use.
-    // An unknown version has empty text, which does not parse: the answer is
-    // false and every lookup answers "" until the next successful load.
     bool loadDriver(const QString& version);
-    bool isDriverLoaded() const;
     QString loadedDriverVersion() const;
 
     // Lookups on the definition in use.
@@ -60,16 +49,9 @@ public:
     QString addrOfTask(const QString& task) const;
     QString codeOfTask(const QString& task) const;
 
-    // Set by the encoders: while a macro is being encoded, or a hotkey holds
-    // a single key, "Alt", "Ctrl", "Shift" and "Win" name the left-hand keys
-    // (whose key codes go into the bytes) instead of the modifier bits.
-    void setMacroEncoding(bool on);
-    bool macroEncoding() const;
-    void setSingleHotKey(bool on);
-    bool singleHotKey() const;
-
+    DriverLookup& driverLookup() { return m_lookup; }
     // The device functions every write goes through.
-    DeviceFunctions& deviceFunctions();
+    DeviceFunctions& deviceFunctions() { return m_functions; }
 
     // Where the profiles are: the files the pages have read (the file cache
     // of the command bridge; it must outlive the handler). Null: no device
@@ -77,9 +59,9 @@ public:
     void setProfileSource(const ProfileSource* source);
     const ProfileSource* profileSource() const;
 
-    // The first cached text, in path order, that parses as XML and whose
-    // /Configuration/Conf/Key[@Index=2] Value equals key exactly; "" when
-    // none does.
+    // The first text of the source, in path order, that parses as XML and
+    // whose /Configuration/Conf/Key[@Index=2] Value equals key exactly; ""
+    // when none does.
     QString profileForDevice(const QString& key) const;
 
     // One page write request (the members of "WriteDevice"). Version is the
@@ -92,27 +74,13 @@ public:
                      const QString& TaskType, const QString& TaskCount, const QString& TaskDelay,
                      const QString& TaskManner);
 
-    // State of the latest request: the device key, the driver version as the
-    // request named it, whether it is written as a keyboard profile (K2.0,
-    // K3.0; macros then go to the K2.0 units), and its profile document
-    // (empty when the device has none).
-    QString currentDeviceKey() const;
-    QString driverVersionInUse() const;
-    bool keyboardMode() const;
-    const ProfileDocument& profileDocument() const;
-
-    // The encoder of the requests, its macro hooks joined to the macro
-    // stores: a "Macro" assignment stores the macro in the current device
-    // (mouse slots, K2.0 units in keyboard mode, the W1 button's block).
-    AssignmentEncoder& assignmentEncoder();
+    // The state of the latest request: its device key and driver version,
+    // its keyboard mode and the device's profile document, and the encoder
+    // of the requests, its macros stored in the request's device.
+    const WriteState& writeState() const { return m_write; }
+    AssignmentEncoder& assignmentEncoder() { return m_write.encoder(); }
     // The pause after each chunk of a W1 hotkey record (300 ms by default).
     void setHotKeyPause(W1HotKeyWriter::Pause pause);
-
-    // Set when a macro assignment had steps but could not be stored (its
-    // steps do not parse, it does not fit, or no slot took it), so that the
-    // write reports failure instead of clearing the button.
-    bool macroFailed() const;
-    void clearMacroFailure();
 
     // Keyboard lighting: items of the form key name, "#", colour. Stores the
     // key, checks that the Driver definition registered under driverVersion
@@ -123,12 +91,6 @@ public:
     QString lightingKey() const;
     QByteArray lightingFrame() const;
 
-    // Writes a byte list into a W1-family device's memory from startAddress
-    // (hexadecimal) on, ten bytes per mode 7 write. Stops at the first
-    // write the device refuses and answers false; true when every chunk
-    // went out (an empty list sends nothing).
-    bool writeBlockInChunks(const QString& key, const QString& startAddress, const QString& data);
-
 public slots:
     // Runs writeDevice and emits SigcallbackReasult with its answer.
     void slot_writeDevice(QString Version, QString DriveVersion, QString Index, QString Task, QString TaskType,
@@ -138,23 +100,11 @@ signals:
     void SigcallbackReasult(bool);
 
 private:
-    QString storeMacroSteps(const QString& steps, const QString& count);
-    bool storeMacroBlockW1(const QString& deviceId, const QString& index, const QString& steps);
-
-    DriverRegistry m_registry;
-    DriverDefinition m_driver;
-    bool m_macroEncoding = false;
-    bool m_singleHotKey = false;
+    DriverLookup m_lookup;
     DeviceFunctions m_functions;
     LightingFrame m_lighting;
     QString m_lightingKey;
-
     std::atomic<const ProfileSource*> m_profileSource{nullptr};
-    QString m_deviceKey;
-    QString m_driverVersionInUse;
-    bool m_keyboardMode = false;
-    bool m_macroFailed = false;
-    ProfileDocument m_profile;
-    // After m_functions: its hotkey writer writes through them.
-    AssignmentEncoder m_encoder;
+    // After m_lookup and m_functions: its encoder works with them.
+    WriteState m_write;
 };

@@ -2,8 +2,9 @@
 
 #include <QStringList>
 
+#include "assignment_encoder.h"
 #include "assignment_format.h"
-#include "device_data_handler.h"
+#include "device_functions.h"
 #include "keyboard_key_record.h"
 #include "profile_document.h"
 
@@ -12,43 +13,43 @@ namespace {
 // Index "5" skips the key selection: it always names profile mode 5.
 const QString kModeOnlyIndex = QStringLiteral("5");
 
-bool writeLighting(device_data_handler& handler, const WriteRequest& request, int id, const ProfileKey& key)
+bool writeLighting(AssignmentEncoder& encoder, DeviceFunctions& device, const WriteRequest& request, int id,
+                   const ProfileKey& key)
 {
     bool ok = false;
     const int length = key.length.trimmed().toInt(&ok, 10);
     if (!ok || length <= 0)
         return false;
-    const QString code = handler.assignmentEncoder().encodeAssignment(key.name, request.task, QString());
+    const QString code = encoder.encodeAssignment(key.name, request.task, QString()).code;
     const QStringList items = code.split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (items.size() > length)
         return false;
-    return handler.deviceFunctions().writeProperty(
+    return device.writeProperty(
         request.version, id, AssignmentFormat::padWithZeros(items, length).join(QLatin1Char(',')), length);
 }
 
 } // namespace
 
-bool writeKeyboardProfile(device_data_handler& handler, const WriteRequest& request)
+bool writeKeyboardProfile(const ProfileDocument& profile, AssignmentEncoder& encoder, DeviceFunctions& device,
+                          const WriteRequest& request)
 {
     int id = 0;
     if (!propertyIdOf(request.index, &id))
         return false;
-    const ProfileDocument& profile = handler.profileDocument();
 
     ProfileKey selected;
     if (request.index != kModeOnlyIndex && profile.key(request.index, &selected)
         && selected.name.contains(QLatin1String("Light")))
-        return writeLighting(handler, request, id, selected);
+        return writeLighting(encoder, device, request, id, selected);
 
     if (!profile.hasMode(request.index))
         return false;
     for (const ProfileKey& key : profile.modeKeys(request.index)) {
-        handler.clearMacroFailure();
-        const QString code = handler.assignmentEncoder().encodeAssignment(key.type, key.value, key.playCount);
-        if (handler.macroFailed())
+        const EncodedAssignment encoded = encoder.encodeAssignment(key.type, key.value, key.playCount);
+        if (encoded.macroFailed)
             return false;
-        if (!handler.deviceFunctions().writeProperty(request.version, id, KeyboardKeyRecord::record(code, key),
-                                                     KeyboardKeyRecord::kRecordSize))
+        if (!device.writeProperty(request.version, id, KeyboardKeyRecord::record(encoded.code, key),
+                                  KeyboardKeyRecord::kRecordSize))
             return false;
     }
     return true;

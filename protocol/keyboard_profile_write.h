@@ -2,12 +2,14 @@
 
 #include "write_request.h"
 
-class device_data_handler;
+class AssignmentEncoder;
+class DeviceFunctions;
+class ProfileDocument;
 
 // The write of a K2.0 keyboard (and of K3.0, which uses the K2.0 definition).
-// The assignment comes from the profile document in use of the handler (the
-// device's profile, loaded by writeDevice), not from the request; the
-// request's Index names what is written and is also the property id.
+// The assignment comes from the device's profile document, not from the
+// request; the request's Index names what is written and is also the
+// property id.
 //
 // - Lighting: when the first profile key with that Index (in any mode) has
 //   a Name containing "Light", the request's Task is encoded with that Name
@@ -24,4 +26,5 @@ class device_data_handler;
 // mode and no lighting key has that Index, the lighting Length is not a
 // positive number or the code is longer than it, a macro cannot be stored,
 // or the device refuses a write (records before it stay written).
-bool writeKeyboardProfile(device_data_handler& handler, const WriteRequest& request);
+bool writeKeyboardProfile(const ProfileDocument& profile, AssignmentEncoder& encoder, DeviceFunctions& device,
+                          const WriteRequest& request);

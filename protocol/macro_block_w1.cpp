@@ -1,6 +1,6 @@
 #include "macro_block_w1.h"
 
-#include "device_data_handler.h"
+#include "block_write.h"
 #include "macro_encoding.h"
 
 namespace {
@@ -91,7 +91,7 @@ QString macroBlockAddressW1(const QString& index)
     return QStringLiteral("%1").arg(kFirstBlock + kBlockStride * button, 2, 16, QLatin1Char('0'));
 }
 
-bool encodeMacroW1(device_data_handler& handler, const MacroSteps& steps, const QString& deviceKey,
+bool encodeMacroW1(DeviceFunctions& device, const MacroSteps& steps, const QString& deviceKey,
                    const QString& index)
 {
     const QString address = macroBlockAddressW1(index);
@@ -99,5 +99,13 @@ bool encodeMacroW1(device_data_handler& handler, const MacroSteps& steps, const 
     // A block runs up to the start of the next button's block.
     if (address.isEmpty() || block.isEmpty() || block.size() > static_cast<int>(kBlockStride) - 1)
         return false;
-    return handler.writeBlockInChunks(deviceKey, address, block.join(QLatin1Char(',')));
+    return writeBlockInChunks(device, deviceKey, address, block.join(QLatin1Char(',')));
+}
+
+bool macroBlockAssignmentW1(DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                            const QString& index, const QString& steps)
+{
+    bool parsed = false;
+    const MacroSteps macro = parseMacroSteps(lookup, steps, &parsed);
+    return parsed && !macro.isEmpty() && encodeMacroW1(device, macro, deviceKey, index);
 }

@@ -5,7 +5,8 @@
 
 #include "macro_steps.h"
 
-class device_data_handler;
+class DeviceFunctions;
+class DriverLookup;
 
 // The W1.0 macro block of one button: the record count, the step bytes
 // (each action three bytes, each pause two, a record being an action and its
@@ -27,5 +28,12 @@ QString macroBlockAddressW1(const QString& index);
 // deviceKey with the chunked block write. False for no steps, an index that
 // is not a number, a block longer than 383 bytes (it would run into the next
 // button's block), or a refused write.
-bool encodeMacroW1(device_data_handler& handler, const MacroSteps& steps, const QString& deviceKey,
+bool encodeMacroW1(DeviceFunctions& device, const MacroSteps& steps, const QString& deviceKey,
                    const QString& index);
+
+// A "Macro" assignment of a W1-family button: parses the page's step list
+// and writes the block (encodeMacroW1). False when the steps do not parse,
+// there are none, or the block could not be written. The block holds no
+// repeat count: the W1 write puts it into the button's macro reference.
+bool macroBlockAssignmentW1(DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                            const QString& index, const QString& steps);

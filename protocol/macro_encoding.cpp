@@ -1,7 +1,6 @@
 #include "macro_encoding.h"
 
-#include "device_data_handler.h"
-#include "macro_store.h"
+#include "driver_lookup.h"
 
 namespace {
 
@@ -126,14 +125,14 @@ QString macroButtonCodeK2(int slot, int itemCount)
     return QStringLiteral("0x04,%1,%2,0x00").arg(hex(slot), hex(itemCount));
 }
 
-QString encodeMacro(device_data_handler& handler, const QString& deviceKey, const MacroSteps& steps,
-                    const QString& taskCount, bool keyboardMode)
+QString encodeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                    const MacroSteps& steps, const QString& taskCount, bool keyboardMode)
 {
     quint8 repeat = 0;
     if (steps.isEmpty() || !macroRepeatCount(taskCount, &repeat))
         return QString();
     const QStringList items =
-        macroItems(steps, repeat, !macroWithoutEndRecord(handler.loadedDriverVersion()));
+        macroItems(steps, repeat, !macroWithoutEndRecord(lookup.loadedDriverVersion()));
     // The button code carries the item count in one byte and the slot holds
     // 200 bytes: a longer macro cannot be played back whole.
     if (items.isEmpty() || items.size() > kMacroSlotSize)
@@ -141,10 +140,25 @@ QString encodeMacro(device_data_handler& handler, const QString& deviceKey, cons
     const QString bytes = padMacroItems(items).join(QLatin1Char(','));
 
     bool stored = false;
-    const QString slot = keyboardMode ? storeMacroK2(handler, deviceKey, bytes, &stored)
-                                      : storeMacro(handler, deviceKey, bytes, &stored);
+    const QString slot = keyboardMode ? storeMacroK2(lookup, device, deviceKey, bytes, &stored)
+                                      : storeMacro(lookup, device, deviceKey, bytes, &stored);
     if (!stored)
         return QString();
     const int slotNumber = slot.toInt();
     return keyboardMode ? macroButtonCodeK2(slotNumber, items.size()) : macroButtonCode(slotNumber, items.size());
+}
+
+EncodedAssignment macroAssignment(DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                                  const QString& steps, const QString& taskCount, bool keyboardMode)
+{
+    bool parsed = false;
+    const MacroSteps macro = parseMacroSteps(lookup, steps, &parsed);
+    if (!parsed)
+        return EncodedAssignment::failedMacro();
+    if (macro.isEmpty())
+        return {};
+    const QString code = encodeMacro(lookup, device, deviceKey, macro, taskCount, keyboardMode);
+    if (code.isEmpty())
+        return EncodedAssignment::failedMacro();
+    return {code};
 }

@@ -3,17 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+#include "encoded_assignment.h"
 #include "macro_steps.h"
+#include "macro_store.h"
 
-class device_data_handler;
+class DeviceFunctions;
+class DriverLookup;
 
 // Macro bytes of the mouse, K1.0 and K2.0 families. Each step becomes three
 // bytes; the list ends with the repeat record, is padded to one 200-byte
 // macro slot and stored in a free slot of the device, and the button gets
 // the code that plays that slot.
-
-// Bytes of a macro slot.
-constexpr int kMacroSlotSize = 200;
 
 // Mouse-button and wheel steps, whose bytes every family shares; "" for
 // any other step.
@@ -45,10 +45,17 @@ bool macroRepeatCount(const QString& taskCount, quint8* repeat);
 QString macroButtonCode(int slot, int itemCount);
 QString macroButtonCodeK2(int slot, int itemCount);
 
-// Encodes the steps for the Driver definition loaded in handler, stores them
-// in the device named by deviceKey (the K2.0 units when keyboardMode is set,
-// else the Macro0.. slots) and answers the button code. "" when there are no
+// Encodes the steps for the Driver definition in use, stores them in the
+// device named by deviceKey (the K2.0 units when keyboardMode is set, else
+// the Macro0.. slots) and answers the button code. "" when there are no
 // steps, the repeat count is not 0..255, the macro is longer than a slot, or
 // no slot took it.
-QString encodeMacro(device_data_handler& handler, const QString& deviceKey, const MacroSteps& steps,
-                    const QString& taskCount, bool keyboardMode);
+QString encodeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                    const MacroSteps& steps, const QString& taskCount, bool keyboardMode);
+
+// A "Macro" assignment of the mouse, K1.0 and K2.0 families: parses the
+// page's step list, stores the macro in the device (encodeMacro) and
+// answers the button code. A list without steps gives "" (the button is
+// cleared); steps that do not parse or cannot be stored give a failed macro.
+EncodedAssignment macroAssignment(DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                                  const QString& steps, const QString& taskCount, bool keyboardMode);

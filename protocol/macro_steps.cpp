@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "device_data_handler.h"
+#include "driver_lookup.h"
 
 namespace {
 
@@ -16,20 +16,20 @@ const QString kRightButton = QStringLiteral("右键");
 const QString kWheelDown = QStringLiteral("下滚");
 const QString kWheelUp = QStringLiteral("上滚");
 
-// Keeps the handler's macro-encoding flag on while the steps are looked up.
+// Keeps the lookup's macro-encoding mode on while the steps are looked up.
 class MacroEncodingScope
 {
 public:
-    explicit MacroEncodingScope(device_data_handler& handler)
-        : m_handler(handler)
-        , m_previous(handler.macroEncoding())
+    explicit MacroEncodingScope(DriverLookup& lookup)
+        : m_lookup(lookup)
+        , m_previous(lookup.macroEncoding())
     {
-        m_handler.setMacroEncoding(true);
+        m_lookup.setMacroEncoding(true);
     }
-    ~MacroEncodingScope() { m_handler.setMacroEncoding(m_previous); }
+    ~MacroEncodingScope() { m_lookup.setMacroEncoding(m_previous); }
 
 private:
-    device_data_handler& m_handler;
+    DriverLookup& m_lookup;
     bool m_previous;
 };
 
@@ -67,9 +67,9 @@ bool macroMoveValue(const QString& text, quint32* x, quint32* y)
     return hexNumber(parts.at(0), x) && hexNumber(parts.at(1), y);
 }
 
-MacroSteps parseMacroSteps(device_data_handler& handler, const QString& task, bool* ok)
+MacroSteps parseMacroSteps(DriverLookup& lookup, const QString& task, bool* ok)
 {
-    MacroEncodingScope scope(handler);
+    MacroEncodingScope scope(lookup);
     if (ok)
         *ok = false;
 
@@ -96,7 +96,7 @@ MacroSteps parseMacroSteps(device_data_handler& handler, const QString& task, bo
         MacroStep step;
         if (label == kPress || label == kRelease) {
             const bool press = label == kPress;
-            step.value = handler.codeOfTask(value);
+            step.value = lookup.codeOfTask(value);
             if (value == kLeftButton || value == kRightButton)
                 step.type = press ? QStringLiteral("mDown") : QStringLiteral("mUp");
             else

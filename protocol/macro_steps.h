@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-class device_data_handler;
+class DriverLookup;
 
 // One recorded macro step: its type ("keyDown", "keyUp", "mDown", "mUp",
 // "delay", "moveXY", "ScrollDown", "ScrollUp") and its value (a key or
@@ -24,12 +24,12 @@ constexpr quint32 kMaxMacroPause = 0xFFFF;
 // Parses the page's step list, steps written as label(value) one after the
 // other with optional blanks around label and value. Key names are looked up
 // in the Driver definition in use with the left-hand modifier names (the
-// handler's macro-encoding flag is on for the lookup and restored after).
+// lookup's macro-encoding mode is on for the lookup and restored after).
 // Pieces without "(" or starting with "(" and steps whose label or value is
 // not recognised are skipped. The whole list is refused (ok false, empty
 // result) when a step is not closed by ")", a pause is not a decimal number,
 // or a move is not two hexadecimal numbers.
-MacroSteps parseMacroSteps(device_data_handler& handler, const QString& task, bool* ok = nullptr);
+MacroSteps parseMacroSteps(DriverLookup& lookup, const QString& task, bool* ok = nullptr);
 
 // Decimal milliseconds of a "delay" step; false when the text is not a
 // non-negative decimal number.

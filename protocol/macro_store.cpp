@@ -4,8 +4,8 @@
 #include <QPair>
 #include <QStringList>
 
-#include "device_data_handler.h"
-#include "macro_encoding.h"
+#include "device_functions.h"
+#include "driver_lookup.h"
 
 namespace {
 
@@ -45,16 +45,16 @@ void report(bool* stored, bool value)
 
 } // namespace
 
-QString storeMacro(device_data_handler& handler, const QString& deviceKey, const QString& bytes, bool* stored)
+QString storeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                   const QString& bytes, bool* stored)
 {
     report(stored, false);
-    DeviceFunctions& device = handler.deviceFunctions();
 
     // Slot number and address of every slot with a usable address.
     QList<QPair<int, QString>> areas;
-    const int count = handler.lengthOfKey(QStringLiteral("MacroData")).toInt();
+    const int count = lookup.lengthOfKey(QStringLiteral("MacroData")).toInt();
     for (int i = 0; i < count; ++i) {
-        const QString address = slotAddress(handler.codeOfTask(QStringLiteral("Macro") + QString::number(i)));
+        const QString address = slotAddress(lookup.codeOfTask(QStringLiteral("Macro") + QString::number(i)));
         if (!address.isEmpty())
             areas << qMakePair(i, address);
     }
@@ -81,13 +81,13 @@ QString storeMacro(device_data_handler& handler, const QString& deviceKey, const
     return QStringLiteral("0");
 }
 
-QString storeMacroK2(device_data_handler& handler, const QString& deviceKey, const QString& bytes, bool* stored)
+QString storeMacroK2(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                     const QString& bytes, bool* stored)
 {
     report(stored, false);
-    DeviceFunctions& device = handler.deviceFunctions();
 
     bool ok = false;
-    const int base = handler.codeOfTask(QStringLiteral("MacroData")).trimmed().toInt(&ok, 10);
+    const int base = lookup.codeOfTask(QStringLiteral("MacroData")).trimmed().toInt(&ok, 10);
     if (!ok)
         return QStringLiteral("0");
 

@@ -2,7 +2,11 @@
 
 #include <QString>
 
-class device_data_handler;
+class DeviceFunctions;
+class DriverLookup;
+
+// Bytes of a macro slot (and of a K2.0 storage unit).
+constexpr int kMacroSlotSize = 200;
 
 // Stores an encoded macro (200 comma-separated bytes) in a free macro area
 // of the device named by deviceKey and answers the slot number as decimal
@@ -19,12 +23,12 @@ class device_data_handler;
 //
 // stored (optional) tells whether a slot took the macro; when none did the
 // answer is "0" and stored is false.
-QString storeMacro(device_data_handler& handler, const QString& deviceKey, const QString& bytes,
-                   bool* stored = nullptr);
+QString storeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                   const QString& bytes, bool* stored = nullptr);
 
 // K2.0 scheme: twenty storage units from the Code of "MacroData" (181) on.
 // When the last unit is taken all twenty are erased first; the first free
 // unit takes the macro and the answer is its number minus 181. No free unit,
 // or a refused write, gives "0" with stored false.
-QString storeMacroK2(device_data_handler& handler, const QString& deviceKey, const QString& bytes,
-                     bool* stored = nullptr);
+QString storeMacroK2(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
+                     const QString& bytes, bool* stored = nullptr);

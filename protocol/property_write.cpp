@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-#include "device_data_handler.h"
+#include "assignment_encoder.h"
+#include "device_functions.h"
 #include "device_text.h"
 
 namespace {
@@ -39,17 +40,16 @@ QString playBytes(const WriteRequest& request)
 
 } // namespace
 
-bool writePropertyAssignment(device_data_handler& handler, const WriteRequest& request)
+bool writePropertyAssignment(AssignmentEncoder& encoder, DeviceFunctions& device, const WriteRequest& request)
 {
     int id = 0;
     if (!propertyIdOf(request.index, &id))
         return false;
-    DeviceFunctions& device = handler.deviceFunctions();
 
-    handler.clearMacroFailure();
-    const QString code = handler.assignmentEncoder().encodeAssignment(request.taskType, request.task, request.taskCount);
-    if (handler.macroFailed())
+    const EncodedAssignment encoded = encoder.encodeAssignment(request.taskType, request.task, request.taskCount);
+    if (encoded.macroFailed)
         return false;
+    const QString& code = encoded.code;
     // The items are written as they split, so that an empty item (which the
     // device layer would count) cannot make the size disagree with the list.
     QStringList items = code.split(QLatin1Char(','), Qt::SkipEmptyParts);

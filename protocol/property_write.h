@@ -2,11 +2,12 @@
 
 #include "write_request.h"
 
-class device_data_handler;
+class AssignmentEncoder;
+class DeviceFunctions;
 
 // The write of the families addressed by property (M1.0, M2.0, M4.0, K1.0):
-// the assignment is encoded with the definition in use of the handler and
-// written as property Index.
+// the assignment is encoded (a macro is stored in the device first) and
+// written to the device as property Index.
 //
 // - An empty code (nothing applies, or an empty macro) writes eight zero
 //   bytes, size 8.
@@ -21,4 +22,4 @@ class device_data_handler;
 // False, with nothing written, when Index is not a property id or a macro
 // could not be stored (its steps do not parse, it does not fit a slot, or no
 // slot takes it); otherwise the device's answer.
-bool writePropertyAssignment(device_data_handler& handler, const WriteRequest& request);
+bool writePropertyAssignment(AssignmentEncoder& encoder, DeviceFunctions& device, const WriteRequest& request);

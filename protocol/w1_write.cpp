@@ -2,8 +2,10 @@
 
 #include <QStringList>
 
-#include "device_data_handler.h"
+#include "assignment_encoder.h"
+#include "device_functions.h"
 #include "device_text.h"
+#include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
 namespace {
@@ -29,20 +31,24 @@ QString macroReference(const WriteRequest& request)
 
 } // namespace
 
-bool writeW1Assignment(device_data_handler& handler, const WriteRequest& request)
+bool writeW1Assignment(const DriverLookup& lookup, AssignmentEncoder& encoder, DeviceFunctions& device,
+                       const WriteRequest& request)
 {
     // A stage colour goes to the stage's colour row.
     const QString row = request.taskType == QLatin1String("DPIRGB")
         ? W1AssignmentFormat::dpiColourIndex(request.index)
         : request.index;
-    const QStringList addrLength = handler.addrLengthOfIndex(row);
+    const QStringList addrLength = lookup.addrLengthOfIndex(row);
     if (row.isEmpty() || addrLength.size() != 2)
         return false;
     const QString address = addrLength.at(0);
     QString length = addrLength.at(1);
 
-    QString code = handler.assignmentEncoder().encodeAssignmentW1(request.version, request.index, request.taskType,
-                                                                  request.task, request.taskCount);
+    const EncodedAssignment encoded =
+        encoder.encodeAssignmentW1(request.version, request.index, request.taskType, request.task, request.taskCount);
+    if (encoded.macroFailed)
+        return false;
+    QString code = encoded.code;
     if (code == QLatin1String("HotKey")) {
         length = QStringLiteral("3");
         code = QStringLiteral("0x05,0x00,0x00");
@@ -61,7 +67,6 @@ bool writeW1Assignment(device_data_handler& handler, const WriteRequest& request
         items[kLightStripItems - 1] = QString::number(value, 16);
     }
 
-    DeviceFunctions& device = handler.deviceFunctions();
     if (!device.writeW1Address(request.version, address, items.join(QLatin1Char(',')), length, kBlockWrite))
         return false;
     const quint8 check = W1AssignmentFormat::checkByte(DeviceText::bytesOfList(items));

@@ -2,7 +2,9 @@
 
 #include "write_request.h"
 
-class device_data_handler;
+class AssignmentEncoder;
+class DeviceFunctions;
+class DriverLookup;
 
 // The write of a W1-family device (keys 25A7FA00 .. 25A7FAFF, definition
 // W1.0), addressed by memory: the Addr and Length (hexadecimal) of the
@@ -20,8 +22,11 @@ class device_data_handler;
 //
 // False, with nothing written, when the Index has no Addr and Length (no
 // hotkey record or macro block is stored for it either), the code is empty
-// (nothing applies, the hotkey record or macro block could not be written),
+// (nothing applies, the hotkey record could not be written), a macro block
+// could not be written,
 // or an Index 43 value has fewer than five items. When the device refuses the
 // data the check byte is not written: the answer is false. Otherwise the
 // answer is that of the check-byte write.
-bool writeW1Assignment(device_data_handler& handler, const WriteRequest& request);
+// lookup: the W1.0 definition in use; encoder: the request's encoder.
+bool writeW1Assignment(const DriverLookup& lookup, AssignmentEncoder& encoder, DeviceFunctions& device,
+                       const WriteRequest& request);

@@ -4,7 +4,7 @@
 // does (QLibrary, entry points by name) and sets up a device-set file and a
 // call log in a temporary folder.
 
-#include "usb_interface.h"
+#include "transport_entry_points.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -78,27 +78,27 @@ inline QByteArray fieldText(const unsigned char *field, int size)
 
 inline QString fieldUtf16(const unsigned char *field)
 {
-    char16_t units[usb_interface::kRecordTextBytes / 2];
+    char16_t units[transport::kRecordTextBytes / 2];
     std::memcpy(units, field, sizeof units);
     int n = 0;
-    while (n < usb_interface::kRecordTextBytes / 2 && units[n])
+    while (n < transport::kRecordTextBytes / 2 && units[n])
         ++n;
     return QString::fromUtf16(units, n);
 }
 
 struct DeviceBlock {
-    std::vector<unsigned char> bytes = std::vector<unsigned char>(usb_interface::kDeviceBlockSize, 0xCC);
+    std::vector<unsigned char> bytes = std::vector<unsigned char>(transport::kDeviceBlockSize, 0xCC);
     int count() const { return bytes[0] | (bytes[1] << 8); }
     BlockRecord record(int i) const
     {
-        const unsigned char *r = bytes.data() + 2 + i * usb_interface::kDeviceRecordSize;
+        const unsigned char *r = bytes.data() + 2 + i * transport::kDeviceRecordSize;
         BlockRecord out;
-        out.idText = fieldText(r + usb_interface::kRecordIdText, 14);
-        out.version = QByteArray(reinterpret_cast<const char *>(r + usb_interface::kRecordVersion), 2);
-        out.serial = fieldText(r + usb_interface::kRecordSerial, 14);
-        out.mask = QByteArray(reinterpret_cast<const char *>(r + usb_interface::kRecordMask), 2);
-        out.path = fieldUtf16(r + usb_interface::kRecordPath);
-        out.instanceId = fieldUtf16(r + usb_interface::kRecordInstanceId);
+        out.idText = fieldText(r + transport::kRecordIdText, 14);
+        out.version = QByteArray(reinterpret_cast<const char *>(r + transport::kRecordVersion), 2);
+        out.serial = fieldText(r + transport::kRecordSerial, 14);
+        out.mask = QByteArray(reinterpret_cast<const char *>(r + transport::kRecordMask), 2);
+        out.path = fieldUtf16(r + transport::kRecordPath);
+        out.instanceId = fieldUtf16(r + transport::kRecordInstanceId);
         return out;
     }
     QList<BlockRecord> records() const
@@ -113,7 +113,7 @@ struct DeviceBlock {
 // The filter the program passes: (1, 0xFFA0) and (1, 0xFFAA), the rest zero.
 inline std::vector<std::uint16_t> programFilter()
 {
-    std::vector<std::uint16_t> filter(2 * usb_interface::kFilterPairs, 0);
+    std::vector<std::uint16_t> filter(2 * transport::kFilterPairs, 0);
     filter[0] = 1;
     filter[1] = 0xFFA0;
     filter[2] = 1;

@@ -48,7 +48,7 @@ private:
 
     QByteArray readProperty(unsigned char id, int size)
     {
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         if (t.dcReadProperty(mouse.c_str(), buffer, id, size) != 1)
             return "failed";
         return bytes(buffer, size);
@@ -89,7 +89,7 @@ private slots:
     void addressReadsCarryTheResponseHeader()
     {
         Scenario scenario(kDeviceSet);
-        unsigned char buffer[usb_interface::kTransferSize];
+        unsigned char buffer[transport::kTransferSize];
         std::memset(buffer, 0xCC, sizeof buffer);
         QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
         QCOMPARE(bytes(buffer, 12), QByteArray::fromHex("0603600000000400" "01010053"));
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(t.dcW1WriteAddress(w1.c_str(), check, 0x63, 1, 7), 1);
         const unsigned char rate[] = {0x04};
         QCOMPARE(t.dcWriteProperty(w1.c_str(), rate, 40, 1), 1);
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
         QCOMPARE(bytes(buffer + 8, 4), QByteArray::fromHex("01020052"));
         QCOMPARE(scenario.savedDevice(1).value("memory").toArray().at(0).toObject().value("data").toString(),
@@ -168,7 +168,7 @@ private slots:
         const QByteArray m = jsonPath(kMouse);
         const QByteArray w = jsonPath(kW1);
         const unsigned char rightClick[] = {0x01, 0x02, 0x00, 0x00};
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         t.dcWriteProperty(mouse.c_str(), rightClick, 61, 4);
         t.dcReadProperty(mouse.c_str(), buffer, 40, 2);
         t.dcW1WriteAddress(w1.c_str(), rightClick, 0x60, 3, 7);
@@ -265,7 +265,7 @@ private slots:
     {
         Scenario scenario(kDeviceSet);
         const QByteArray before = fileBytes(scenario.devicesPath());
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         const unsigned char data[4] = {1, 2, 3, 4};
         const std::u16string unknown = u16(derivedPath(7, "vid_258a&pid_1007", "02", 0));
         // 300 units without a terminating NUL: refused, not followed.

@@ -108,10 +108,10 @@ private slots:
         QCOMPARE(block.record(3).instanceId, QStringLiteral("HID\\VID_258A&PID_1020\\X"));
 
         // The library owns the whole block: nothing of the caller's fill is left.
-        const auto firstUnused = block.bytes.begin() + 2 + 4 * usb_interface::kDeviceRecordSize;
+        const auto firstUnused = block.bytes.begin() + 2 + 4 * transport::kDeviceRecordSize;
         QVERIFY(std::all_of(firstUnused, block.bytes.end(), [](unsigned char b) { return b == 0; }));
         const unsigned char *r0 = block.bytes.data() + 2;
-        QVERIFY(std::all_of(r0, r0 + usb_interface::kRecordIdText, [](unsigned char b) { return b == 0; }));
+        QVERIFY(std::all_of(r0, r0 + transport::kRecordIdText, [](unsigned char b) { return b == 0; }));
     }
 
     void filterSelectsCollectionsByUsage()

@@ -62,7 +62,7 @@ private:
     bool writeBlocks(const QByteArray &rom)
     {
         for (int i = 0; i <= rom.size() / 2000; ++i) {
-            unsigned char buffer[usb_interface::kTransferSize] = {};
+            unsigned char buffer[transport::kTransferSize] = {};
             const int n = qMin(2000, rom.size() - 2000 * i);
             std::memcpy(buffer, rom.constData() + 2000 * i, static_cast<size_t>(n));
             if (t.WriteRom(boot.c_str(), buffer, n, 2000 * i) != 1)
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(block.record(0).serial, QByteArray("M10A00000001"));
         QCOMPARE(t.DeviceExist(kBootLoaderId.c_str(), mouse.c_str()), 1);
         QCOMPARE(t.DeviceExist(u"vid_258a&pid_1007", mouse.c_str()), 0);
-        unsigned char buffer[usb_interface::kTransferSize] = {};
+        unsigned char buffer[transport::kTransferSize] = {};
         QCOMPARE(t.dcReadProperty(mouse.c_str(), buffer, 40, 1), 0); // the old interface is gone
 
         const QByteArray rom = romOf(4000, 0x12);
@@ -137,7 +137,7 @@ private slots:
     void bootLoaderRefusesOutOfOrderAndOversizedSteps()
     {
         Scenario scenario(kDeviceSet);
-        const unsigned char data[usb_interface::kTransferSize] = {1};
+        const unsigned char data[transport::kTransferSize] = {1};
         // Nothing reaches a boot loader that is not there.
         QCOMPARE(t.EraseRom(boot.c_str()), 0);
         QCOMPARE(t.EraseRom(mouse.c_str()), 0);

@@ -27,7 +27,7 @@ void record(unsigned char *report, unsigned int length)
 void recordAndStop(unsigned char *report, unsigned int length)
 {
     record(report, length);
-    UsbReadTable empty{};
+    transport::ReadTable empty{};
     g_transport->DeviceData(&empty, &recordAndStop, 0);
 }
 
@@ -65,10 +65,10 @@ class TestEmulatorReading : public QObject {
 private:
     Transport t;
 
-    int read(const QList<std::u16string> &paths, UsbReportCallback callback = &record)
+    int read(const QList<std::u16string> &paths, transport::ReportCallback callback = &record)
     {
-        UsbReadTable table{};
-        for (int i = 0; i < paths.size() && i < usb_interface::kReadTableRows; ++i) {
+        transport::ReadTable table{};
+        for (int i = 0; i < paths.size() && i < transport::kReadTableRows; ++i) {
             table.paths[i] = paths.at(i).c_str();
             table.ids[i] = 0x25A7FA91;
         }
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(read({unknown}), 0);
         QCOMPARE(t.DeviceData(nullptr, &record, 1), 0);
         QCOMPARE(t.DeviceData(nullptr, &record, -1), 0);
-        UsbReadTable table{};
+        transport::ReadTable table{};
         QCOMPARE(t.DeviceData(&table, &record, 11), 0);
         QCOMPARE(t.DeviceData(&table, &record, 1), 0); // a null path in a used row
         const std::u16string w1 = u16(kW1Reports);

@@ -33,7 +33,7 @@ EMULATOR = 'emulator'
 EMULATOR_MAY_INCLUDE = {'base'}
 TRANSPORT_HEADER = 'device/transport/transport_entry_points.h'
 # Folders whose files must not include each other in a loop.
-ACYCLIC = []
+ACYCLIC = ['protocol']
 
 SOURCE = ('.h', '.hpp', '.cpp', '.cc')
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -5,8 +5,9 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 
-#include "device_data_handler.h"
+#include "device_functions.h"
 #include "device_scenario.h"
+#include "driver_lookup.h"
 #include "macro_encoding.h"
 #include "macro_steps.h"
 #include "macro_store.h"
@@ -17,10 +18,11 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
 
     DeviceScenario scenario(plainMouse("1007"));
-    device_data_handler handler;
-    handler.registerDefaultDrivers();
-    handler.deviceFunctions().listDevices();
-    if (!handler.loadDriver("M1.0")) {
+    DriverLookup lookup;
+    DeviceFunctions device;
+    lookup.registerDefaultDrivers();
+    device.listDevices();
+    if (!lookup.loadDriver("M1.0")) {
         out << "M1.0 is not registered\n";
         return 1;
     }
@@ -38,7 +40,7 @@ int main(int argc, char** argv)
         scenario.clearLog();
         QElapsedTimer timer;
         timer.start();
-        const QString slot = storeMacro(handler, "258A1007", macro, &stored);
+        const QString slot = storeMacro(lookup, device, "258A1007", macro, &stored);
         const qint64 elapsed = timer.elapsed();
         const int writes = scenario.calls("dcWriteAddress").size();
         if (stored && writes == 1)

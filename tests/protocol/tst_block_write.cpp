@@ -1,8 +1,9 @@
-// The block write in chunks of device_data_handler, checked on the writes
+// The block write in chunks, checked on the writes
 // that reach the emulator.
 #include <QtTest>
 
-#include "device_data_handler.h"
+#include "block_write.h"
+#include "device_functions.h"
 #include "device_scenario.h"
 
 namespace {
@@ -25,10 +26,10 @@ private slots:
     void writesTenItemsPerChunk()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011"));
-        device_data_handler handler;
-        handler.deviceFunctions().listDevices();
+        DeviceFunctions device;
+        device.listDevices();
         scenario.clearLog();
-        QVERIFY(handler.writeBlockInChunks("25A7FA91", "0x1f0", items(1, 25)));
+        QVERIFY(writeBlockInChunks(device, "25A7FA91", "0x1f0", items(1, 25)));
 
         const QList<QJsonObject> writes = scenario.calls("dcW1WriteAddress");
         QCOMPARE(writes.size(), 3);
@@ -47,16 +48,16 @@ private slots:
     void stopsAtTheFirstRefusedChunk()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011", R"(,"faults":{"failWrite":2})"));
-        device_data_handler handler;
-        handler.deviceFunctions().listDevices();
+        DeviceFunctions device;
+        device.listDevices();
         scenario.clearLog();
-        QVERIFY(!handler.writeBlockInChunks("25A7FA91", "60", items(0, 30)));
+        QVERIFY(!writeBlockInChunks(device, "25A7FA91", "60", items(0, 30)));
         const QList<QJsonObject> writes = scenario.calls("dcW1WriteAddress");
         QCOMPARE(writes.size(), 2);
         QCOMPARE(writes.at(1).value("result").toInt(), 0);
 
         scenario.clearLog();
-        QVERIFY(handler.writeBlockInChunks("25A7FA91", "60", QString()));
+        QVERIFY(writeBlockInChunks(device, "25A7FA91", "60", QString()));
         QVERIFY(scenario.calls().isEmpty());
     }
 };

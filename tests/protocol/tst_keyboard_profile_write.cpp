@@ -117,8 +117,8 @@ private slots:
         QCOMPARE(writes.size(), 7);
         QCOMPARE(writes.at(3).value("id").toInt(), 181);
         QCOMPARE(writes.at(3).value("data").toString(), slotData("84,04,00,04,04,00,07,02,00"));
-        QVERIFY(scenario.handler.keyboardMode());
-        QCOMPARE(scenario.handler.driverVersionInUse(), QStringLiteral("K2.0"));
+        QVERIFY(scenario.handler.writeState().keyboardMode());
+        QCOMPARE(scenario.handler.writeState().driverVersion(), QStringLiteral("K2.0"));
     }
 
     void k3WritesLikeK2WithTheK2Definition()
@@ -128,8 +128,8 @@ private slots:
         QVERIFY(scenario.write(kK3, "K3.0", "0", "", ""));
         QCOMPARE(propertyWrites(scenario, 0), kModeZeroRecords);
         QCOMPARE(propertyWrites(scenario, 181).size(), 1);
-        QVERIFY(scenario.handler.keyboardMode());
-        QCOMPARE(scenario.handler.driverVersionInUse(), QStringLiteral("K3.0"));
+        QVERIFY(scenario.handler.writeState().keyboardMode());
+        QCOMPARE(scenario.handler.writeState().driverVersion(), QStringLiteral("K3.0"));
         QCOMPARE(scenario.handler.loadedDriverVersion(), QStringLiteral("K2.0"));
     }
 

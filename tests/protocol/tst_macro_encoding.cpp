@@ -2,7 +2,7 @@
 // families, checked on the Driver definitions compiled into the program.
 #include <QtTest>
 
-#include "device_data_handler.h"
+#include "driver_lookup.h"
 #include "macro_block_w1.h"
 #include "macro_encoding.h"
 #include "macro_steps.h"
@@ -40,17 +40,17 @@ class MacroEncodingTest : public QObject
 {
     Q_OBJECT
 
-    device_data_handler m_handler;
+    DriverLookup m_lookup;
 
 private slots:
-    void initTestCase() { QVERIFY(m_handler.registerDefaultDrivers() >= 6); }
-    void init() { QVERIFY(m_handler.loadDriver("M1.0")); }
+    void initTestCase() { QVERIFY(m_lookup.registerDefaultDrivers() >= 6); }
+    void init() { QVERIFY(m_lookup.loadDriver("M1.0")); }
 
     void parsesEveryLabel()
     {
         bool ok = false;
         const MacroSteps steps = parseMacroSteps(
-            m_handler,
+            m_lookup,
             QString::fromUtf8(" 按下 ( A ) 弹起(A)延迟(100)按下(左键)弹起(右键)滚轮(下滚)滚轮(上滚)"
                               "相对位移XY(10,5)按下(Ctrl)"),
             &ok);
@@ -67,18 +67,18 @@ private slots:
         // Ctrl names the left-hand key while a macro is parsed, and the flag
         // is restored afterwards.
         QCOMPARE(values(QStringList{steps.at(8).value}), QList<uint>{0xE0});
-        QVERIFY(!m_handler.macroEncoding());
+        QVERIFY(!m_lookup.macroEncoding());
     }
 
     void skipsUnknownAndOpenlessPieces()
     {
         bool ok = false;
         const MacroSteps steps = parseMacroSteps(
-            m_handler, QString::fromUtf8("(A)按下)未知(A)按下(NoSuchKey)滚轮(侧滚)按下(B)  "), &ok);
+            m_lookup, QString::fromUtf8("(A)按下)未知(A)按下(NoSuchKey)滚轮(侧滚)按下(B)  "), &ok);
         QVERIFY(ok);
         QCOMPARE(steps.size(), 1);
         QCOMPARE(steps.at(0).type, QStringLiteral("keyDown"));
-        QVERIFY(parseMacroSteps(m_handler, QString(), &ok).isEmpty());
+        QVERIFY(parseMacroSteps(m_lookup, QString(), &ok).isEmpty());
         QVERIFY(ok);
     }
 
@@ -97,9 +97,9 @@ private slots:
     {
         QFETCH(QString, task);
         bool ok = true;
-        QVERIFY(parseMacroSteps(m_handler, task, &ok).isEmpty());
+        QVERIFY(parseMacroSteps(m_lookup, task, &ok).isEmpty());
         QVERIFY(!ok);
-        QVERIFY(!m_handler.macroEncoding());
+        QVERIFY(!m_lookup.macroEncoding());
     }
 
     void encodesTheTwelveByteMacroAndItsEndlessForm()

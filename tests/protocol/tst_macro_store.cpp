@@ -2,8 +2,9 @@
 // the calls that reach the emulator.
 #include <QtTest>
 
-#include "device_data_handler.h"
+#include "device_functions.h"
 #include "device_scenario.h"
+#include "driver_lookup.h"
 #include "macro_block_w1.h"
 #include "macro_encoding.h"
 #include "macro_steps.h"
@@ -38,14 +39,20 @@ const QList<int> kUsableM1Slots = [] {
     return all;
 }();
 
-// Registers the Driver definitions, lists the emulated devices and loads
-// the definition for version, as a write request would.
-bool readyHandler(device_data_handler& handler, const QString& version)
-{
-    handler.registerDefaultDrivers();
-    handler.deviceFunctions().listDevices();
-    return handler.loadDriver(version);
-}
+// The Driver definitions and the device functions a macro is stored with.
+struct MacroTarget {
+    DriverLookup lookup;
+    DeviceFunctions device;
+
+    // Registers the Driver definitions, lists the emulated devices and loads
+    // the definition for version, as a write request would.
+    bool ready(const QString& version)
+    {
+        lookup.registerDefaultDrivers();
+        device.listDevices();
+        return lookup.loadDriver(version);
+    }
+};
 
 MacroSteps pressA()
 {
@@ -62,11 +69,11 @@ private slots:
     void storesTheTwelveByteMacroInSlotZero()
     {
         DeviceScenario scenario(plainMouse("1007"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "M1.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("M1.0"));
         scenario.clearLog();
 
-        const QString code = encodeMacro(handler, kMouse, pressA(), "1", false);
+        const QString code = encodeMacro(target.lookup, target.device, kMouse, pressA(), "1", false);
         QCOMPARE(values(code), QList<uint>({0x04, 0x00, 0x00, 0x0C}));
         const QList<QJsonObject> writes = scenario.calls("dcWriteAddress");
         QCOMPARE(writes.size(), 1);
@@ -78,17 +85,17 @@ private slots:
         QCOMPARE(bytes.mid(12).count(0u), 188);
 
         // The next macro finds slot 0 taken and goes to slot 1.
-        QCOMPARE(values(encodeMacro(handler, kMouse, pressA(), "3", false)), QList<uint>({0x04, 0x00, 0x01, 0x0C}));
+        QCOMPARE(values(encodeMacro(target.lookup, target.device, kMouse, pressA(), "3", false)), QList<uint>({0x04, 0x00, 0x01, 0x0C}));
     }
 
     void leavesTheEndRecordOffOnM2()
     {
         DeviceScenario scenario(plainMouse("1007"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "M2.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("M2.0"));
         scenario.clearLog();
 
-        QCOMPARE(values(encodeMacro(handler, kMouse, pressA(), "1", false)), QList<uint>({0x04, 0x00, 0x00, 0x09}));
+        QCOMPARE(values(encodeMacro(target.lookup, target.device, kMouse, pressA(), "1", false)), QList<uint>({0x04, 0x00, 0x00, 0x09}));
         const QList<QJsonObject> writes = scenario.calls("dcWriteAddress");
         QCOMPARE(writes.size(), 1);
         const QList<uint> bytes = values(writes.at(0).value("data").toString());
@@ -99,27 +106,27 @@ private slots:
     void refusesMacrosThatCannotBeStored()
     {
         DeviceScenario scenario(plainMouse("1007"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "M1.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("M1.0"));
         scenario.clearLog();
 
-        QCOMPARE(encodeMacro(handler, kMouse, MacroSteps(), "1", false), QString());
-        QCOMPARE(encodeMacro(handler, kMouse, pressA(), "256", false), QString());
-        QCOMPARE(encodeMacro(handler, kMouse, pressA(), "", false), QString());
+        QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, MacroSteps(), "1", false), QString());
+        QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, pressA(), "256", false), QString());
+        QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, pressA(), "", false), QString());
         // 67 steps of three bytes and the end record: 204 bytes, more than a slot.
         MacroSteps tooLong;
         for (int i = 0; i < 67; ++i)
             tooLong << MacroStep{"keyDown", "04"};
-        QCOMPARE(encodeMacro(handler, kMouse, tooLong, "1", false), QString());
+        QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, tooLong, "1", false), QString());
         QVERIFY(scenario.calls().isEmpty());
-        QCOMPARE(encodeMacro(handler, "258AFFFF", pressA(), "1", false), QString());
+        QCOMPARE(encodeMacro(target.lookup, target.device, "258AFFFF", pressA(), "1", false), QString());
     }
 
     void erasesTheFullStoreOnceAndStartsAgainAtSlotZero()
     {
         DeviceScenario scenario(plainMouse("1007"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "M1.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("M1.0"));
         const QString bytes = padMacroItems(macroItems(pressA(), 1, true)).join(',');
 
         QList<int> stored;
@@ -127,7 +134,7 @@ private slots:
             if (i == kUsableM1Slots.size())
                 scenario.clearLog();
             bool ok = false;
-            stored << storeMacro(handler, kMouse, bytes, &ok).toInt();
+            stored << storeMacro(target.lookup, target.device, kMouse, bytes, &ok).toInt();
             QVERIFY(ok);
         }
         QCOMPARE(stored.mid(0, 29), kUsableM1Slots);
@@ -156,28 +163,28 @@ private slots:
         // Memory ends before the first slot: every probe and every write fails.
         DeviceScenario scenario(
             R"({"vendorId":"258A","productId":"1007","interfaces":[{"collection":"02"}],"memorySize":"0x100"})");
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "M1.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("M1.0"));
         scenario.clearLog();
 
         bool ok = true;
         const QString bytes = padMacroItems(macroItems(pressA(), 1, true)).join(',');
-        QCOMPARE(storeMacro(handler, kMouse, bytes, &ok), QStringLiteral("0"));
+        QCOMPARE(storeMacro(target.lookup, target.device, kMouse, bytes, &ok), QStringLiteral("0"));
         QVERIFY(!ok);
         QCOMPARE(scenario.calls("dcReadAddress").size(), 2 * 30);
         QCOMPARE(scenario.calls("dcWriteAddress").size(), 30);
-        QCOMPARE(encodeMacro(handler, kMouse, pressA(), "1", false), QString());
+        QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, pressA(), "1", false), QString());
     }
 
     void storesK2MacrosInUnits181To200()
     {
         // A property read answers an 8-byte header before the unit's bytes.
         DeviceScenario scenario(plainMouse("1007", R"({"181":"0,0,0,0,0,0,0,0,01","182":"0,0,0,0,0,0,0,0,0,05"})"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "K2.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("K2.0"));
         scenario.clearLog();
 
-        QCOMPARE(values(encodeMacro(handler, kMouse, pressA(), "1", true)), QList<uint>({0x04, 0x02, 0x0C, 0x00}));
+        QCOMPARE(values(encodeMacro(target.lookup, target.device, kMouse, pressA(), "1", true)), QList<uint>({0x04, 0x02, 0x0C, 0x00}));
         const QList<QJsonObject> writes = scenario.calls("dcWriteProperty");
         QCOMPARE(writes.size(), 1);
         QCOMPARE(writes.at(0).value("id").toInt(), 183);
@@ -188,13 +195,13 @@ private slots:
     {
         DeviceScenario scenario(
             plainMouse("1007", R"({"181":"0,0,0,0,0,0,0,0,01","190":"0,0,0,0,0,0,0,0,01","200":"0,0,0,0,0,0,0,0,07"})"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "K2.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("K2.0"));
         scenario.clearLog();
 
         bool ok = false;
         const QString bytes = padMacroItems(macroItems(pressA(), 1, true)).join(',');
-        QCOMPARE(storeMacroK2(handler, kMouse, bytes, &ok), QStringLiteral("0"));
+        QCOMPARE(storeMacroK2(target.lookup, target.device, kMouse, bytes, &ok), QStringLiteral("0"));
         QVERIFY(ok);
         const QList<QJsonObject> writes = scenario.calls("dcWriteProperty");
         QCOMPARE(writes.size(), 21);
@@ -209,11 +216,11 @@ private slots:
     void writesTheW1BlockAtTheButtonsAddress()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011"));
-        device_data_handler handler;
-        QVERIFY(readyHandler(handler, "W1.0"));
+        MacroTarget target;
+        QVERIFY(target.ready("W1.0"));
         scenario.clearLog();
 
-        QVERIFY(encodeMacroW1(handler, {{"keyDown", "04"}, {"delay", "10"}}, "25A7FA91", "62"));
+        QVERIFY(encodeMacroW1(target.device, {{"keyDown", "04"}, {"delay", "10"}}, "25A7FA91", "62"));
         const QList<QJsonObject> writes = scenario.calls("dcW1WriteAddress");
         QCOMPARE(writes.size(), 1);
         QCOMPARE(hexOf(writes.at(0).value("address").toString()), 0x49Fu);
@@ -226,9 +233,9 @@ private slots:
         MacroSteps tooLong;
         for (int i = 0; i < 77; ++i)
             tooLong << MacroStep{"keyDown", "04"} << MacroStep{"delay", "1"};
-        QVERIFY(!encodeMacroW1(handler, tooLong, "25A7FA91", "61"));
-        QVERIFY(!encodeMacroW1(handler, pressA(), "25A7FA91", "B"));
-        QVERIFY(!encodeMacroW1(handler, MacroSteps(), "25A7FA91", "61"));
+        QVERIFY(!encodeMacroW1(target.device, tooLong, "25A7FA91", "61"));
+        QVERIFY(!encodeMacroW1(target.device, pressA(), "25A7FA91", "B"));
+        QVERIFY(!encodeMacroW1(target.device, MacroSteps(), "25A7FA91", "61"));
         QVERIFY(scenario.calls().isEmpty());
     }
 };

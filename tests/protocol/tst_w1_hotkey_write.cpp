@@ -3,7 +3,8 @@
 #include <QtTest>
 
 #include "assignment_encoder.h"
-#include "device_data_handler.h"
+#include "device_functions.h"
+#include "driver_lookup.h"
 #include "device_scenario.h"
 #include "w1_hotkey_record.h"
 
@@ -33,11 +34,12 @@ private slots:
     void writesTheRecordInChunksWithPauses()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011"));
-        device_data_handler handler;
-        handler.deviceFunctions().listDevices();
+        DriverLookup lookup;
+        DeviceFunctions device;
+        device.listDevices();
         scenario.clearLog();
 
-        W1HotKeyWriter writer(handler.deviceFunctions());
+        W1HotKeyWriter writer(device);
         QList<int> pauses;
         writer.setPause([&](int ms) { pauses << ms; });
         // Three codes: q = 6, 20 items in two chunks.
@@ -60,10 +62,11 @@ private slots:
     void stopsAtTheFirstRefusedChunk()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011", R"(,"faults":{"failWrite":1})"));
-        device_data_handler handler;
-        handler.deviceFunctions().listDevices();
+        DriverLookup lookup;
+        DeviceFunctions device;
+        device.listDevices();
         scenario.clearLog();
-        W1HotKeyWriter writer(handler.deviceFunctions());
+        W1HotKeyWriter writer(device);
         int pauses = 0;
         writer.setPause([&](int) { ++pauses; });
         QVERIFY(!writer.write("25A7FA91", "100", W1HotKeyRecord::build({0x04, 0x05, 0x06}, 0)));
@@ -79,19 +82,20 @@ private slots:
     void encoderStoresTheHotKeyAtTheButtonsSpace()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011"));
-        device_data_handler handler;
-        QCOMPARE(handler.registerDefaultDrivers(), 6);
-        QVERIFY(handler.loadDriver("W1.0"));
-        handler.deviceFunctions().listDevices();
+        DriverLookup lookup;
+        DeviceFunctions device;
+        QCOMPARE(lookup.registerDefaultDrivers(), 6);
+        QVERIFY(lookup.loadDriver("W1.0"));
+        device.listDevices();
         scenario.clearLog();
 
-        AssignmentEncoder encoder(handler);
+        AssignmentEncoder encoder(lookup, device);
         int pauses = 0;
         encoder.setHotKeyPause([&](int) { ++pauses; });
 
         // Ctrl+A on button 1 (Index 61, hotkey space 0x100): the modifier is
         // pressed by its key code E0, i.e. modifier bit 0.
-        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "61", "HotKey", "Ctrl+A", "1"), QStringLiteral("HotKey"));
+        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "61", "HotKey", "Ctrl+A", "1").code, QStringLiteral("HotKey"));
         QList<QJsonObject> writes = scenario.calls("dcW1WriteAddress");
         QCOMPARE(writes.size(), 2);
         QCOMPARE(writes.at(0).value("address").toString(), QStringLiteral("0x100"));
@@ -102,15 +106,15 @@ private slots:
 
         // Four keys on button 2 (Index 62, 0x120): a kind 2 record of pairs.
         scenario.clearLog();
-        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "62", "Keyboard", "A+B+C+D", "1"), QStringLiteral("HotKey"));
+        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "62", "Keyboard", "A+B+C+D", "1").code, QStringLiteral("HotKey"));
         writes = scenario.calls("dcW1WriteAddress");
         QCOMPARE(writes.at(0).value("address").toString(), QStringLiteral("0x120"));
         QCOMPARE(joinedData(writes), W1HotKeyRecord::toItems(hex("04" "820405" "820607" "420607" "420405" "9d")));
 
         // A lone Ctrl as "HotKey" sets the single-hotkey flag.
         scenario.clearLog();
-        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "61", "HotKey", "Ctrl", "1"), QStringLiteral("HotKey"));
-        QVERIFY(handler.singleHotKey());
+        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "61", "HotKey", "Ctrl", "1").code, QStringLiteral("HotKey"));
+        QVERIFY(lookup.singleHotKey());
         QCOMPARE(joinedData(scenario.calls("dcW1WriteAddress")),
                  W1HotKeyRecord::toItems(W1HotKeyRecord::build({0xE0}, 0)));
     }
@@ -118,15 +122,16 @@ private slots:
     void encoderReportsARefusedWrite()
     {
         DeviceScenario scenario(w1Mouse("25A7FA91", "1011", R"(,"faults":{"failWrite":1})"));
-        device_data_handler handler;
-        handler.registerDefaultDrivers();
-        QVERIFY(handler.loadDriver("W1.0"));
-        handler.deviceFunctions().listDevices();
-        AssignmentEncoder encoder(handler);
+        DriverLookup lookup;
+        DeviceFunctions device;
+        lookup.registerDefaultDrivers();
+        QVERIFY(lookup.loadDriver("W1.0"));
+        device.listDevices();
+        AssignmentEncoder encoder(lookup, device);
         encoder.setHotKeyPause([](int) {});
-        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "61", "HotKey", "A", "1"), QString());
+        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "61", "HotKey", "A", "1").code, QString());
         // A button without a hotkey space (Index 80) writes nothing.
-        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "80", "HotKey", "A", "1"), QString());
+        QCOMPARE(encoder.encodeAssignmentW1("25A7FA91", "80", "HotKey", "A", "1").code, QString());
     }
 };
 

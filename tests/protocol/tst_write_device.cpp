@@ -129,9 +129,9 @@ private slots:
         QCOMPARE(writes.at(0).value("data").toString(), data);
         QCOMPARE(writes.at(0).value("size").toInt(), data.split(',').size());
         QCOMPARE(writes.at(0).value("result").toInt(), 1);
-        QCOMPARE(scenario.handler.currentDeviceKey(), version);
-        QCOMPARE(scenario.handler.driverVersionInUse(), driver);
-        QVERIFY(!scenario.handler.keyboardMode());
+        QCOMPARE(scenario.handler.writeState().deviceKey(), version);
+        QCOMPARE(scenario.handler.writeState().driverVersion(), driver);
+        QVERIFY(!scenario.handler.writeState().keyboardMode());
     }
 
     void failsWithoutWriting_data()
@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(writes.at(1).value("call").toString(), QStringLiteral("dcWriteProperty"));
         QCOMPARE(writes.at(1).value("id").toInt(), 61);
         QCOMPARE(writes.at(1).value("data").toString(), QStringLiteral("04,00,00,0c"));
-        QVERIFY(scenario.handler.macroEncoding());
+        QVERIFY(scenario.handler.driverLookup().macroEncoding());
     }
 
     void storesTheNineByteMacroOnM2WithPlayBytes()
