@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -37,6 +39,8 @@ private slots:
     void dpiStageOnM1();
     void keyCombinationOnM2();
     void dpiColourOnW1();
+    void recordedMacroOnM1();
+    void keyColourOnKeyboard();
     void languageSwitch();
 
 private:
@@ -176,6 +180,73 @@ void TestPagesEndToEnd::dpiColourOnW1()
     const QJsonObject check = waitForCall("dcW1WriteAddress", {{"address", "0x2f"}, {"mode", 7}});
     QCOMPARE(check.value("data").toString(), QString("d6"));
     QVERIFY(waitJs("document.querySelector('[data-stage=\"0\"] .write-status').dataset.state === 'ok'"));
+}
+
+void TestPagesEndToEnd::recordedMacroOnM1()
+{
+    QVERIFY(open("#/device/258A1007/buttons", "!!document.querySelector('#assign-63')"));
+    js("document.querySelector('#assign-63').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] [data-group=macro] .pick-item')"));
+    js("document.querySelector('[data-group=macro] .pick-item').click()");
+    QVERIFY(waitJs("!!document.querySelector('#macro-record')"));
+
+    // Keys as the capture hands them to the page, with a real pause.
+    js("document.querySelector('#macro-record').click()");
+    QVERIFY(waitJs("document.querySelector('#macro-record').getAttribute('aria-pressed') === 'true'"));
+    const QString key = QStringLiteral("document.querySelector('dialog.macro-dialog').dispatchEvent("
+                                       "new KeyboardEvent('%1', {keyCode: 65, code: 'KeyA', key: 'a', bubbles: true}))");
+    js(key.arg("keydown"));
+    QTest::qWait(150);
+    js(key.arg("keyup"));
+    js("document.querySelector('#macro-record').click()");
+    QVERIFY(waitJs("document.querySelectorAll('#macro-steps li').length === 3"));
+    const QStringList text = js("document.querySelector('#macro-text').value").toString().split(QRegularExpression("[()]"));
+    QCOMPARE(text.size(), 7);
+    QCOMPARE(text.at(0), QString::fromUtf8("按下"));
+    const int pause = text.at(3).toInt();
+    QVERIFY2(pause >= 140 && pause < 2000, qPrintable(text.join('|')));
+    js("document.querySelector('#macro-use').click()");
+
+    // The macro in the first free slot: key down A, the pause (low byte
+    // first), key up A, the end record with the repeat count; then the
+    // button plays slot 0, 12 bytes.
+    const QJsonObject slot = waitForCall("dcWriteAddress", {{"address", "0xa00"}, {"size", 200}});
+    const QStringList bytes = slot.value("data").toString().split(',');
+    QCOMPARE(bytes.size(), 200);
+    const QString pauseBytes = QStringLiteral("%1,%2").arg(pause & 0xff, 2, 16, QLatin1Char('0')).arg(pause >> 8, 2, 16, QLatin1Char('0'));
+    QCOMPARE(bytes.mid(0, 12).join(','), "84,04,00,06," + pauseBytes + ",04,04,00,07,01,00");
+    const QStringList rest = bytes.mid(12);
+    QCOMPARE(QSet<QString>(rest.begin(), rest.end()), QSet<QString>{"00"});
+    const QJsonObject button = waitForCall("dcWriteProperty", {{"id", 63}, {"size", 4}});
+    QCOMPARE(button.value("data").toString(), QString("04,00,00,0c"));
+    QVERIFY(waitJs("document.querySelector('#assign-63 .assignment').textContent === 'Macro, 3 steps, 1×'"));
+}
+
+void TestPagesEndToEnd::keyColourOnKeyboard()
+{
+    QVERIFY(open("#/device/258A0150/colours", "document.querySelectorAll('.keyboard .kb-key').length > 100"));
+    js("{ const colour = document.querySelector('#paint-colour'); colour.value = '#00ff7f';"
+       "colour.dispatchEvent(new Event('input'));"
+       "document.querySelector('[data-key=A]').dispatchEvent(new PointerEvent('pointerdown', {bubbles: true, button: 0}));"
+       "window.dispatchEvent(new PointerEvent('pointerup')); }");
+    // The whole frame: A is lighting matrix position 64, three bytes at
+    // 8 + 3 x 64; every other key dark.
+    const QJsonObject frame = waitForCall("dcNotifyRGBDevice", {{"size", 1024}});
+    QStringList bytes = frame.value("data").toString().split(QLatin1Char(','));
+    QCOMPARE(bytes.size(), 1024);
+    QCOMPARE(bytes.mid(0, 8).join(','), QString("05,02,bb,aa,07,00,f8,01"));
+    QCOMPARE(bytes.mid(200, 3).join(','), QString("00,ff,7f"));
+    bytes.erase(bytes.begin() + 200, bytes.begin() + 203);
+    const QStringList dark = bytes.mid(8);
+    QCOMPARE(QSet<QString>(dark.begin(), dark.end()), QSet<QString>{"00"});
+    QVERIFY(waitJs("document.querySelector('.kb-footer .write-status').dataset.state === 'ok'"));
+
+    // Kept in the keyboard's profile for the next visit.
+    const auto profile = [this]() {
+        QFile file(m_app.filePath("profile-258A0150.xml"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_VERIFY(profile().contains("<Key Name=\"A\" Colour=\"00FF7F\" />"));
 }
 
 void TestPagesEndToEnd::languageSwitch()

@@ -414,4 +414,10 @@ export default {
     'firmware.failed.address': 'The address names no package file.',
     'firmware.failed.download': 'The package could not be downloaded. Check the address and the network, then try again.',
     'firmware.failed.program': 'The program did not start the update.',
+
+    'pages.title': 'Page updates',
+    'pages.hint': 'Download a newer set of these pages from the address their maker gives. The program unpacks it; the new pages show from the next start.',
+    'pages.download': 'Download',
+    'pages.downloading': 'Downloading…',
+    'pages.downloaded': 'Downloaded. Restart the program to use the new pages.',
 };

@@ -413,4 +413,10 @@ export default {
     'firmware.failed.address': '该地址没有指向固件包文件。',
     'firmware.failed.download': '无法下载固件包。请检查地址和网络后重试。',
     'firmware.failed.program': '程序没有开始更新。',
+
+    'pages.title': '页面更新',
+    'pages.hint': '从页面提供方给出的地址下载新版页面。程序会解压它；新页面在下次启动时生效。',
+    'pages.download': '下载',
+    'pages.downloading': '正在下载…',
+    'pages.downloaded': '下载完成。重新启动程序即可使用新页面。',
 };
