@@ -11,8 +11,10 @@
 #include "local_settings.h"
 #include "logging.h"
 #include "network_identity.h"
+#include "private_folder.h"
 #include "quit_request.h"
 #include "udev_input_device_enumerator.h"
+#include "update_service.h"
 #include "window.h"
 
 #include <QDir>
@@ -88,7 +90,7 @@ bool Application::loadClientProfile()
 
 void Application::setPageFolder(const QString& relativeFolder)
 {
-    m_pageFolder = m_templateFolder + QLatin1Char('/') + relativeFolder;
+    m_pageFolder = m_templateFolder.isEmpty() ? QString() : m_templateFolder + QLatin1Char('/') + relativeFolder;
 }
 
 QString Application::keyValue(const QString& key) const
@@ -106,7 +108,7 @@ void Application::createMainWindow()
     WindowSetup setup;
     setup.profile = m_profile.map();
     setup.applicationFolder = applicationFolder() + QLatin1Char('/');
-    setup.tempFolder = QDir::tempPath();
+    setup.privateFolder = privateRuntimeFolder();
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));
     m_window = new Window(setup);
     m_window->winId();
@@ -146,8 +148,14 @@ void Application::createMainWindow()
         m_window->move((desktop.width() - m_window->width()) / 2, (desktop.height() - m_window->height()) / 2);
     }
 
-    // 8. The start-up update check (with a pending updater replacement
-    // applied first) belongs here once the update checker exists.
+    // 8. A new updater left by the last update takes the old one's place,
+    // then the start-up update check: one query per firmware version of the
+    // devices found. It runs on timers; the window is not held up.
+    if (UpdateService* updates = m_window->updateService()) {
+        updates->applyPendingUpdaterReplacement();
+        updates->startStartupCheck(m_profile.value(QStringLiteral("upgrade")), m_profile.value(QStringLiteral("Version")),
+                                   UpdateService::firmwareVersions(m_devices));
+    }
 
     // 9. The key value table.
     if (!m_keyValues.load())

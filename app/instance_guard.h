@@ -5,6 +5,7 @@
 #include <QLocalSocket>
 #include <QObject>
 #include <QPair>
+#include <QTimer>
 #include <QVector>
 
 // Lets one instance of the program run per machine. start() probes the
@@ -14,6 +15,13 @@
 // answers every "CMD:" command of later instances and acts on "show".
 // On Linux the running instance raises its own window when it receives
 // "show"; the later one only waits for the answer.
+//
+// Other users of the machine take no part: the socket lies in a folder only
+// this user can reach (privateRuntimeFolder()), and both ends check the
+// user of the process at the other end of the socket and ignore strangers.
+// A later instance waits a bounded time for the answer; a client that sends
+// a command longer than kMaxCommandBytes, or does not read its answers, is
+// dropped.
 class InstanceGuard : public QObject
 {
     Q_OBJECT
@@ -22,6 +30,21 @@ public:
 
     static QString defaultServerName();   // "Global\{776E7BB3-...}"
     QString serverName() const { return m_serverName; }
+    // The socket file: the server name itself when it is an absolute path,
+    // else the name in the private runtime folder. Known once start() ran.
+    QString serverPath() const { return m_serverPath; }
+
+    // Longest command a client may send, and most answer bytes it may leave
+    // unread, before it is dropped.
+    static constexpr int kMaxCommandBytes = 4096;
+    static constexpr int kMaxUnreadAnswerBytes = 65536;
+    // How long a later instance waits for the running one to answer.
+    static constexpr int kDefaultAnswerTimeoutMs = 5000;
+
+    // The user whose processes are talked to; by default the one running
+    // this process.
+    void setTrustedUserId(uint uid) { m_trustedUid = uid; }
+    void setAnswerTimeout(int milliseconds) { m_answerTimer.setInterval(milliseconds); }
 
     // Connects the signals and starts the probe; the rest is driven by the
     // socket's signals.
@@ -52,8 +75,16 @@ public slots:
 
 private:
     bool listen();
+    void answerTimedOut();
+    // True when the process at the other end of the socket descriptor runs
+    // as the trusted user.
+    bool trusted(qintptr descriptor) const;
+    void becomeFirstInstance();
 
     QString m_serverName;
+    QString m_serverPath;
+    uint m_trustedUid = 0;
+    QTimer m_answerTimer;
     QLocalSocket m_socket;
     QString m_answer;
     QLocalServer m_server;

@@ -5,6 +5,7 @@
 #include "client_handler.h"
 #include "logging.h"
 #include "quit_request.h"
+#include "updater_launch.h"
 
 #include <QDir>
 #include <QWebEngineProfile>
@@ -16,9 +17,11 @@ int main(int argc, char* argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     int result = 0;
+    QString folder;
     {
         Application app(argc, argv);
         Logger::applyCommandLine(app.arguments());
+        folder = QCoreApplication::applicationDirPath();
 
         const BrowserSetup::Switches switches = BrowserSetup::parseSwitches(app.arguments());
         ClientHandler* handler = ClientHandler::instance();
@@ -34,7 +37,12 @@ int main(int argc, char* argv[])
         }
         handler->setProfile(nullptr);
     }
-    // A scheduled update starts the updater here, once the update part of
-    // the program exists.
+    // A silent update scheduled by the update check runs now that the
+    // program's windows and browser are gone. The log keeps its file
+    // without the application object.
+    if (!folder.isEmpty()) {
+        Logger::setFilePath(QDir(folder).filePath(QStringLiteral("app.log")));
+        UpdaterLaunch::startScheduled(folder);
+    }
     return result;
 }

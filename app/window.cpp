@@ -5,15 +5,18 @@
 #include "command_dispatcher.h"
 #include "device_commands.h"
 #include "device_data_handler.h"
+#include "dialog_update_prompt.h"
 #include "local_resources.h"
 #include "logging.h"
 #include "music_runtime.h"
-#include "package_unpacker.h"
+#include "private_folder.h"
 #include "pointer_settings.h"
 #include "pop_widget.h"
 #include "quit_request.h"
+#include "staged_unpack.h"
 #include "system_tray.h"
 #include "tray_mode.h"
+#include "update_service.h"
 #include "web_view.h"
 #include "window_command_host.h"
 
@@ -49,15 +52,23 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         setContentMaximumSize(size);
 
     // The local page copy: under the application folder in debug builds,
-    // else under the temporary folder. The page package "skn.dat" of the
-    // application folder is unpacked into it at every start and kept.
+    // else in the user's private folder, where no other user of the machine
+    // can place pages of their own (pages served from it run with every
+    // command). The page package "skn.dat" of the application folder is
+    // unpacked at every start into a fresh staging folder that then replaces
+    // the old copy whole, so nothing but the package's files is served; the
+    // package is kept.
     const bool debug = m_profile.value(QStringLiteral("Debug")) == QLatin1String("true");
-    m_templateFolder = debug ? withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/template")
-                             : QDir::toNativeSeparators(setup.tempFolder) + QStringLiteral("/template");
+    const QString copyParent = debug ? withoutTrailingSlash(m_applicationFolder) : setup.privateFolder;
+    if (debug || isPrivateFolder(copyParent))
+        m_templateFolder = copyParent + QStringLiteral("/template");
+    else
+        LOG_ERROR(QStringLiteral("Application Error: no private folder for the local page copy; "
+                                 "pages are not served from a local copy"));
     const QString package = m_applicationFolder + QStringLiteral("skn.dat");
-    if (QDir(setup.tempFolder).exists() && QFile::exists(package)) {
+    if (!m_templateFolder.isEmpty() && QFile::exists(package)) {
         QString error;
-        if (!unpackPackage(package, m_templateFolder, false, &error))
+        if (!unpackReplacingFolder(package, m_templateFolder, &error))
             LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(package, error));
     }
 
@@ -84,7 +95,8 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     handler->setDownloadFolder(withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/update"));
     handler->setMinimiseHook([this]() { writeOutFileCache(); });
 
-    m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
+    if (!m_templateFolder.isEmpty())
+        m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
     LocalResources::setPageFolder(m_templateFolder);
 
     m_mainView = new WebView(QUrl(m_startPage), m_startPage, this);
@@ -99,6 +111,18 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     connect(m_mainView, &WebView::jsMessage, this, &Window::onJsMessage);
     connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
     connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
+
+    // Downloads, firmware updates and the update check; what they report
+    // reaches the pages through the command host. Starting the updater
+    // from the update dialog writes the pending files and quits.
+    m_updates = std::make_unique<UpdateService>(m_applicationFolder);
+    m_updatePrompt = std::make_unique<DialogUpdatePrompt>(this, m_applicationFolder, [this]() {
+        writeOutFileCache();
+        quitApplication();
+    });
+    m_updates->setPrompt(m_updatePrompt.get());
+    connect(m_updates.get(), &UpdateService::pageEvent, this,
+            [this](const QString& name, const QVariantList& args) { m_commandHost->sendPageEvent(name, args, QString()); });
 
     // The music analysis: its data goes to the lighting view the client
     // profile names (MusicView).
@@ -119,6 +143,7 @@ Window::~Window()
 {
     if (m_timerId)
         killTimer(m_timerId);
+    m_updates.reset();
     m_deviceThread.quit();
     m_deviceThread.wait();
     delete m_dataHandler;

@@ -20,6 +20,8 @@
 
 class ClientHandler;
 class CommandDispatcher;
+class DialogUpdatePrompt;
+class UpdateService;
 class MusicRuntime;
 class PointerSettings;
 class WindowCommandHost;
@@ -31,7 +33,8 @@ class device_data_handler;
 struct WindowSetup {
     QMap<QString, QString> profile;   // the client profile map
     QString applicationFolder;        // with a trailing "/"
-    QString tempFolder;               // the system's temporary folder
+    QString privateFolder;            // a folder only this user can reach:
+                                      // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)
 };
 
@@ -81,6 +84,8 @@ public:
     QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
     QString pageFolder() const { return m_pageFolder; }
+    // Downloads, firmware updates and the update check of the program.
+    UpdateService* updateService() const { return m_updates.get(); }
     // The music analysis and the sound player.
     MusicRuntime* music() const { return m_music.get(); }
 
@@ -154,5 +159,7 @@ private:
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
+    std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<MusicRuntime> m_music;
 };

@@ -41,6 +41,11 @@ DeviceMap& WindowCommandHost::deviceMap()
     return m_window.deviceMap();
 }
 
+UpdateService* WindowCommandHost::updateService()
+{
+    return m_window.updateService();
+}
+
 MusicRuntime* WindowCommandHost::music()
 {
     return m_window.music();
@@ -56,6 +61,12 @@ void WindowCommandHost::sendPageEvent(const QString& name, const QVariantList& a
     ClientHandler* handler = m_window.clientHandler();
     if (name == QLatin1String("onBrowserMsg")) {
         handler->onBrowserMsg(view, args.value(0).toString());
+        return;
+    }
+    // Firmware progress goes to the view registered under the current view
+    // name.
+    if (name == QLatin1String("onUpdateFirmware") && view.isEmpty()) {
+        handler->onUpdateFirmware(args.value(0).toString());
         return;
     }
     if (name == QLatin1String("OnRGBMusicData")) {

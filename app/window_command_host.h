@@ -18,6 +18,7 @@ public:
     device_data_handler& deviceHandler() override;
     DeviceFunctions& deviceFunctions() override;
     DeviceMap& deviceMap() override;
+    UpdateService* updateService() override;
     MusicRuntime* music() override;
     PointerSettings* pointerSettings() override;
     ClientSettings& clientSettings() override { return m_settings; }

@@ -138,6 +138,32 @@ QString formatLine(LogSeverity severity, const char *sourceFile, int line,
              QString::number(line), message);
 }
 
+QString clipped(const QString &text, int maxChars)
+{
+    const int kept = qMin(text.size(), qMax(0, maxChars));
+    QString out;
+    out.reserve(kept + 16);
+    for (int i = 0; i < kept; ++i) {
+        const QChar c = text.at(i);
+        const ushort u = c.unicode();
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029 || (u >= 0x80 && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(u, u > 0xFF ? 4 : 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    if (kept < text.size())
+        out += QStringLiteral("... (%1 more characters)").arg(text.size() - kept);
+    return out;
+}
+
 void write(LogSeverity severity, const char *sourceFile, int line, const QString &message)
 {
     if (!admits(severity))

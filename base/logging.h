@@ -33,6 +33,12 @@ QString filePath();
 QString formatLine(LogSeverity severity, const char *sourceFile, int line,
                    const QString &message, const QDateTime &when);
 
+// Text from outside (a client, a page, a file) made fit for one log line:
+// control characters written as \n, \r, \t or \xNN (and "\" as "\\"),
+// the whole cut after maxChars characters with a note of how many were
+// left out, so that no sender can forge log lines or flood the log.
+QString clipped(const QString &text, int maxChars = 200);
+
 // Appends one line to the log file when the severity is admitted. Safe to
 // call from any thread.
 void write(LogSeverity severity, const char *sourceFile, int line, const QString &message);

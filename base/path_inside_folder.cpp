@@ -33,6 +33,11 @@ QString resolveExisting(const QString& path)
 
 } // namespace
 
+QString resolvedPath(const QString& path)
+{
+    return resolveExisting(QDir::cleanPath(path));
+}
+
 std::optional<QString> pathInsideFolder(const QString& folder, const QString& path, AbsolutePaths mode)
 {
     const QString root = QDir::cleanPath(QDir(folder).absolutePath());

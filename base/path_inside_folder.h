@@ -18,3 +18,8 @@
 enum class AbsolutePaths { JoinToFolder, Accept };
 std::optional<QString> pathInsideFolder(const QString& folder, const QString& path,
                                         AbsolutePaths mode = AbsolutePaths::JoinToFolder);
+
+// path (absolute) with the symbolic links of its existing part resolved and
+// the rest appended unchanged: the file a path means, even when it does not
+// exist yet.
+QString resolvedPath(const QString& path);

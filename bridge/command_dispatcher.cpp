@@ -10,6 +10,7 @@
 #include "music_commands.h"
 #include "pointer_commands.h"
 #include "settings_commands.h"
+#include "update_commands.h"
 #include "window_commands.h"
 
 QString noWindowText()
@@ -25,6 +26,7 @@ CommandTable defaultCommandTable()
     addFileCommands(table);
     addDialogCommands(table);
     addDevicePageCommands(table);
+    addUpdateCommands(table);
     addMusicCommands(table);
     addPointerCommands(table);
     return table;

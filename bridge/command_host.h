@@ -11,6 +11,7 @@
 class ClientSettings;
 class DeviceFunctions;
 class FileCache;
+class UpdateService;
 class MusicRuntime;
 class PointerSettings;
 class device_data_handler;
@@ -50,6 +51,10 @@ public:
     // The music analysis and the sound player; nullptr: the host has none
     // (the music commands then play nothing).
     virtual MusicRuntime* music() { return nullptr; }
+
+    // Downloads, firmware updates and the update check; nullptr: the host
+    // has none (the update commands then fail).
+    virtual UpdateService* updateService() { return nullptr; }
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;

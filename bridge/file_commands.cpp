@@ -10,8 +10,10 @@
 #include "command_host.h"
 #include "command_table.h"
 #include "file_cache.h"
+#include "folder_removal.h"
 #include "logging.h"
 #include "package_unpacker.h"
+#include "program_files.h"
 #include "xml_text.h"
 
 namespace {
@@ -20,7 +22,14 @@ const QString kQueryFailed = QStringLiteral("queryProfile load xml file failed!"
 
 void logRefused(const QString& command, const QString& path)
 {
-    LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': outside the application folder").arg(command, path));
+    LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': outside the application folder")
+                    .arg(command, Logger::clipped(path)));
+}
+
+void logProtected(const QString& command, const QString& path)
+{
+    LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': one of the program's own files")
+                    .arg(command, Logger::clipped(path)));
 }
 
 void readFileToStr(CommandContext& c)
@@ -44,7 +53,12 @@ void readFileToStr(CommandContext& c)
     }
     FileCache& cache = c.host().fileCache();
     cache.load(path);
-    const std::optional<QString> selected = XmlText::select(cache.text(path), c.text(QStringLiteral("Xpath")));
+    const QString xpath = c.text(QStringLiteral("Xpath"));
+    QString refused;
+    const std::optional<QString> selected = XmlText::select(cache.text(path), xpath, &refused);
+    if (!refused.isEmpty())
+        LOG_WARNING(QStringLiteral("Application Error: ReadFileToStr refused the expression '%1': %2")
+                        .arg(Logger::clipped(xpath), refused));
     if (selected)
         c.succeed(*selected);
     else
@@ -68,6 +82,12 @@ void modifyFileFromStr(CommandContext& c)
         // The command has no failure reply: nothing is written and the page
         // gets no answer.
         logRefused(QStringLiteral("ModifyFileFromStr"), given);
+        return;
+    }
+    // Executables, libraries, the page package, the device set, the
+    // settings and the updater are never replaced by a page's XML.
+    if (isProgramFile(c.host().applicationFolder(), *path)) {
+        logProtected(QStringLiteral("ModifyFileFromStr"), given);
         return;
     }
     // What does not parse would replace the file with the fragment the
@@ -106,21 +126,31 @@ void unPackFile(CommandContext& c)
     const QString fileName = c.text(QStringLiteral("FileName"));
     const QString unPath = c.text(QStringLiteral("UnPath"));
     // The package is deleted once read, so it must lie inside the folder
-    // as well as the target.
-    const std::optional<QString> package = pathInsideFolder(folder, fileName, AbsolutePaths::Accept);
+    // as well as the target, and it must not be one of the program's own
+    // files; nor may the package write over one of them.
+    std::optional<QString> package = pathInsideFolder(folder, fileName, AbsolutePaths::Accept);
     const std::optional<QString> target = pathInsideFolder(folder, unPath);
     if (!package)
         logRefused(QStringLiteral("UnPackFile"), fileName);
     if (!target)
         logRefused(QStringLiteral("UnPackFile"), unPath);
+    if (package && isProgramFile(folder, *package)) {
+        logProtected(QStringLiteral("UnPackFile"), fileName);
+        package.reset();
+    }
+    const RefuseFile ownFile = [folder](const QString& path) { return isProgramFile(folder, path); };
     QString error;
-    if (package && target && unpackPackage(*package, *target, true, &error)) {
+    if (package && target && unpackPackage(*package, *target, true, &error, ownFile)) {
         c.succeed(QStringLiteral("success!"));
         return;
     }
     if (!error.isEmpty())
-        LOG_ERROR(QStringLiteral("Update Error: unpacking '%1' failed: %2").arg(fileName, error));
-    QDir(QDir(folder).filePath(QStringLiteral("tupdates"))).removeRecursively();
+        LOG_ERROR(QStringLiteral("Update Error: unpacking '%1' failed: %2").arg(Logger::clipped(fileName), Logger::clipped(error, 500)));
+    // What a failed update left behind goes; a "tupdates" that is a link
+    // is left alone, and what it points to is never touched.
+    QString removal;
+    if (!removeFolderTree(QDir(folder).filePath(QStringLiteral("tupdates")), &removal))
+        LOG_ERROR(QStringLiteral("Update Error: cannot remove the update folder: %1").arg(removal));
     c.fail(QStringLiteral("failed!"));
 }
 

@@ -12,7 +12,10 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
     , m_music([this](const QString& name, const QVariantList& args, const QString& view) {
         sendPageEvent(name, args, view);
     })
+    , m_updates(m_folder)
 {
+    QObject::connect(&m_updates, &UpdateService::pageEvent,
+                     [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
     // Device profiles are found among the files the requests have read.
     m_handler.setProfileSource(&m_cache);
 }

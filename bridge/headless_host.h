@@ -9,11 +9,13 @@
 #include "file_cache.h"
 #include "music_runtime.h"
 #include "pointer_settings.h"
+#include "update_service.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker, device map, music runtime and pointer
-// settings (chosen from the environment: ORVANTA_POINTER_SETTINGS=<file>
-// keeps them in that file alone); page events go to a sink.
+// file cache, device write worker, device map, music runtime, update
+// service and pointer settings (chosen from the environment:
+// ORVANTA_POINTER_SETTINGS=<file> keeps them in that file alone); page
+// events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
 // with a failure, since hasWindow() is false.
 class HeadlessHost : public CommandHost
@@ -39,6 +41,7 @@ public:
     MusicRuntime* music() override { return &m_music; }
     PointerSettings* pointerSettings() override { return m_pointerSettings.get(); }
     ClientSettings& clientSettings() override { return m_settings; }
+    UpdateService* updateService() override { return &m_updates; }
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     // Hands the address to xdg-open, detached.
@@ -54,4 +57,5 @@ private:
     DeviceMap m_devices;
     std::unique_ptr<PointerSettings> m_pointerSettings;
     MusicRuntime m_music;
+    UpdateService m_updates;
 };

@@ -10,6 +10,7 @@
 #include "command_context.h"
 #include "command_host.h"
 #include "command_table.h"
+#include "external_address.h"
 #include "language_code.h"
 #include "local_settings.h"
 #include "logging.h"
@@ -73,7 +74,17 @@ void openUrl(CommandContext& c)
 {
     if (!c.has(QStringLiteral("url")))
         return;
-    c.host().openUrl(c.text(QStringLiteral("url")));
+    // Only the pages' own kind of links reach the desktop's opener. The
+    // command has no failure reply: a refused address gets none.
+    const QString given = c.text(QStringLiteral("url"));
+    const QString address = externalAddress(given);
+    if (address.isEmpty()) {
+        LOG_WARNING(QStringLiteral("Application Error: OpenUrl refused '%1': only http, https and mailto "
+                                   "addresses are opened")
+                        .arg(Logger::clipped(given)));
+        return;
+    }
+    c.host().openUrl(address);
     c.succeed(QStringLiteral("open successed"));
 }
 

@@ -1,5 +1,7 @@
 #include "xml_text.h"
 
+#include "xpath_bound.h"
+
 #include <pugixml.hpp>
 
 #include <sstream>
@@ -16,8 +18,10 @@ QString toText(const std::ostringstream& out)
 
 } // namespace
 
-std::optional<QString> select(const QString& document, const QString& xpath)
+std::optional<QString> select(const QString& document, const QString& xpath, QString* why)
 {
+    if (!xpathWithinBounds(xpath, why))
+        return std::nullopt;
     const QByteArray bytes = document.toUtf8();
     pugi::xml_document doc;
     if (!doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size())))

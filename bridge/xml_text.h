@@ -9,8 +9,9 @@ namespace XmlText {
 
 // The nodes of document that xpath selects, each printed with tab
 // indentation one after another (an attribute gives its value). nullopt
-// when the document does not parse or the expression does not compile.
-std::optional<QString> select(const QString& document, const QString& xpath);
+// when the document does not parse, the expression does not compile, or it
+// lies past the bounds of xpathWithinBounds() (then why says how).
+std::optional<QString> select(const QString& document, const QString& xpath, QString* why = nullptr);
 
 // content parsed and printed again with tab indentation, with an XML
 // declaration added when it has none. nullopt when it does not parse.

@@ -221,12 +221,14 @@ bool devices_handler::EraseRom(const QString& path) const
 
 bool devices_handler::WriteRom(const QString& path, const QByteArray& block, int offset) const
 {
-    if (!m_entry.WriteRom || !usablePath(path) || block.isEmpty() || block.size() > transport::kRomBlockSize
-        || offset < 0)
+    // An empty block is legal: a ROM whose length is a multiple of the block
+    // size ends with one.
+    if (!m_entry.WriteRom || !usablePath(path) || block.size() > transport::kRomBlockSize || offset < 0)
         return false;
     // The library gets a full transfer buffer, whatever the block's size.
     TransferBuffer buffer{};
-    std::memcpy(buffer.data(), block.constData(), static_cast<size_t>(block.size()));
+    if (!block.isEmpty())
+        std::memcpy(buffer.data(), block.constData(), static_cast<size_t>(block.size()));
     return m_entry.WriteRom(toLibraryText(path).c_str(), buffer.data(), block.size(), offset) == 1;
 }
 

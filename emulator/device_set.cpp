@@ -206,7 +206,7 @@ bool parseDevice(const QJsonObject &object, int rawIndex, Device *device, QStrin
     device->vendorId = static_cast<std::uint16_t>(vid);
     device->productId = static_cast<std::uint16_t>(pid);
     if (!readNumber(object, "memorySize", true, kDefaultMemorySize, &memorySize) || memorySize > kMaxMemorySize) {
-        *error = QStringLiteral("\"memorySize\" must be at most 16 MiB");
+        *error = QStringLiteral("\"memorySize\" must be at most 1 MiB");
         return false;
     }
     if (!readNumber(object, "romVersionOffset", false, 0, &versionOffset) || versionOffset >= kRomCapacity
@@ -335,6 +335,14 @@ bool parseDeviceSet(const QByteArray &json, DeviceSet *set)
     }
     set->root = document.object();
     set->rawDevices = set->root.value(QLatin1String("devices")).toArray();
+    if (set->rawDevices.size() > kMaxDevices) {
+        set->problems.append(QStringLiteral("the set has %1 devices, more than %2: the set is refused")
+                                 .arg(set->rawDevices.size())
+                                 .arg(kMaxDevices));
+        set->rawDevices = QJsonArray();
+        return false;
+    }
+    qint64 totalMemory = 0;
     for (int i = 0; i < set->rawDevices.size(); ++i) {
         Device device;
         QString error;
@@ -345,6 +353,14 @@ bool parseDeviceSet(const QByteArray &json, DeviceSet *set)
         if (!parseDevice(set->rawDevices.at(i).toObject(), i, &device, &error)) {
             set->problems.append(QStringLiteral("device %1: %2").arg(i).arg(error));
             continue;
+        }
+        totalMemory += device.memory.size();
+        if (totalMemory > kMaxTotalMemorySize) {
+            set->problems.append(QStringLiteral("the devices' memory exceeds %1 bytes in all: the set is refused")
+                                     .arg(kMaxTotalMemorySize));
+            set->devices.clear();
+            set->rawDevices = QJsonArray();
+            return false;
         }
         set->devices.append(device);
     }

@@ -15,7 +15,16 @@ namespace emulator {
 constexpr std::uint16_t kBootLoaderVendorId = 0x258A;
 constexpr std::uint16_t kBootLoaderProductId = 0xFF12;
 constexpr int kDefaultMemorySize = 0x20000;
-constexpr int kMaxMemorySize = 0x1000000;
+// Limits of a device set, so that a small file cannot make the library
+// allocate gigabytes: the address space of one device (kept twice, with its
+// factory state), the address space of all devices together, the number of
+// devices (the device list holds at most 50 records anyway) and the size of
+// the file itself. A device past its limit is left out; a set past the
+// others is refused as a whole.
+constexpr int kMaxMemorySize = 0x100000;
+constexpr qint64 kMaxTotalMemorySize = 0x800000;
+constexpr int kMaxDevices = 50;
+constexpr qint64 kMaxDeviceSetFileSize = 64 * 1024 * 1024;
 // Largest ROM a firmware image can carry (the image's ROM field).
 constexpr int kRomCapacity = 65819;
 constexpr int kMaxReportSize = 2048;
@@ -100,7 +109,8 @@ struct DeviceSet {
     QStringList problems;
 };
 
-// False when the text is not a JSON object; devices that do not parse are
+// False when the text is not a JSON object or the set is past the limits
+// above (the set then has no devices); devices that do not parse are
 // skipped (see DeviceSet::problems).
 bool parseDeviceSet(const QByteArray &json, DeviceSet *set);
 // The file text with every device's current state written into its entry.

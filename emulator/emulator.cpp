@@ -9,8 +9,11 @@
 #include <QRegularExpression>
 #include <QtGlobal>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +81,37 @@ bool rangeFits(std::uint32_t address, int size, int memorySize)
     return static_cast<qint64>(address) + size <= memorySize;
 }
 
+// Writes bytes to a new temporary file beside path and renames it over path.
+// mkostemp creates the file exclusively under a fresh name, so a link or file
+// placed there beforehand is never written through. Every byte must reach
+// the file (a short write, a full disk or a file size limit fail the whole
+// save) before the rename; otherwise the temporary file goes and path stays
+// as it was.
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QByteArray name = QFile::encodeName(path) + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat existing;
+    bool ok = true;
+    if (::stat(QFile::encodeName(path).constData(), &existing) == 0)
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    qint64 written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        written += ok ? n : 0;
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(name.constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    ::unlink(name.constData());
+    return false;
+}
+
 } // namespace
 
 Emulator &Emulator::instance()
@@ -138,7 +172,12 @@ void Emulator::refresh()
         std::fprintf(stderr, "UsbInterface: cannot read %s\n", qPrintable(file));
         return;
     }
-    m_loaded = parseDeviceSet(in.readAll(), &m_set);
+    if (in.size() > kMaxDeviceSetFileSize) {
+        std::fprintf(stderr, "UsbInterface: %s: the file is larger than %lld bytes: the set is refused\n",
+                     qPrintable(file), static_cast<long long>(kMaxDeviceSetFileSize));
+        return;
+    }
+    m_loaded = parseDeviceSet(in.read(kMaxDeviceSetFileSize), &m_set);
     for (const QString &problem : qAsConst(m_set.problems))
         std::fprintf(stderr, "UsbInterface: %s: %s\n", qPrintable(file), qPrintable(problem));
 }
@@ -147,19 +186,13 @@ bool Emulator::save()
 {
     if (!m_loaded)
         return false;
-    // Written beside the file and renamed over it: readers see the old or the
-    // new file, never a part of one.
-    const QString temporary = QStringLiteral("%1.tmp-%2").arg(m_file).arg(::getpid());
-    QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written to a new temporary file beside it and renamed over it: readers
+    // see the old or the new file, never a part of one. The temporary file
+    // gets a fresh name and is created exclusively, so nothing that someone
+    // placed beside the file (a link to another file) is ever written
+    // through.
+    if (!replaceFile(m_file, serializeDeviceSet(m_set)))
         return false;
-    const QByteArray text = serializeDeviceSet(m_set);
-    const bool written = out.write(text) == text.size() && out.flush();
-    out.close();
-    if (!written || ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_file).constData()) != 0) {
-        QFile::remove(temporary);
-        return false;
-    }
     m_stamp = stampOf(m_file);
     return true;
 }

@@ -50,13 +50,17 @@ QString macroStepBytes(const MacroStep& step)
         if (!macroPauseValue(step.value, &milliseconds))
             return QString();
         // One record holds at most 65 535 ms; a longer pause is split into
-        // full records followed by the rest.
+        // full records followed by the rest. A pause that needs more records
+        // than a slot holds stops at one record more than fits: the macro is
+        // refused as too long either way, and nothing near the count a page
+        // may ask for (2^64 ms is 2.8e14 records) is ever built.
+        const quint64 fullRecords = milliseconds / kMaxMacroPause;
+        const quint32 rest = static_cast<quint32>(milliseconds % kMaxMacroPause);
         QStringList records;
-        while (milliseconds > kMaxMacroPause) {
+        for (quint64 i = 0; i < qMin(fullRecords, kMaxPauseRecords); ++i)
             records << pauseRecord(kMaxMacroPause);
-            milliseconds -= kMaxMacroPause;
-        }
-        records << pauseRecord(static_cast<quint32>(milliseconds));
+        if (fullRecords < kMaxPauseRecords && (rest != 0 || fullRecords == 0))
+            records << pauseRecord(rest);
         return records.join(QLatin1Char(','));
     }
     if (type == QLatin1String("moveXY")) {
@@ -83,12 +87,16 @@ QStringList macroItems(const MacroSteps& steps, quint8 repeat, bool withEndRecor
 {
     if (steps.isEmpty())
         return QStringList();
-    QString text;
-    for (const MacroStep& step : steps)
-        text += macroStepBytes(step) + QLatin1Char(',');
+    QStringList items;
+    for (const MacroStep& step : steps) {
+        items << macroStepBytes(step).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        // Past a slot the macro is refused anyway: stop building.
+        if (items.size() > kMacroSlotSize)
+            return items;
+    }
     if (withEndRecord)
-        text += QStringLiteral("0x07,%1,0x00").arg(hex(repeat));
-    return text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        items << QStringLiteral("0x07") << hex(repeat) << QStringLiteral("0x00");
+    return items;
 }
 
 QStringList padMacroItems(QStringList items)

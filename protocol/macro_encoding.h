@@ -15,6 +15,10 @@ class DriverLookup;
 // macro slot and stored in a free slot of the device, and the button gets
 // the code that plays that slot.
 
+// Pause records (three bytes each) one step gives at most: one more than a
+// slot holds.
+constexpr quint64 kMaxPauseRecords = kMacroSlotSize / 3 + 1;
+
 // Mouse-button and wheel steps, whose bytes every family shares; "" for
 // any other step.
 QString macroMouseStepBytes(const MacroStep& step);
@@ -22,12 +26,15 @@ QString macroMouseStepBytes(const MacroStep& step);
 // The bytes of one step, "0x84,04,0x00" style; "" for a step that gives no
 // bytes (a move by 0,0 or an unknown type). A pause longer than 65 535 ms is
 // written as several pause records, each at most 65 535 ms, so that the high
-// byte never overflows.
+// byte never overflows; a pause too long for any slot gives
+// kMaxPauseRecords records, never more.
 QString macroStepBytes(const MacroStep& step);
 
 // The unpadded items of the macro: every step's bytes and, unless
 // withEndRecord is false (M2.0 and M4.0 carry the repeat count in the button
-// code), the end record 0x07,repeat,0x00. Empty for no steps.
+// code), the end record 0x07,repeat,0x00. Empty for no steps. The list stops
+// growing once it is longer than a slot (such a macro cannot be stored), so
+// its length stays bounded whatever the steps ask for.
 QStringList macroItems(const MacroSteps& steps, quint8 repeat, bool withEndRecord);
 
 // items padded with "0x00" to 200; a longer list stays as it is.

@@ -27,6 +27,9 @@ bool normalize(const QString &name, QString *relative, QString *error)
             continue;
         if (segment == QLatin1String(".."))
             return fail(QStringLiteral("\"..\" segment"));
+        // Qt takes a path that starts with ':' for one of its resources.
+        if (segment.startsWith(QLatin1Char(':')))
+            return fail(QStringLiteral("segment starting with ':'"));
         kept.append(segment);
     }
     if (kept.isEmpty())

@@ -8,7 +8,8 @@
 // lands in a/b/c. A name that could leave the target folder, or that means
 // different things on different systems, is refused: a ".." segment, a
 // leading "/" (absolute path), a drive prefix such as "C:", a backslash, a
-// NUL character, or a name without any segment. "." segments are dropped.
+// NUL character, a segment starting with ':' (a resource path to Qt), or a
+// name without any segment. "." segments are dropped.
 namespace PackageEntryPath {
 
 // On success `relative` holds the cleaned "/"-joined path.

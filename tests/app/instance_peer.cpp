@@ -1,5 +1,6 @@
 // One program instance as far as the single-instance guard goes, for the
-// two-process tests: instance_peer <server name> <log file>. It reports on
+// two-process tests: instance_peer <server name> <log file> [trusted uid].
+// The trusted uid stands in for another user's process. It reports on
 // stdout "FIRST <pid>" once it serves, "COMMAND <name>" for each command
 // it receives and "QUIT" when the guard asks to quit (then it exits 0).
 #include "instance_guard.h"
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
     Logger::setFilePath(QString::fromLocal8Bit(argv[2]));
     QTextStream out(stdout);
     InstanceGuard guard(QString::fromLocal8Bit(argv[1]));
+    if (argc > 3)
+        guard.setTrustedUserId(QString::fromLocal8Bit(argv[3]).toUInt());
     QObject::connect(&guard, &InstanceGuard::firstInstance, [&]() {
         out << "FIRST " << QCoreApplication::applicationPid() << "\n";
         out.flush();

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -11,11 +12,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 class TestInstanceGuard : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -25,19 +29,32 @@ private slots:
     void otherCommandsAnsweredGarbageNot();
     void laterInstanceQuitsAfterAnswer();
     void staleSocketFileIsReplaced();
+    void socketInSharedTempIsNotUsed();
+    void strangersAreIgnoredOnBothEnds();
+    void silentServerIsGivenUp();
+    void overlongCommandDropsTheClient();
 
 private:
-    QProcess* startPeer(const QString& logName);
+    QProcess* startPeer(const QString& logName, const QStringList& extra = {});
+    QString socketPath() const { return m_runtime.path() + "/orvanta/" + m_name; }
     // Waits for a line starting with prefix on the peer's stdout.
     QString waitForLine(QProcess* peer, const QString& prefix, int timeoutMs = 10000);
     QByteArray readAnswers(QLocalSocket& socket, int expected);
     QString log(const QString& name) const;
 
     QTemporaryDir m_dir;
+    // The session's runtime folder of the tests and their peers.
+    QTemporaryDir m_runtime;
     QString m_name;
     QList<QProcess*> m_peers;
     QMap<QProcess*, QStringList> m_lines;
 };
+
+void TestInstanceGuard::initTestCase()
+{
+    QVERIFY(m_runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
 
 void TestInstanceGuard::init()
 {
@@ -53,15 +70,15 @@ void TestInstanceGuard::cleanup()
     }
     m_peers.clear();
     m_lines.clear();
-    QFile::remove(QDir::tempPath() + "/" + m_name);
+    QFile::remove(socketPath());
 }
 
-QProcess* TestInstanceGuard::startPeer(const QString& logName)
+QProcess* TestInstanceGuard::startPeer(const QString& logName, const QStringList& extra)
 {
     auto* peer = new QProcess;
     m_peers << peer;
     peer->start(QCoreApplication::applicationDirPath() + "/instance_peer",
-                {m_name, m_dir.filePath(logName)});
+                QStringList({m_name, m_dir.filePath(logName)}) + extra);
     return peer;
 }
 
@@ -135,7 +152,7 @@ void TestInstanceGuard::splitCommandRunsOnceWhenComplete()
     const QByteArray expected = "RES:" + served.mid(6).toLatin1() + ";";
 
     QLocalSocket client;
-    client.connectToServer(m_name);
+    client.connectToServer(socketPath());
     QVERIFY(client.waitForConnected(5000));
     client.write("CMD:sh");
     client.flush();
@@ -154,7 +171,7 @@ void TestInstanceGuard::twoCommandsInOneWriteGetTwoAnswers()
     const QByteArray answer = "RES:" + served.mid(6).toLatin1() + ";";
 
     QLocalSocket client;
-    client.connectToServer(m_name);
+    client.connectToServer(socketPath());
     QVERIFY(client.waitForConnected(5000));
     client.write("CMD:show;CMD:show;");
     QCOMPARE(readAnswers(client, 2), answer + answer);
@@ -170,7 +187,7 @@ void TestInstanceGuard::otherCommandsAnsweredGarbageNot()
     const QByteArray answer = "RES:" + served.mid(6).toLatin1() + ";";
 
     QLocalSocket client;
-    client.connectToServer(m_name);
+    client.connectToServer(socketPath());
     QVERIFY(client.waitForConnected(5000));
     client.write("hello;CMD:hide;");
     // One answer only: the segment without "CMD:" is not answered.
@@ -211,7 +228,7 @@ void TestInstanceGuard::staleSocketFileIsReplaced()
 {
     QProcess* crashed = startPeer("crashed.log");
     QVERIFY(!waitForLine(crashed, "FIRST ").isEmpty());
-    const QString socketFile = QDir::tempPath() + "/" + m_name;
+    const QString socketFile = socketPath();
     QVERIFY(QFile::exists(socketFile));
     crashed->kill();   // SIGKILL: no clean-up, the socket file stays
     QVERIFY(crashed->waitForFinished(5000));
@@ -223,10 +240,96 @@ void TestInstanceGuard::staleSocketFileIsReplaced()
 
     // And it serves.
     QLocalSocket client;
-    client.connectToServer(m_name);
+    client.connectToServer(socketPath());
     QVERIFY(client.waitForConnected(5000));
     client.write("CMD:show;");
     QVERIFY(readAnswers(client, 1).startsWith("RES:"));
+}
+
+void TestInstanceGuard::socketInSharedTempIsNotUsed()
+{
+    // Another user got to the old, fixed place in the shared temporary
+    // folder first and answers every command.
+    QLocalServer squatter;
+    QVERIFY(squatter.listen(QDir::tempPath() + "/" + m_name));
+    connect(&squatter, &QLocalServer::newConnection, [&]() {
+        while (QLocalSocket* s = squatter.nextPendingConnection())
+            s->write("RES:1;");
+    });
+    QProcess* peer = startPeer("first.log");
+    QVERIFY2(!waitForLine(peer, "FIRST ").isEmpty(), qPrintable(log("first.log")));
+    QVERIFY(log("first.log").contains("connecting local socket to " + socketPath()));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFileInfo(m_runtime.path() + "/orvanta").permissions() & others, QFile::Permissions());
+    squatter.close();
+}
+
+void TestInstanceGuard::strangersAreIgnoredOnBothEnds()
+{
+    // The peer trusts another user only, so to it this test process is a
+    // stranger. A stranger's server on its socket is not obeyed: the peer
+    // takes the socket over and serves.
+    const QString stranger = QString::number(::geteuid() + 1);
+    QVERIFY(QDir().mkpath(m_runtime.path() + "/orvanta"));
+    QLocalServer squatter;
+    QVERIFY(squatter.listen(socketPath()));
+    connect(&squatter, &QLocalServer::newConnection, [&]() {
+        while (QLocalSocket* s = squatter.nextPendingConnection())
+            s->write("RES:1;");
+    });
+    QProcess* peer = startPeer("peer.log", {stranger});
+    QVERIFY2(!waitForLine(peer, "FIRST ").isEmpty(), qPrintable(log("peer.log")));
+    QVERIFY(log("peer.log").contains("is served by another user, ignoring it.."));
+    QVERIFY(!log("peer.log").contains("sending show command"));
+
+    // A stranger's client is refused without an answer.
+    QLocalSocket client;
+    client.connectToServer(socketPath());
+    QVERIFY(client.waitForConnected(5000));
+    client.write("CMD:show;");
+    QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+    QVERIFY(client.readAll().isEmpty());
+    QCOMPARE(waitForLine(peer, "COMMAND", 300), QString());
+    QVERIFY(log("peer.log").contains("local socket client of another user refused"));
+}
+
+void TestInstanceGuard::silentServerIsGivenUp()
+{
+    // A running instance that accepts the connection and never answers.
+    QVERIFY(QDir().mkpath(m_runtime.path() + "/orvanta"));
+    QLocalServer silent;
+    QVERIFY(silent.listen(socketPath()));
+    QProcess* later = startPeer("later.log");
+    QCOMPARE(waitForLine(later, "QUIT", 15000), QString("QUIT"));
+    QVERIFY2(log("later.log").contains("Application Error: could not write show command, error 5, quiting.."), qPrintable(log("later.log")));
+}
+
+void TestInstanceGuard::overlongCommandDropsTheClient()
+{
+    QProcess* first = startPeer("first.log");
+    QVERIFY(!waitForLine(first, "FIRST ").isEmpty());
+
+    // Control characters in a logged command cannot start a log line.
+    QLocalSocket client;
+    client.connectToServer(socketPath());
+    QVERIFY(client.waitForConnected(5000));
+    client.write("bad\n[0101/000000.000:INFO:forged(1)] x;");
+    QTRY_VERIFY(log("first.log").contains("unknown command bad\\n[0101/000000.000:INFO:forged(1)] x passed"));
+
+    // Megabytes without ";": the client is dropped early and the log keeps
+    // only a short excerpt.
+    client.write(QByteArray(8 << 20, 'A'));
+    QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 10000);
+    QTRY_VERIFY(log("first.log").contains("dropping it"));
+    QVERIFY(QFileInfo(m_dir.filePath("first.log")).size() < 8192);
+
+    // The server goes on serving others.
+    QLocalSocket next;
+    next.connectToServer(socketPath());
+    QVERIFY(next.waitForConnected(5000));
+    next.write("CMD:show;");
+    QVERIFY(readAnswers(next, 1).startsWith("RES:"));
 }
 
 QTEST_GUILESS_MAIN(TestInstanceGuard)

@@ -83,11 +83,20 @@ void TestWindow::initTestCase()
 
     ClientHandler::instance()->setProfile(offTheRecordProfile());
 
+    // What was once possible in the shared page copy: a page the package
+    // holds turned into a folder, so that unpacking stopped, and a page of
+    // someone else's beside it.
+    QVERIFY(QDir().mkpath(m_temp.filePath("template/t/index.html/x")));
+    QFile stray(m_temp.filePath("template/t/evil.html"));
+    QVERIFY(stray.open(QIODevice::WriteOnly));
+    stray.write("<script>cefQuery({request: '{\"FuncName\":\"UnPackFile\"}'})</script>");
+    stray.close();
+
     WindowSetup setup;
     setup.profile = {{"Name", "Test"}, {"Debug", "false"}, {"ClientSize", "540,425"},
                      {"LoadPath", m_loadPath}, {"CloseFunc", "minisize"}, {"MusicView", m_loadPath}};
     setup.applicationFolder = m_app.path() + "/";
-    setup.tempFolder = m_temp.path();
+    setup.privateFolder = m_temp.path();
     setup.language = "en";
     m_window = new Window(setup);
 }
@@ -122,8 +131,14 @@ void TestWindow::buildsFromProfile()
     QCOMPARE(m_window->objectName(), QString("MainWindow"));
     QCOMPARE(m_window->templateFolder(), templateFolder);
     QCOMPARE(m_window->pageFolder(), templateFolder + "/t");
-    // The package is unpacked into the page copy and kept.
-    QVERIFY(QFile::exists(templateFolder + "/t/index.html"));
+    // The package is unpacked into a fresh page copy, which replaces the
+    // old one whole, and kept.
+    QFile index(templateFolder + "/t/index.html");
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    QVERIFY(index.readAll().contains("packed start page"));
+    QCOMPARE(QDir(templateFolder + "/t").entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+             QStringList({"index.html"}));
+    QCOMPARE(QDir(m_temp.path()).entryList({"*template*"}, QDir::AllEntries | QDir::Hidden), QStringList({"template"}));
     QVERIFY(QFile::exists(m_app.filePath("skn.dat")));
     QCOMPARE(LocalResources::pageFolder(), templateFolder);
 

@@ -38,6 +38,14 @@ private slots:
                  QStringLiteral("[1207/235901.123:WARNING:noext(1)] "));
     }
 
+    void clippedEscapesAndCuts()
+    {
+        QCOMPARE(Logger::clipped(QStringLiteral("a\nb\r\t\\c\x01\x7f")), QStringLiteral("a\\nb\\r\\t\\\\c\\x01\\x7f"));
+        QCOMPARE(Logger::clipped(QString(1000, QLatin1Char('x')), 10),
+                 QString(10, QLatin1Char('x')) + QStringLiteral("... (990 more characters)"));
+        QCOMPARE(Logger::clipped(QStringLiteral("kurz")), QStringLiteral("kurz"));
+    }
+
     void severitySwitch_data()
     {
         QTest::addColumn<QStringList>("arguments");

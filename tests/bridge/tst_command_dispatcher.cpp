@@ -1,3 +1,5 @@
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QTimer>
 #include <QtTest>
@@ -85,12 +87,13 @@ private slots:
     void theDefaultTableFollowsTheComparisonOrder()
     {
         const QStringList documented = {
-            "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "WriteRGBDevice", "LoginMain", "ReadConf",
+            "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "UpdateFirmware", "ExecuteUpdate--",
+            "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
             "ModifyFileFromStr", "goback", "goforward", "savexml", "modifyMouseAcce", "ModifyWindowAcceleratedSpeed",
             "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
             "CloseX", "CloseApp",
-            "saveFileDialog", "OpenFileDialog", "OpenUrl", "OpenView", "CloseView", "SendMsgToMainBrowser",
+            "saveFileDialog", "OpenFileDialog", "OpenUrl", "DownloadFile", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
             "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
@@ -211,6 +214,19 @@ private slots:
         QCOMPARE(send(dispatcher, "{\"FuncName\":\"OpenUrl\",\"url\":\"https://example.org/\"}").text,
                  QString("open successed"));
         QCOMPARE(host.calls, QStringList({"openUrl https://example.org/"}));
+
+        // Only absolute http, https and mailto addresses reach the opener,
+        // encoded, so that none can pass for an option of it.
+        for (const char* refused : {"--help", "-x", "file:///etc/passwd", "javascript:alert(1)", "example.org",
+                                    "http://", "https:///path", "mailto:", "", "/etc/passwd", "ftp://example.org/"}) {
+            const QString text = QString::fromUtf8(QJsonDocument(QJsonObject{{"FuncName", "OpenUrl"}, {"url", refused}})
+                                                       .toJson(QJsonDocument::Compact));
+            QCOMPARE(send(dispatcher, text).kind, Answer::None);
+        }
+        send(dispatcher, "{\"FuncName\":\"OpenUrl\",\"url\":\"HTTP://Example.org/a b?q=1\"}");
+        send(dispatcher, "{\"FuncName\":\"OpenUrl\",\"url\":\"mailto:help@example.org\"}");
+        QCOMPARE(host.calls, QStringList({"openUrl https://example.org/", "openUrl http://example.org/a%20b?q=1",
+                                          "openUrl mailto:help@example.org"}));
     }
 
     void defaultLanguage_data()

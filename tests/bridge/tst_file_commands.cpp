@@ -262,6 +262,85 @@ private slots:
                  QString("failed!"));
         QVERIFY(!QFile::exists(host.path("tupdates")));
     }
+
+    void theProgramsOwnFilesAreNeitherDeletedNorOverwritten()
+    {
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        // Big enough to be read as a package.
+        const QByteArray body = "\x7f" "ELF" + QByteArray(300, 'b');
+        QVERIFY(writeFile(host.path("orvanta-cli"), body));
+        QVERIFY(QFile::setPermissions(host.path("orvanta-cli"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(writeFile(host.path("elf-without-x-bit"), body));
+        QVERIFY(QDir().mkpath(host.path("lib")));
+        QVERIFY(QFile::link(host.path("orvanta-cli"), host.path("lib/link-to-cli")));
+        const QStringList own = {"orvanta-cli", "elf-without-x-bit", "lib/link-to-cli", "lib/libQt5Core.so.5",
+                                 "libUsbInterface.so", "skn.dat", "devices.json", "conf.ini", "Updater", "Updater-new"};
+        for (const QString& name : own) {
+            if (!QFile::exists(host.path(name)))
+                QVERIFY(writeFile(host.path(name), QByteArray(300, 'o')));
+        }
+        QMap<QString, QByteArray> before;
+        for (const QString& name : own)
+            before.insert(name, readAll(host.path(name)));
+
+        for (const QString& name : own) {
+            QVERIFY(QDir().mkpath(host.path("tupdates")));
+            const Answer unpack = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", name},
+                                                            {"UnPath", "pages"}}));
+            QCOMPARE(unpack.kind, Answer::Failure);
+            QCOMPARE(unpack.text, QString("failed!"));
+            const Answer modify = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", name},
+                                                            {"ContentStr", "<owned/>"}}));
+            QCOMPARE(modify.kind, Answer::None);
+        }
+        send(dispatcher, R"({"FuncName":"savexml"})");
+        for (const QString& name : own)
+            QVERIFY2(readAll(host.path(name)) == before.value(name), qPrintable(name));
+        QVERIFY(QFileInfo(host.path("lib/link-to-cli")).isSymLink());
+
+        // Nor does a package write over them.
+        QVERIFY(writePackageFile(host.path("update.dat"), "1.0", {{"new.txt", "n"}, {"Updater", "evil"}}));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "update.dat"}, {"UnPath", ""}}))
+                     .text,
+                 QString("failed!"));
+        QCOMPARE(readAll(host.path("Updater")), before.value("Updater"));
+        QVERIFY(!QFile::exists(host.path("new.txt")));
+
+        // Page files are still the pages' to change.
+        QVERIFY(writeFile(host.path("pages.xml"), "<a/>"));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "pages.xml"},
+                                           {"ContentStr", "<b/>"}}))
+                     .kind,
+                 Answer::Success);
+    }
+
+    void failedUnpackNeverDeletesThroughALink()
+    {
+        QTemporaryDir outside;
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        QVERIFY(writeFile(outside.filePath("keep.txt"), "keep"));
+        QVERIFY(QDir().mkpath(outside.filePath("sub")));
+        QVERIFY(writeFile(outside.filePath("sub/keep2.txt"), "keep"));
+        QVERIFY(QFile::link(outside.path(), host.path("tupdates")));
+        const Answer failed = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "missing.dat"},
+                                                        {"UnPath", "pages"}}));
+        QCOMPARE(failed.text, QString("failed!"));
+        QCOMPARE(readAll(outside.filePath("keep.txt")), QByteArray("keep"));
+        QCOMPARE(readAll(outside.filePath("sub/keep2.txt")), QByteArray("keep"));
+        QVERIFY(QFileInfo(host.path("tupdates")).isSymLink());
+
+        // A real tupdates goes with what is in it, its links removed as
+        // links.
+        QVERIFY(QFile::remove(host.path("tupdates")));
+        QVERIFY(QDir().mkpath(host.path("tupdates/deep/er")));
+        QVERIFY(QFile::link(outside.path(), host.path("tupdates/deep/out")));
+        QVERIFY(writeFile(host.path("tupdates/deep/er/x"), "x"));
+        send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "missing.dat"}, {"UnPath", "pages"}}));
+        QVERIFY(!QFileInfo::exists(host.path("tupdates")));
+        QCOMPARE(readAll(outside.filePath("keep.txt")), QByteArray("keep"));
+    }
 };
 
 QTEST_GUILESS_MAIN(FileCommandsTest)

@@ -5,8 +5,11 @@
 #include "emulator_fixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +38,24 @@ QByteArray fileBytes(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Limits the size of files this process writes while it lives; writes past
+// it fail instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        struct rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    struct rlimit m_saved;
+};
 
 } // namespace
 
@@ -250,15 +271,36 @@ private slots:
     void writeThatCannotBeSavedFailsAndIsUndone()
     {
         Scenario scenario(kDeviceSet);
-        // The temporary file's name is taken by a folder: the save cannot happen.
-        const QString blocker = QStringLiteral("%1.tmp-%2").arg(scenario.devicesPath()).arg(::getpid());
-        QVERIFY(QDir().mkpath(blocker));
         const unsigned char value[] = {0x09};
-        QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 0);
+        {
+            // Files of this process may not grow past 64 bytes: the save
+            // cannot happen.
+            FileSizeLimit limit(64);
+            QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 0);
+        }
         QCOMPARE(readProperty(40, 1), QByteArray("\x01", 1));
-        QVERIFY(QDir(blocker).removeRecursively());
         QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 1);
         QCOMPARE(readProperty(40, 1), QByteArray("\x09", 1));
+    }
+
+    void saveNeverWritesThroughALinkBesideTheFile()
+    {
+        // Someone who can write beside the device set prepares the name a
+        // save used to write to, as a link to a file of the user.
+        Scenario scenario(kDeviceSet);
+        const QString victim = scenario.dirPath() + "/victim.txt";
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+        file.close();
+        const QString trap = QStringLiteral("%1.tmp-%2").arg(scenario.devicesPath()).arg(::getpid());
+        QVERIFY(QFile::link(victim, trap));
+
+        const unsigned char value[] = {0x07};
+        QCOMPARE(t.dcWriteProperty(mouse.c_str(), value, 40, 1), 1);
+        QCOMPARE(fileBytes(victim), QByteArray("precious"));
+        QCOMPARE(scenario.savedDevice(0).value("properties").toObject().value("40").toString(), QStringLiteral("07"));
+        QVERIFY(QFileInfo(trap).isSymLink());
     }
 
     void badInputFailsWithoutTouchingTheDevices()

@@ -156,6 +156,38 @@ private slots:
         QCOMPARE(scenario.logLines().last(), QByteArray(json("{'call':'dcDevices','count':50,'result':1}")));
     }
 
+    void setsPastTheLimitsAreRefused()
+    {
+        auto setOf = [](int count, const QString &memorySize) {
+            QJsonArray devices;
+            for (int i = 0; i < count; ++i)
+                devices.append(QJsonObject{{"vendorId", "258A"},
+                                           {"productId", QString::number(0x2000 + i, 16)},
+                                           {"memorySize", memorySize},
+                                           {"interfaces", QJsonArray{QJsonObject{{"collection", "02"}}}}});
+            return QJsonDocument(QJsonObject{{"devices", devices}}).toJson();
+        };
+        DeviceBlock block;
+        // Fifty small devices are a set; fifty-one are refused as a whole.
+        Scenario fifty(setOf(50, "0x100"));
+        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
+        QCOMPARE(block.count(), 50);
+        Scenario tooMany(setOf(51, "0x100"));
+        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
+        QCOMPARE(block.count(), 0);
+        // Eight devices of 1 MiB fit; nine go past the memory of a whole set.
+        Scenario eight(setOf(8, "0x100000"));
+        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
+        QCOMPARE(block.count(), 8);
+        Scenario nine(setOf(9, "0x100000"));
+        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
+        QCOMPARE(block.count(), 0);
+        // One device past its own limit is left out.
+        Scenario big(oneDevice(json(",'memorySize':'0x100001'")));
+        QCOMPARE(t.dcDevices(block.bytes.data(), programFilter().data()), 1);
+        QCOMPARE(block.count(), 0);
+    }
+
     void absentDevicesAndMissingFilesListNothing()
     {
         Scenario scenario(oneDevice(json(",'present':false")));

@@ -73,7 +73,7 @@ void TestPagesEndToEnd::initTestCase()
     setup.profile = {{"Name", "RX318 Pro"}, {"Debug", "false"}, {"ClientSize", "960,640"},
                      {"LoadPath", kStartPage}, {"CloseFunc", "minisize"}, {"Version", "R1.0.3"}};
     setup.applicationFolder = m_app.path() + "/";
-    setup.tempFolder = m_temp.path();
+    setup.privateFolder = m_temp.path();
     setup.language = "en";
     m_window = new Window(setup);
     QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);

@@ -2,6 +2,7 @@
 // families, checked on the Driver definitions compiled into the program.
 #include <QtTest>
 
+#include "device_functions.h"
 #include "driver_lookup.h"
 #include "macro_block_w1.h"
 #include "macro_encoding.h"
@@ -159,6 +160,26 @@ private slots:
                  QStringLiteral("0x06,ff,ff,0x06,ff,ff,0x06,ff,ff,0x06,43,d"));
         for (const uint value : values(macroStepBytes(step("delay", "200000"))))
             QVERIFY(value <= 0xFF);
+        QCOMPARE(macroStepBytes(step("delay", "131070")), QStringLiteral("0x06,ff,ff,0x06,ff,ff"));
+        QCOMPARE(macroStepBytes(step("delay", "0")), QStringLiteral("0x06,0,0"));
+    }
+
+    // Pauses and step lists past a slot are refused without building what
+    // they ask for: 2^64 - 1 ms used to build 2.8e14 records.
+    void macrosPastASlotStayBounded()
+    {
+        for (const char* pause : {"18446744073709551615", "100000000000", "13107001"}) {
+            const QStringList items = macroStepBytes(step("delay", pause)).split(',');
+            QCOMPARE(items.size(), 3 * 67);
+            QVERIFY(macroItems({step("keyDown", "04"), step("delay", pause)}, 1, true).size() <= 3 * 68);
+        }
+        QVERIFY(macroItems(MacroSteps() << QVector<MacroStep>(100000, step("keyDown", "04")).toList(), 1, true).size()
+                <= 203);
+        // Exactly what one slot holds still fits: 65 pause records and the end.
+        QCOMPARE(macroItems({step("delay", QByteArray::number(65 * 65535).constData())}, 1, true).size(), 198);
+        DeviceFunctions device;
+        QCOMPARE(encodeMacro(m_lookup, device, "258A1007", {step("delay", "18446744073709551615")}, "1", false),
+                 QString());
     }
 
     void readsOnlyRepeatCountsThatFitAByte()

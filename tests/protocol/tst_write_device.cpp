@@ -152,6 +152,8 @@ private slots:
         QTest::newRow("macro with a pause that is not a number") << kM1 << "M1.0" << "61" << "延迟(x)" << "Macro";
         QTest::newRow("macro longer than a slot")
             << kM1 << "M1.0" << "61" << QString("按下(A)").repeated(67) << "Macro";
+        QTest::newRow("pause of 2^64 - 1 ms") << kM1 << "M1.0" << "61" << "延迟(18446744073709551615)" << "Macro";
+        QTest::newRow("pause of 1e11 ms on M2.0") << kM2 << "M2.0" << "61" << "延迟(100000000000)" << "Macro";
     }
     void failsWithoutWriting()
     {

@@ -59,6 +59,28 @@ inline QByteArray packageFromPayload(const QByteArray &payload, qint64 announced
            + QCryptographicHash::hash(signedPart, QCryptographicHash::Sha1) + signedPart;
 }
 
+// A package of one file `name` with incompressible content of `size` bytes,
+// padded after its stream (which the decoder ignores) to exactly
+// `exactSize` bytes when that is larger, and signed again.
+inline QByteArray sizedPackage(const QString &name, int size, int exactSize = 0, quint32 seed = 1)
+{
+    QByteArray content(size, '\0');
+    quint32 x = seed;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        content[i] = char(x >> 24);
+    }
+    const QByteArray payload = qstring(QStringLiteral("1.0")) + u32be(1) + entry(name, content);
+    QByteArray package = packageFromPayload(payload);
+    if (exactSize > package.size()) {
+        package.append(QByteArray(exactSize - package.size(), '\0'));
+        const QByteArray digest = QCryptographicHash::hash(package.mid(PackageFormat::kPropertiesOffset),
+                                                           QCryptographicHash::Sha1);
+        package.replace(PackageFormat::kDigestOffset, PackageFormat::kDigestSize, digest);
+    }
+    return package;
+}
+
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -1,5 +1,6 @@
 // Runs the orvanta-pack binary the build produced.
 
+#include "firmware_image.h"
 #include "package_test_support.h"
 
 #include <QDir>
@@ -114,6 +115,25 @@ private slots:
         const Run run = pack(args);
         QVERIFY(run.exitCode > 0);
         QVERIFY(!run.err.isEmpty());
+    }
+
+    void firmwareImagesForTheBootLoader()
+    {
+        QVERIFY(writeFile(path(QStringLiteral("rom.bin")), "123456789"));
+        Run run = pack({QStringLiteral("firmware"), path(QStringLiteral("rom.bin")), QStringLiteral("258A1007"),
+                        path(QStringLiteral("update.bin"))});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        FirmwareImage image;
+        QVERIFY(FirmwareImage::parse(readFile(path(QStringLiteral("update.bin"))), &image));
+        QCOMPARE(image.deviceId(), QStringLiteral("258A1007"));
+        QCOMPARE(image.romLength(), 9u);
+        QCOMPARE(image.checkValue(), 0xCBF43926u);
+        QCOMPARE(image.romBytes(0, 9), QByteArray("123456789"));
+
+        run = pack({QStringLiteral("firmware"), path(QStringLiteral("rom.bin")), QStringLiteral("0123456789ABCDE"),
+                    path(QStringLiteral("long-id.bin"))});
+        QVERIFY(run.exitCode > 0);
+        QVERIFY(!QFile::exists(path(QStringLiteral("long-id.bin"))));
     }
 
     void emptyFolderIsNotPacked()

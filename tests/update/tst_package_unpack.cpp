@@ -2,6 +2,7 @@
 #include "package_test_support.h"
 #include "package_unpacker.h"
 #include "package_writer.h"
+#include "staged_unpack.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -9,6 +10,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace TestSupport;
 
@@ -177,6 +184,12 @@ private slots:
         QTest::newRow("absolute name")
             << packageFromPayload(versionAndCount(2) + good + entry(m_dir.filePath(QStringLiteral("evil.txt")), "x"));
         QTest::newRow("empty name") << packageFromPayload(versionAndCount(2) + good + entry(QString(), "x"));
+        // Qt reads a path starting with ':' as a resource: the folder would
+        // be made in the working folder instead of the target.
+        QTest::newRow("resource prefix folder")
+            << packageFromPayload(versionAndCount(2) + good + entry(QStringLiteral(":evil/evil.txt"), "x"));
+        QTest::newRow("inner resource prefix")
+            << packageFromPayload(versionAndCount(2) + good + entry(QStringLiteral("a/:evil/evil.txt"), "x"));
     }
 
     void damagedContentWritesNothing()
@@ -189,6 +202,7 @@ private slots:
         QVERIFY(!error.isEmpty());
         QVERIFY(!QFileInfo::exists(target));
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("evil.txt"))));
+        QVERIFY(!QFileInfo::exists(QDir::currentPath() + QStringLiteral("/:evil")));
     }
 
     // Too short to be a package, or missing: fails, and a short file stays.
@@ -233,6 +247,80 @@ private slots:
         QVERIFY(!unpackPackageData(packageFromPayload(versionAndCount(1) + entry(QStringLiteral("file.txt"), "x")), target));
         QCOMPARE(filesBelow(outside).keys(), QStringList{QStringLiteral("victim.txt")});
         QCOMPARE(readFile(outside + QStringLiteral("/victim.txt")), QByteArray("original"));
+    }
+
+    // A folder swapped for a link while packages unpack into it: what is
+    // checked is what is opened, so nothing ever lands where the link
+    // points, and named pipes or other non-files are never written.
+    void linksSwappedInMeanwhileAreNotFollowed()
+    {
+        const QString outside = m_dir.filePath(QStringLiteral("swap-outside"));
+        const QString target = targetPath();
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(QDir().mkpath(target + QStringLiteral("/d")));
+        QVERIFY(QFile::link(outside, target + QStringLiteral("/d.link")));
+        const QByteArray package = packageFromPayload(versionAndCount(1) + entry(QStringLiteral("d/x.txt"), "x"));
+
+        std::atomic<bool> stop{false};
+        std::thread swapper([&]() {
+            const QByteArray d = QFile::encodeName(target + QStringLiteral("/d"));
+            const QByteArray link = d + ".link";
+            // Exchanged in one step: "d" is always there, a folder or a link.
+            while (!stop)
+                ::renameat2(AT_FDCWD, d.constData(), AT_FDCWD, link.constData(), RENAME_EXCHANGE);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        int runs = 0;
+        while (timer.elapsed() < 1500 && !QFile::exists(outside + QStringLiteral("/x.txt"))) {
+            unpackPackageData(package, target);
+            ++runs;
+        }
+        stop = true;
+        swapper.join();
+        qInfo("%d unpackings while the folder was swapped", runs);
+        QVERIFY(runs > 10);
+        QVERIFY(!QFile::exists(outside + QStringLiteral("/x.txt")));
+
+        const QString fifo = target + QStringLiteral("/pipe");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QString error;
+        QVERIFY(!unpackPackageData(packageFromPayload(versionAndCount(1) + entry(QStringLiteral("pipe"), "x")), target,
+                                   &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    // The page copy is replaced whole by a fresh unpacking: nothing found
+    // in its place before is kept, a link there is removed, not followed,
+    // and a failed unpacking leaves the old copy.
+    void replacingUnpackKeepsOnlyThePackage()
+    {
+        const QString package = packagePath();
+        QVERIFY(writePackageFile(package, QStringLiteral("1"), {{QStringLiteral("t/index.html"), "page"}}));
+        const QString copy = m_dir.filePath(QStringLiteral("copy"));
+        QVERIFY(QDir().mkpath(copy + QStringLiteral("/t/index.html/blocker")));
+        QVERIFY(writeFile(copy + QStringLiteral("/t/evil.html"), "evil"));
+        QString error;
+        QVERIFY2(unpackReplacingFolder(package, copy, &error), qPrintable(error));
+        QCOMPARE(filesBelow(copy).keys(), QStringList{QStringLiteral("t/index.html")});
+        QCOMPARE(readFile(copy + QStringLiteral("/t/index.html")), QByteArray("page"));
+        QVERIFY(QFile::exists(package));
+
+        const QString outside = m_dir.filePath(QStringLiteral("replace-outside"));
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(writeFile(outside + QStringLiteral("/keep.txt"), "keep"));
+        QVERIFY(QDir(copy).removeRecursively());
+        QVERIFY(QFile::link(outside, copy));
+        QVERIFY(unpackReplacingFolder(package, copy));
+        QVERIFY(!QFileInfo(copy).isSymLink());
+        QCOMPARE(filesBelow(outside).keys(), QStringList{QStringLiteral("keep.txt")});
+
+        const QString broken = packagePath();
+        QVERIFY(writeFile(broken, QByteArray(200, 'x')));
+        QVERIFY(!unpackReplacingFolder(broken, copy));
+        QCOMPARE(filesBelow(copy).keys(), QStringList{QStringLiteral("t/index.html")});
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".copy-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
     }
 
     void interoperatesWithPythonLzma()

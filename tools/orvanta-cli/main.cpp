@@ -3,16 +3,19 @@
 // configure a device from a shell.
 //
 //   orvanta-cli [--wait MS] [--answer-timeout MS] [--all-views] [REQUEST...]
+//   orvanta-cli --check-update
 //
 // Each argument is one JSON request; without any, one request per line is
 // read from standard input. Output and exit status: see usage() below.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
 
+#include "check_update.h"
 #include "cli_runner.h"
 #include "client_profile_settings.h"
 #include "command_dispatcher.h"
@@ -21,21 +24,29 @@
 #include "headless_host.h"
 #include "application_folder.h"
 #include "logging.h"
+#include "update_service.h"
 
 namespace {
 
 void usage(QTextStream& err)
 {
     err << "usage: orvanta-cli [--wait MS] [--answer-timeout MS] [--all-views] [REQUEST...]\n"
+           "       orvanta-cli --check-update\n"
            "  Runs page requests ({\"FuncName\":...}) given as arguments, or one per line\n"
            "  on standard input, and prints one JSON line per request:\n"
            "    {\"request\":...,\"reply\":\"success\",\"text\":...}\n"
            "    {\"request\":...,\"reply\":\"failure\",\"code\":0,\"text\":...}\n"
            "    {\"request\":...,\"reply\":\"none\"}\n"
            "  and {\"event\":name,\"args\":[...]} for every page event raised.\n"
+           "  Downloads and firmware updates started by the requests are waited for\n"
+           "  (at most the answer timeout) before the program ends.\n"
            "  --wait MS            keep collecting events for MS ms after the last request\n"
            "  --answer-timeout MS  how long to wait for a command that answers later\n"
            "                       (default 60000)\n"
+           "  --check-update       run the start-up update check against the configured\n"
+           "                       endpoint (ORVANTA_UPGRADE_URL overrides the profile's)\n"
+           "                       and print {\"state\":…,\"type\":…,\"description\":…,\n"
+           "                       \"updaterArguments\":…}\n"
            "  --all-views          also print the events addressed to a named view\n"
            "                       (\"OnRGBMusicData\", say), as if that view were open;\n"
            "                       their lines carry \"view\"\n"
@@ -62,6 +73,7 @@ int main(int argc, char* argv[])
 
     int waitMs = 0;
     int answerTimeoutMs = 60000;
+    bool checkUpdate = false;
     bool allViews = false;
     QStringList requests;
     const QStringList args = app.arguments().mid(1);
@@ -77,6 +89,8 @@ int main(int argc, char* argv[])
                 usage(err);
                 return 1;
             }
+        } else if (arg == QLatin1String("--check-update")) {
+            checkUpdate = true;
         } else if (arg == QLatin1String("--all-views")) {
             allViews = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -114,6 +128,12 @@ int main(int argc, char* argv[])
     DeviceReports::setSender(&forwarder);
     host.start();
 
+    if (checkUpdate) {
+        writeLine(checkUpdateLine(host, answerTimeoutMs));
+        DeviceReports::setSender(nullptr);
+        return 0;
+    }
+
     bool readable = true;
     if (!requests.isEmpty()) {
         for (const QString& request : qAsConst(requests))
@@ -134,6 +154,11 @@ int main(int argc, char* argv[])
                 readable = cli.run(request) && readable;
         }
     }
+    // Downloads and firmware updates go on after their request's answer.
+    QElapsedTimer busy;
+    busy.start();
+    while (host.updateService()->busy() && busy.elapsed() < answerTimeoutMs)
+        cli.wait(20);
     if (waitMs > 0)
         cli.wait(waitMs);
 

@@ -4,12 +4,15 @@
 
 #include "pack_bench.h"
 
+#include "firmware_image.h"
 #include "package_reader.h"
 #include "package_unpacker.h"
 #include "package_writer.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 
@@ -31,6 +34,10 @@ const char kUsage[] =
     "  orvanta-pack unpack <package> <folder> [--keep]\n"
     "      Unpacks <package> into <folder>; the package is deleted afterwards\n"
     "      as the program does, unless --keep is given.\n"
+    "  orvanta-pack firmware <rom> <device id> <image>\n"
+    "      Writes the firmware image <image> (\"update.bin\") that flashes the ROM\n"
+    "      file <rom> (at most 65 819 bytes) into the device with that id, with\n"
+    "      the ROM's CRC-32 as check value.\n"
     "  orvanta-pack bench [--size MIB]\n"
     "      Times packing and unpacking of a generated package (default 8 MiB).\n";
 
@@ -168,6 +175,27 @@ int runUnpack(const Arguments &args)
     return 0;
 }
 
+int runFirmware(const Arguments &args)
+{
+    QFile rom(args.positional.at(0));
+    if (!rom.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(rom.fileName()));
+    if (rom.size() < 1 || rom.size() > FirmwareImage::kRomCapacity)
+        return fail(QStringLiteral("%1 is %2 bytes; a ROM holds 1 to %3")
+                        .arg(rom.fileName())
+                        .arg(rom.size())
+                        .arg(FirmwareImage::kRomCapacity));
+    const QString id = args.positional.at(1);
+    if (id.isEmpty() || id.size() > FirmwareImage::kDeviceIdLength)
+        return fail(QStringLiteral("a device id has 1 to %1 characters").arg(FirmwareImage::kDeviceIdLength));
+    QSaveFile image(args.positional.at(2));
+    const QByteArray bytes = FirmwareImage::build(rom.readAll(), id);
+    if (!image.open(QIODevice::WriteOnly) || image.write(bytes) != bytes.size() || !image.commit())
+        return fail(QStringLiteral("cannot write %1").arg(image.fileName()));
+    out() << "wrote " << image.fileName() << " for " << id << " (" << rom.size() << " ROM bytes)" << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -193,6 +221,7 @@ int main(int argc, char *argv[])
         {"list", 1, runList},
         {"verify", 1, runVerify},
         {"unpack", 2, runUnpack},
+        {"firmware", 3, runFirmware},
         {"bench", 0, nullptr},
     };
     for (const Command &c : commands) {

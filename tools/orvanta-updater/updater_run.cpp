@@ -1,0 +1,120 @@
+#include "updater_run.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "logging.h"
+#include "staged_install.h"
+#include "wrap_file_download.h"
+
+namespace {
+
+constexpr int kDownloadAttempts = 3;
+
+} // namespace
+
+UpdaterRun::UpdaterRun(const UpdaterArguments& arguments)
+    : m_arguments(arguments)
+    , m_folder(QDir(arguments.appFolder).absolutePath())
+{
+}
+
+QString UpdaterRun::programName()
+{
+    return QStringLiteral("orvanta");
+}
+
+int UpdaterRun::exec()
+{
+    LOG_INFO(QStringLiteral("Update Info: updating %1 (deployment '%2', version '%3') from %4")
+                 .arg(m_folder, m_arguments.deployment, m_arguments.version, m_arguments.packageAddress));
+    if (!waitForProgramToQuit()) {
+        LOG_ERROR(QStringLiteral("Update Error: the program is still running after %1 ms; nothing changed")
+                      .arg(m_arguments.quitTimeoutMs));
+        return 2;
+    }
+    // The work folder lies inside the installation, so that every file
+    // reaches its place by a rename on one file system.
+    QTemporaryDir work(QDir(m_folder).filePath(QStringLiteral(".orvanta-update-XXXXXX")));
+    if (!work.isValid()) {
+        LOG_ERROR(QStringLiteral("Update Error: cannot create a work folder in %1: %2").arg(m_folder, work.errorString()));
+        return 2;
+    }
+    QString why;
+    if (!download(work.path(), &why)) {
+        LOG_ERROR(QStringLiteral("Update Error: %1; nothing changed").arg(why));
+        return 2;
+    }
+    if (!installStagedFiles(QDir(work.path()).filePath(QStringLiteral("staging")), m_folder,
+                            QDir(work.path()).filePath(QStringLiteral("backup")), &why)) {
+        LOG_ERROR(QStringLiteral("Update Error: %1; nothing changed").arg(why));
+        return 2;
+    }
+    LOG_INFO(QStringLiteral("Update Info: %1 updated").arg(m_folder));
+    if (!m_arguments.silent && !restartProgram())
+        return 2;
+    return 0;
+}
+
+bool UpdaterRun::waitForProgramToQuit()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (true) {
+        QLocalSocket socket;
+        socket.connectToServer(m_arguments.instanceName);
+        const bool running = socket.waitForConnected(500);
+        socket.abort();
+        if (!running)
+            return true;
+        if (clock.elapsed() >= m_arguments.quitTimeoutMs)
+            return false;
+        QThread::msleep(200);
+    }
+}
+
+bool UpdaterRun::download(const QString& workFolder, QString* why)
+{
+    DownloadOptions options;
+    options.baseFolder = workFolder;
+    options.unpackFolder = QDir(workFolder).filePath(QStringLiteral("staging"));
+    for (int attempt = 1; attempt <= kDownloadAttempts; ++attempt) {
+        wrapFileDownload download;
+        QEventLoop loop;
+        bool ok = false;
+        QObject::connect(&download, &wrapFileDownload::downloadEnded, &loop, [&](bool success) {
+            ok = success;
+            loop.quit();
+        });
+        download.downloadFile(m_arguments.packageAddress, QStringLiteral("download"), wrapFileDownload::PageFile,
+                              options);
+        loop.exec();
+        if (ok)
+            return true;
+        // A network error keeps the partial file: the next attempt resumes.
+        // Any other failure deletes it, and trying again would not help.
+        if (download.filePath().isEmpty() || !QFileInfo::exists(download.filePath()))
+            break;
+        LOG_INFO(QStringLiteral("Update Info: download attempt %1 failed, resuming").arg(attempt));
+    }
+    *why = QStringLiteral("the package %1 could not be downloaded and unpacked").arg(m_arguments.packageAddress);
+    return false;
+}
+
+bool UpdaterRun::restartProgram()
+{
+    const QString program = QDir(m_folder).filePath(programName());
+    if (!QProcess::startDetached(program, {}, m_folder)) {
+        LOG_ERROR(QStringLiteral("Update Error: cannot start %1").arg(program));
+        return false;
+    }
+    LOG_INFO(QStringLiteral("Update Info: %1 started").arg(program));
+    return true;
+}

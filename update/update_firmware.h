@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+#include "device_block.h"
+#include "firmware_clock.h"
+
+class devices_handler;
+class FirmwareImage;
+
+// One firmware update through the device's boot loader, run on a worker
+// thread with a binding of the transport library of its own:
+//  1. list the devices; 2. load (and delete) the image; 3. find the device
+//  whose id is the image's; 4. restart it into its boot loader (Reset mode
+//  1), wait 10 s, and check with DeviceExist that the boot loader took its
+//  place; 5. find the boot loader (258A:FF12); 6. erase, wait 1 s; 7. write
+//  the ROM in 2000-byte blocks (the last one empty when the length is a
+//  multiple of 2000), 20 ms apart, then wait 1 s; 8. CheckRom with the
+//  image's length and check value; 9. wait 100 ms, FinishUpdateRom, wait 3 s.
+//
+// A device already in its boot loader (an update cut short) is flashed
+// again when no device carries the image's id and the id names a device of
+// this vendor: the update goes on from step 5. An image for a device that is
+// neither attached nor in its boot loader fails before anything is reset.
+class CupdateFirmware : public QObject
+{
+    Q_OBJECT
+public:
+    CupdateFirmware(const QString& imagePath, std::shared_ptr<FirmwareClock> clock, QObject* parent = nullptr);
+    ~CupdateFirmware() override;
+
+    // "Vid_258a&Pid_ff12": the boot loader, as DeviceExist takes it.
+    static QString bootLoaderTarget();
+    // True for an id of this vendor's devices: 258Axxxx (not the boot
+    // loader itself) or 25A7FAxx.
+    static bool namesVendorDevice(const QString& id);
+    // The vendor and product ids of a device path, upper-cased and joined
+    // ("258AFF12"); "" when the path has none.
+    static QString vendorProduct(const QString& path);
+
+signals:
+    void signal_updateFinish(bool success);
+
+public slots:
+    // Runs the whole sequence on the calling thread.
+    void UpdateFirmware();
+
+private:
+    bool run(devices_handler& handler, QString* why);
+    bool enumerate(devices_handler& handler, QVector<DeviceBlockRecord>* records, QString* why);
+    bool writeRom(devices_handler& handler, const QString& bootLoader, const FirmwareImage& image, QString* why);
+
+    QString m_imagePath;
+    std::shared_ptr<FirmwareClock> m_clock;
+};
