@@ -29,6 +29,12 @@ test('a firmware update is followed from the program\'s states to its end', () =
     failed.onState('updatefailed');
     assert.deepEqual([failed.ok, failed.reason], [false, 'flash']);
 
+    const lost = new FirmwareProgress();
+    lost.start();
+    lost.onState('downLoading');
+    lost.onState('updatefailed');
+    assert.equal(lost.reason, 'download', 'failed before flashing: the download failed');
+
     const refused = new FirmwareProgress();
     refused.start();
     refused.onReply({ ok: false, code: 0, text: 'url file is not captured' });
@@ -41,9 +47,14 @@ test('a firmware update is followed from the program\'s states to its end', () =
     const present = new FirmwareProgress();
     present.start();
     present.onReply({ ok: true, text: '/app/fw.pkg' });
-    assert.equal(present.path, '/app/fw.pkg');
+    present.onState('dirStr + fileName');
+    assert.deepEqual([present.path, present.phase], ['/app/fw.pkg', 'download']);
     present.onDownload(0, 5);
-    assert.ok(Number.isNaN(present.percent));
+    assert.ok(Number.isNaN(present.percent), 'no total, no percentage');
+    present.flashing();
+    present.onState('StartUpdate');
+    present.onState('updated');
+    assert.deepEqual([present.ok, present.percent], [true, 100]);
 });
 
 test('package addresses', () => {

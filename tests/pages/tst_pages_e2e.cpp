@@ -5,6 +5,9 @@
 // and what the program keeps on disk (the device profile, conf.ini).
 #include "browser_test_support.h"
 #include "client_handler.h"
+#include "firmware_image.h"
+#include "http_test_server.h"
+#include "package_writer.h"
 #include "web_page.h"
 #include "web_view.h"
 #include "window.h"
@@ -41,6 +44,7 @@ private slots:
     void dpiColourOnW1();
     void recordedMacroOnM1();
     void keyColourOnKeyboard();
+    void firmwareUpdate();
     void languageSwitch();
 
 private:
@@ -67,6 +71,8 @@ void TestPagesEndToEnd::initTestCase()
     qputenv("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
     qputenv("ORVANTA_DEVICES", QFile::encodeName(m_app.filePath("devices.json")));
     qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(m_log));
+    // The boot loader's waits, a hundredth as long.
+    qputenv("ORVANTA_FIRMWARE_WAIT_SCALE", "0.01");
 
     ClientHandler::instance()->setProfile(offTheRecordProfile());
     WindowSetup setup;
@@ -247,6 +253,43 @@ void TestPagesEndToEnd::keyColourOnKeyboard()
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     QTRY_VERIFY(profile().contains("<Key Name=\"A\" Colour=\"00FF7F\" />"));
+}
+
+void TestPagesEndToEnd::firmwareUpdate()
+{
+    // A firmware package for the M1.0 mouse on a local server: a 4 100-byte
+    // ROM whose first byte is the version the device reports afterwards.
+    QByteArray rom(4100, '\0');
+    for (int i = 0; i < rom.size(); ++i)
+        rom[i] = char((i * 7 + 3) & 0xFF);
+    rom[0] = char(0x12);
+    QByteArray package;
+    QVERIFY(buildPackage("1.0", {{"update.bin", FirmwareImage::build(rom, "258A1007")}}, &package));
+    HttpTestServer server;
+    QVERIFY(server.start());
+    server.serve("/fw/rx318-12.pkg", package);
+
+    QVERIFY(open("#/device/258A1007/firmware", "!!document.querySelector('#firmware-start')"));
+    QCOMPARE(js("document.querySelector('#firmware-version').textContent").toString(), QString("11"));
+    js(QStringLiteral("document.querySelector('#firmware-address').value = '%1';"
+                      "document.querySelector('#firmware-start').click();").arg(server.url("/fw/rx318-12.pkg")));
+    QVERIFY(waitJs("!!document.querySelector('#confirm-ok')"));
+    js("document.querySelector('#confirm-ok').click()");
+    // Locked while it runs, then a plain outcome and the new version.
+    QVERIFY(waitJs("document.body.classList.contains('updating-firmware')"));
+    QVERIFY(waitJs("document.querySelector('#firmware-outcome .banner.success') !== null"));
+    QVERIFY(!js("document.body.classList.contains('updating-firmware')").toBool());
+    QVERIFY(waitJs("document.querySelector('#firmware-version').textContent === '12'"));
+
+    // Through the boot loader: into it, erased, 2 000-byte blocks, checked
+    // against the image's CRC-32, started.
+    QCOMPARE(waitForCall("Reset", {{"mode", 1}}).value("result").toInt(), 1);
+    QVERIFY(!waitForCall("EraseRom", {}).isEmpty());
+    for (const int offset : {0, 2000, 4000})
+        QVERIFY2(!waitForCall("WriteRom", {{"offset", offset}, {"length", offset < 4000 ? 2000 : 100}}).isEmpty(), qPrintable(QString::number(offset)));
+    const QJsonObject check = waitForCall("CheckRom", {{"length", 4100}});
+    QCOMPARE(check.value("check").toString(), "0x" + QString::number(FirmwareImage::crc32(rom), 16));
+    QCOMPARE(waitForCall("FinishUpdateRom", {}).value("result").toInt(), 1);
 }
 
 void TestPagesEndToEnd::languageSwitch()

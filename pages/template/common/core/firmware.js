@@ -64,15 +64,13 @@ export class FirmwareProgress {
         case 'updated':
             return this.finish(true, '');
         case 'updatefailed':
-            return this.finish(false, 'flash');
+            // Before the flashing began it was the download that failed.
+            return this.finish(false, this.phase === 'download' ? 'download' : 'flash');
         case 'url file is not captured':
             return this.finish(false, 'address');
         default:
-            // The path of a package that was there already.
-            if (state && this.phase === 'download') {
-                this.path = state;
-                return true;
-            }
+            // "dirStr + fileName": the package is there already (its path
+            // comes with the reply).
             return false;
         }
     }

@@ -109,10 +109,28 @@ function render(ctx) {
         show();
         const reply = await client.send('UpdateFirmware', { downloadUrl: url }, { timeout: UPDATE_TIMEOUT_MS });
         progress.onReply(reply);
-        if (!reply.ok && !reply.noReply)
-            phase.textContent = failureText(reply, t);
         show();
+        if (reply.ok && progress.path)
+            await flashPresent(progress.path);
     });
+
+    // A package downloaded before (the program answers with its path): it
+    // is unpacked into the application folder and its image flashed.
+    const flashPresent = async (path) => {
+        const unpacked = await client.send('UnPackFile', { FileName: path, UnPath: '' }, { timeout: 60000 });
+        if (!unpacked.ok) {
+            progress.finish(false, 'download');
+            show();
+            phase.textContent = failureText(unpacked, t);
+            return;
+        }
+        progress.flashing();
+        show();
+        const record = device.record || {};
+        client.send('ExecuteUpdate--', {
+            FilePath: 'update.bin', UpdateState: '1', DeviceVersion: firmwareVersion(record), DeviceId: String(record.DeviceId || ''),
+        }, { timeout: 500, quietNoReply: true });
+    };
 
     return {
         element: h('div', { class: 'panel-content' },
