@@ -210,7 +210,9 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             h('option', { value: 'replace' }, t('macro.recordReplace')), h('option', { value: 'append' }, t('macro.recordAppend')));
         const record = h('button', { type: 'button', class: 'button', id: 'macro-record', 'aria-pressed': 'false' }, h('span', { class: 'record-dot', 'aria-hidden': 'true' }), t('macro.record'));
         const recordState = h('span', { class: 'hint', id: 'macro-record-state', role: 'status' });
-        const pad = h('div', { class: 'click-pad', id: 'macro-pad', tabindex: '-1', hidden: !buttons.length }, t('macro.pad'));
+        // Mouse buttons are recorded from clicks on this pad, shown while
+        // recording.
+        const pad = h('div', { class: 'click-pad', id: 'macro-pad', tabindex: '-1', hidden: true }, t('macro.pad'));
 
         const startRecording = async () => {
             recording = { recorder: new MacroRecorder({ recordDelays: recordDelays.checked }), base: recordMode.value === 'append' ? steps : [], captured: false };
@@ -218,6 +220,7 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             record.classList.add('recording');
             record.lastChild.textContent = t('macro.stop');
             recordState.textContent = t('macro.recording');
+            pad.hidden = !buttons.length;
             draw();
             dialog.focus();
             if (ctx.remapping)
@@ -235,6 +238,7 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             record.setAttribute('aria-pressed', 'false');
             record.classList.remove('recording');
             record.lastChild.textContent = t('macro.record');
+            pad.hidden = true;
             const recorded = current.recorder.finish(performance.now());
             edit([...current.base, ...recorded], current.base.length + recorded.length - 1);
             recordState.textContent = t('macro.recorded', { n: recorded.length });
@@ -355,13 +359,14 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             h('div', { class: 'macro-head' },
                 h('label', { class: 'inline-label' }, t('macro.name'), name),
                 h('label', { class: 'inline-label' }, t('macro.repeat'), repeat),
-                modes.length ? h('label', { class: 'inline-label' }, t('macro.mode'), mode) : null),
+                modes.length ? h('label', { class: 'inline-label' }, t('macro.mode'), mode) : null,
+                h('span', { class: 'toolbar-space' }), undoButton, redoButton),
             h('div', { class: 'macro-record' }, record,
                 h('label', { class: 'check' }, recordDelays, t('macro.recordDelays')), recordMode, recordState),
             pad,
             h('div', { class: 'macro-body' }, list, empty),
             h('div', { class: 'macro-insert' }, kind, keyChoice, buttonChoice, amount, moveX, moveY, insert),
-            h('div', { class: 'macro-insert' }, h('span', { class: 'inline-label' }, allMs, allApply), clearSteps, undoButton, redoButton),
+            h('div', { class: 'macro-insert' }, h('span', { class: 'inline-label' }, allMs, allApply), clearSteps),
             h('details', { class: 'macro-text' }, h('summary', null, t('macro.asText')), textArea, h('div', { class: 'field-control' }, textApply, textNote)),
             h('div', { class: 'capacity', 'aria-live': 'polite' }, h('span', { class: 'capacity-track' }, capacityBar), capacityText),
             problemsText,
