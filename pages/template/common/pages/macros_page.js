@@ -5,7 +5,7 @@ import { failureText } from '../core/client.js';
 import { parseStepsText } from '../core/macro.js';
 import { exportText, importText, withMacro } from '../core/macro_library.js';
 import { t } from '../core/i18n.js';
-import { h, icon, clear } from '../ui/dom.js';
+import { h, clear } from '../ui/dom.js';
 import { registerAssignmentSource, registerPage } from '../ui/registry.js';
 import { confirmDialog } from '../ui/dialog.js';
 import { openMacroEditor, readLibrary, writeLibrary } from '../ui/macro_editor.js';

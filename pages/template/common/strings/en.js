@@ -323,7 +323,7 @@ export default {
     'macro.recordMode': 'When recording',
     'macro.recordReplace': 'Replace the steps',
     'macro.recordAppend': 'Add to the steps',
-    'macro.recording': 'Recording: press keys, or click the pad with a mouse button. Choose "Stop recording" when done.',
+    'macro.recording': 'Recording: press keys, or click the pad with a mouse button. Choose "Stop recording" when done; ten seconds without a key end it too.',
     'macro.recordingFocus': 'Recording keys while this window has the focus.',
     'macro.recorded': '{n} steps recorded.',
     'macro.keyUnknown': 'That key cannot be part of a macro on this device.',

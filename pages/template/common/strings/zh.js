@@ -322,7 +322,7 @@ export default {
     'macro.recordMode': '录制时',
     'macro.recordReplace': '替换现有步骤',
     'macro.recordAppend': '添加到现有步骤之后',
-    'macro.recording': '正在录制：按下按键，或用鼠标键点击下方区域。完成后选择“停止录制”。',
+    'macro.recording': '正在录制：按下按键，或用鼠标键点击下方区域。完成后选择“停止录制”；十秒没有按键也会自动停止。',
     'macro.recordingFocus': '仅在本窗口获得焦点时录制按键。',
     'macro.recorded': '已录制 {n} 个步骤。',
     'macro.keyUnknown': '此设备的宏不能包含这个键。',

@@ -19,6 +19,10 @@ import { openDialog } from './dialog.js';
 
 const START = '开始';
 const STOP = '停止';
+// While recording, every key belongs to the macro (Tab and Escape too), so
+// a recording that hears nothing for this long ends by itself: a keyboard
+// alone can end it.
+const QUIET_STOP_MS = 10000;
 
 export async function readLibrary(client) {
     const reply = await client.send('ReadFileToStr', { FilePath: LIBRARY_PATH, Xpath: '/Macros' }, { timeout: 3000 });
@@ -214,8 +218,14 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
         // recording.
         const pad = h('div', { class: 'click-pad', id: 'macro-pad', tabindex: '-1', hidden: true }, t('macro.pad'));
 
+        let quiet = null;
+        const listen = () => {
+            clearTimeout(quiet);
+            quiet = setTimeout(() => recording && stopRecording(), QUIET_STOP_MS);
+        };
         const startRecording = async () => {
             recording = { recorder: new MacroRecorder({ recordDelays: recordDelays.checked }), base: recordMode.value === 'append' ? steps : [], captured: false };
+            listen();
             record.setAttribute('aria-pressed', 'true');
             record.classList.add('recording');
             record.lastChild.textContent = t('macro.stop');
@@ -235,6 +245,7 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
         const stopRecording = async () => {
             const current = recording;
             recording = null;
+            clearTimeout(quiet);
             record.setAttribute('aria-pressed', 'false');
             record.classList.remove('recording');
             record.lastChild.textContent = t('macro.record');
@@ -268,6 +279,7 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
                 return;
             }
             recording.recorder.add({ time: e.timeStamp || performance.now(), kind: 'key', down: e.type === 'keydown', name: row.Task });
+            listen();
             liveSteps();
         };
         const onButton = (e) => {
@@ -278,6 +290,7 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             if (!buttons.includes(name))
                 return;
             recording.recorder.add({ time: e.timeStamp || performance.now(), kind: 'button', down: e.type === 'pointerdown', name });
+            listen();
             liveSteps();
         };
         pad.addEventListener('pointerdown', onButton);

@@ -61,7 +61,12 @@ export function pickAssignment({ title, driver, family, current, factory, button
         let capturing = false;
         let loneModifier = null;
         const captureButton = h('button', { type: 'button', class: 'button secondary', id: 'capture-start', 'aria-pressed': 'false' }, icon('keyboard'), t('picker.press'));
+        // While a key is awaited the program captures the keyboard, so keys
+        // the desktop would take (the Windows key, Alt+Tab) reach the page.
+        const client = extra && extra.client;
         const setCapture = (on) => {
+            if (client && on !== capturing)
+                client.send('mouseTracks', { status: on ? '开始' : '停止' }, { timeout: 3000, quietNoReply: true });
             capturing = on;
             captureButton.setAttribute('aria-pressed', on ? 'true' : 'false');
             captureButton.classList.toggle('capturing', on);
@@ -176,7 +181,14 @@ export function pickAssignment({ title, driver, family, current, factory, button
             h('div', { class: 'picker-search' }, icon('search'), search),
             h('div', { class: 'picker-groups' }, groupSections, noMatch),
             h('div', { class: 'dialog-actions' }, close));
-        const dialog = openDialog({ title, content, className: 'picker-dialog', onClose: () => resolve(chosen) });
+        const dialog = openDialog({
+            title, content, className: 'picker-dialog',
+            onClose: () => {
+                if (capturing)
+                    setCapture(false);
+                resolve(chosen);
+            },
+        });
         close.addEventListener('click', () => dialog.close('cancel'));
 
         dialog.addEventListener('keydown', (e) => {
