@@ -98,3 +98,19 @@ test('the spectrum becomes a level meter on the keys, column by column', () => {
     assert.equal(meter.update(new Array(257).fill(0))[0], 5.5);
     assert.equal(meter.colours([0, ...new Array(20).fill(6)], layout.matrix).has('ESC'), false);
 });
+
+test('a frame whose command throws is a failed frame, and the next one still goes', async () => {
+    let calls = 0;
+    const sender = new FrameSender({
+        minInterval: 0,
+        send: () => {
+            calls += 1;
+            if (calls === 1)
+                throw new Error('gone');
+            return Promise.resolve({ ok: true, text: '' });
+        },
+    });
+    const first = await sender.push('a');
+    assert.equal(first.ok, false);
+    assert.equal((await sender.push('b')).ok, true);
+});

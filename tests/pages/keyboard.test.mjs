@@ -10,6 +10,7 @@ import { ProfileDocument, SETTINGS_MODE } from '../../pages/template/common/core
 import { defaultLayout, keyboardKeys, layoutIndex, lightingData, paint, recordAttributes } from '../../pages/template/common/core/keyboard.js';
 import { definition, repo } from './helpers.mjs';
 import { fakeProgram } from './fake_program.mjs';
+import { keySlot } from '../../pages/template/common/panels/keyboard_keys_panel.js';
 
 const catalogue = new Catalogue(products);
 
@@ -113,4 +114,57 @@ test('a K2.0 keyboard: the profile holds a change before the device is asked, an
     await s2.loadProfile();
     assert.equal(s2.profile.layout().length, 126);
     assert.equal(s2.profile.layoutKey(a).Value, 'Ctrl+C', 'what was assigned stays');
+});
+
+test('each family keeps a key where its writes expect it', async () => {
+    const program = fakeProgram();
+    const tk1 = catalogue.describeDevice({ Version: '258A0049' });
+    const k1 = new DeviceSession({ client: program.client, device: tk1, driver: definition('K1.0') });
+    await k1.loadProfile();
+    const keys = new Map(keyboardKeys(layout, definition('K1.0'), tk1.product).map((k) => [k.id, k]));
+    assert.equal(keySlot(k1, keys.get('FN'), tk1.family), null, 'no row: cannot be changed');
+    const g2 = keySlot(k1, keys.get('G2'), tk1.family);
+    assert.equal(g2.read(), null, 'a G key does nothing until given something');
+    assert.ok((await g2.write({ TaskType: 'MouseFunction', Task: 'Back', TaskCount: '1' })).ok);
+    assert.deepEqual(['Index', 'TaskType', 'Task'].map((m) => program.sent('WriteDevice').at(-1)[m]), ['175', 'MouseFunction', 'Back']);
+    assert.deepEqual(g2.read(), { kind: 'function', task: 'Back' });
+    assert.equal(k1.profile.keyElement(175).attr('Name'), 'Button105');
+
+    const tk2 = catalogue.describeDevice({ Version: '258A0150' });
+    const driver = definition('K2.0');
+    const k2 = new DeviceSession({ client: program.client, device: tk2, driver, layout: defaultLayout(layout, driver) });
+    await k2.loadProfile();
+    const k2keys = new Map(keyboardKeys(layout, driver, tk2.product).map((k) => [k.id, k]));
+    const esc = keySlot(k2, k2keys.get('ESC'), tk2.family);
+    assert.deepEqual(esc.read(), { kind: 'keys', keys: ['Esc'] });
+    assert.ok((await esc.write({ TaskType: 'GKey', Task: 'A|3|20', TaskCount: '1', TaskManner: '0x01' })).ok);
+    assert.equal(program.sent('WriteDevice').at(-1).Index, '0');
+    assert.deepEqual(esc.read(), { kind: 'rapid', key: 'A', count: 3, interval: 20 });
+    assert.equal(k2.profile.layoutKey(layoutIndex(0)).PlayWay, '0x01');
+
+    // Factory settings: the layout and the painted colours start over.
+    k2.profile.setColours(new Map([['ESC', 'FF0000']]));
+    assert.ok((await k2.restore()).ok);
+    assert.deepEqual(esc.read(), { kind: 'keys', keys: ['Esc'] });
+    assert.equal(k2.profile.colours().size, 0);
+});
+
+test('colours kept in a profile are read with care', () => {
+    const text = '<Configuration><Conf><Key Index="2" Value="258A0150"/></Conf><Mode Index="0"/>'
+        + '<Colours><Key Name="ESC" Colour="ff0000"/><Key Name="A" Colour="red"/><Key Colour="00FF00"/><Key Name="B" Colour="0000FF"/></Colours></Configuration>';
+    const profile = ProfileDocument.parse(text, '258A0150', { settingsMode: SETTINGS_MODE });
+    assert.deepEqual([...profile.colours()], [['ESC', 'FF0000'], ['B', '0000FF']]);
+    assert.ok(profile.modeElement(SETTINGS_MODE), 'the settings mode is made');
+    assert.deepEqual(profile.layout(), []);
+    // Keys reordered by hand would shift every record after them.
+    const records = defaultLayout(layout, definition('K2.0'));
+    assert.equal(profile.ensureLayout(records), true);
+    profile.setLayoutKey(records[1].Index, { Type: 'HotKey', Value: 'B' });
+    const mode = profile.modeElement('0');
+    const [first, second] = mode.elements('Key');
+    mode.children = mode.children.filter((c) => c !== first && c !== second);
+    mode.children.unshift(second, first);
+    assert.equal(profile.ensureLayout(records), true);
+    assert.deepEqual(profile.layout().slice(0, 2).map((k) => [k.Index, k.Value]), [['1000', 'Esc'], ['1001', 'B']]);
+    assert.equal(profile.ensureLayout(records), false, 'a whole layout is left alone');
 });

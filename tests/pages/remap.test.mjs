@@ -86,3 +86,16 @@ test('a change is in effect at once and kept; recording pauses it', async () => 
     const next = await new Remapping(fakeProgram({ files: { 'remap.xml': program.files['remap.xml'] } }).client).load();
     assert.equal(next.assignments.size, 0);
 });
+
+test('a change the program refuses is neither in effect nor saved', async () => {
+    const program = fakeProgram({ answers: { RefreshVirtualDrive: () => [false, 'RefreshVirtualDrive failed!'] } });
+    const remapping = await new Remapping(program.client).load();
+    const result = await remapping.set('16:10', { kind: 'text', text: 'hello' });
+    assert.equal(result.ok, false);
+    assert.equal(remapping.assignments.size, 0);
+    assert.equal(program.files['remap.xml'], undefined);
+    // Without the program's map there is nothing to take over.
+    const none = await new Remapping(fakeProgram({ answers: { GetVirtualDevice: () => [true, ''] } }).client).load();
+    assert.deepEqual(none.buttons, []);
+    await none.pause();
+});

@@ -51,7 +51,13 @@ export class FrameSender {
         this.pending = null;
         this.inFlight = true;
         this.lastStart = this.now();
-        Promise.resolve(this.sendFrame(data)).then((result) => result, (e) => ({ ok: false, code: -1, text: String(e) }))
+        let sending;
+        try {
+            sending = Promise.resolve(this.sendFrame(data));
+        } catch (e) {
+            sending = Promise.reject(e);
+        }
+        sending.then((result) => result, (e) => ({ ok: false, code: -1, text: String(e) }))
             .then((result) => {
                 this.inFlight = false;
                 this.sent += 1;
