@@ -20,6 +20,8 @@ export default {
     'error.noReply': 'The program did not answer. Try again; if it keeps happening, restart the program.',
     'error.deviceRefused': 'The device did not take the change. Check that it is connected and awake, then retry.',
     'error.settingsNotSaved': 'The setting could not be saved: the program cannot write its settings file.',
+    'error.remapRefused': 'The program could not take the mouse buttons over: it has no access to the mice. Install the input permission rule (see the README) and try again.',
+    'error.downloadFailed': 'The file could not be downloaded. Check the address and the network, then try again.',
     'error.fileUnreadable': 'The file could not be read.',
     'error.programRefused': 'The program refused the request ({text}).',
     'error.profileNotSaved': 'The device took the change, but its profile file could not be updated.',

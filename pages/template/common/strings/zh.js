@@ -19,6 +19,8 @@ export default {
     'error.noReply': '程序没有响应。请重试；如果一直如此，请重新启动程序。',
     'error.deviceRefused': '设备没有接受此更改。请确认设备已连接并处于唤醒状态，然后重试。',
     'error.settingsNotSaved': '无法保存此设置：程序不能写入其设置文件。',
+    'error.remapRefused': '程序无法接管鼠标按键：它没有访问鼠标的权限。请安装输入权限规则（见 README）后重试。',
+    'error.downloadFailed': '无法下载文件。请检查地址和网络后重试。',
     'error.fileUnreadable': '无法读取该文件。',
     'error.programRefused': '程序拒绝了此请求（{text}）。',
     'error.profileNotSaved': '设备已接受更改，但其配置文件未能更新。',
