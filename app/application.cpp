@@ -6,6 +6,7 @@
 #include "device_functions.h"
 #include "device_notifier.h"
 #include "device_report_sender.h"
+#include "input_automation.h"
 #include "input_inventory.h"
 #include "instance_guard.h"
 #include "local_settings.h"
@@ -161,7 +162,8 @@ void Application::createMainWindow()
     if (!m_keyValues.load())
         LOG_ERROR(QStringLiteral("Application Error: cannot read the key value table %1").arg(KeyValueTable::defaultPath()));
 
-    // 10. The input filter starts here once the virtual input device exists.
+    // 10. The input filter of the software remapping.
+    m_window->inputAutomation().startFilter();
 
     LOG_INFO(QStringLiteral("mainwindow show!"));
 }

@@ -6,6 +6,7 @@
 #include "device_commands.h"
 #include "device_data_handler.h"
 #include "dialog_update_prompt.h"
+#include "input_automation.h"
 #include "local_resources.h"
 #include "logging.h"
 #include "music_runtime.h"
@@ -17,6 +18,7 @@
 #include "system_tray.h"
 #include "tray_mode.h"
 #include "update_service.h"
+#include "view_key_capture_target.h"
 #include "web_view.h"
 #include "window_command_host.h"
 
@@ -133,14 +135,19 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         });
     m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
 
-    // Seam for a later part of the program: the virtual input device is
-    // opened here.
+    // The virtual input device opens here; the input filter starts with the
+    // application (startFilter).
+    m_automation = std::make_unique<InputAutomation>(
+        InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>()));
+    m_automation->connectVMulti();
 
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }
 
 Window::~Window()
 {
+    // Nothing stays grabbed or held down once the window goes.
+    m_automation->shutdown();
     if (m_timerId)
         killTimer(m_timerId);
     m_updates.reset();

@@ -23,6 +23,7 @@ class CommandDispatcher;
 class DialogUpdatePrompt;
 class UpdateService;
 class MusicRuntime;
+class InputAutomation;
 class PointerSettings;
 class WindowCommandHost;
 class SystemTray;
@@ -88,6 +89,9 @@ public:
     UpdateService* updateService() const { return m_updates.get(); }
     // The music analysis and the sound player.
     MusicRuntime* music() const { return m_music.get(); }
+    // The keyboard capture, the virtual device, the input filter and the
+    // executor of the software remapping.
+    InputAutomation& inputAutomation() { return *m_automation; }
 
     // Hides the window, then writes out the file cache.
     void hideToTray();
@@ -162,4 +166,5 @@ private:
     std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
     std::unique_ptr<UpdateService> m_updates;
     std::unique_ptr<MusicRuntime> m_music;
+    std::unique_ptr<InputAutomation> m_automation;
 };

@@ -9,6 +9,7 @@
 
 #include "client_handler.h"
 #include "device_data_handler.h"
+#include "input_automation.h"
 #include "pop_widget.h"
 #include "system_tray.h"
 #include "web_view.h"
@@ -183,4 +184,9 @@ std::optional<QString> WindowCommandHost::openFileName(const QString& title, con
     if (path.isEmpty())
         return std::nullopt;
     return path;
+}
+
+InputAutomation* WindowCommandHost::inputAutomation()
+{
+    return &m_window.inputAutomation();
 }

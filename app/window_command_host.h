@@ -25,6 +25,7 @@ public:
 
     void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override;
     void openUrl(const QString& url) override;
+    InputAutomation* inputAutomation() override;
 
     bool hasWindow() const override { return true; }
     void maximizeWindow() override;

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "automation_commands.h"
 #include "command_context.h"
 #include "command_host.h"
 #include "device_page_commands.h"
@@ -29,6 +30,7 @@ CommandTable defaultCommandTable()
     addUpdateCommands(table);
     addMusicCommands(table);
     addPointerCommands(table);
+    addAutomationCommands(table);
     return table;
 }
 

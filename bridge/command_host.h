@@ -11,6 +11,7 @@
 class ClientSettings;
 class DeviceFunctions;
 class FileCache;
+class InputAutomation;
 class UpdateService;
 class MusicRuntime;
 class PointerSettings;
@@ -58,6 +59,11 @@ public:
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;
+
+    // The keyboard capture and the software remapping; nullptr where the
+    // host has none (the capture commands then answer as usual and the
+    // remapping fails).
+    virtual InputAutomation* inputAutomation() { return nullptr; }
 
     // Window, views, tray and dialogs: only called when hasWindow() is true.
     virtual bool hasWindow() const = 0;

@@ -13,6 +13,7 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
         sendPageEvent(name, args, view);
     })
     , m_updates(m_folder)
+    , m_automation(InputAutomationSetup::headless())
 {
     QObject::connect(&m_updates, &UpdateService::pageEvent,
                      [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
@@ -25,6 +26,7 @@ int HeadlessHost::start()
     m_handler.registerDefaultDrivers();
     m_devices = m_handler.deviceFunctions().listDevices();
     m_music.setLightingView(m_settings.reloadClientProfile().value(QStringLiteral("MusicView")));
+    m_automation.connectVMulti();
     return m_devices.size();
 }
 

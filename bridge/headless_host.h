@@ -10,6 +10,7 @@
 #include "music_runtime.h"
 #include "pointer_settings.h"
 #include "update_service.h"
+#include "input_automation.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
 // file cache, device write worker, device map, music runtime, update
@@ -30,7 +31,8 @@ public:
     // What the main window does at start: registers the Driver definitions
     // and lists the devices, so that a device command works as the first
     // request; takes the lighting view of the music data from the client
-    // profile. Answers the number of devices found.
+    // profile; opens the virtual device (the report log that
+    // ORVANTA_VIRTUAL_HID_LOG names). Answers the number of devices found.
     int start();
 
     QString applicationFolder() const override { return m_folder; }
@@ -47,6 +49,9 @@ public:
     // Hands the address to xdg-open, detached.
     void openUrl(const QString& url) override;
     bool hasWindow() const override { return false; }
+    // The capture keeps its state only; the remapping plays the strokes
+    // of ORVANTA_INPUT_SCRIPT, from the first "RefreshVirtualDrive" on.
+    InputAutomation* inputAutomation() override { return &m_automation; }
 
 private:
     QString m_folder;
@@ -58,4 +63,5 @@ private:
     std::unique_ptr<PointerSettings> m_pointerSettings;
     MusicRuntime m_music;
     UpdateService m_updates;
+    InputAutomation m_automation;
 };

@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QColor>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMutexLocker>
 #include <QResizeEvent>
@@ -129,6 +130,17 @@ void WebView::noteDownloadStarted()
         m_pendingError = 0;
 }
 
+bool WebView::sendCapturedKey(QKeyEvent* event)
+{
+    if (!m_view)
+        return false;
+    QWidget* target = m_view->focusProxy() ? m_view->focusProxy() : m_view;
+    m_passSystemKeys = true;
+    QCoreApplication::sendEvent(target, event);
+    m_passSystemKeys = false;
+    return true;
+}
+
 void WebView::evaluateJavaScript(const QString& scriptSource)
 {
     if (m_page)
@@ -225,7 +237,7 @@ bool WebView::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, &WebView::watchRenderWidget);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (ClientHandler::isSystemKey(key->key()))
+        if (!m_passSystemKeys && ClientHandler::isSystemKey(key->key()))
             return true;
     }
     if (event->type() == QEvent::CursorChange && ClientHandler::instance()->mouseCursorChangeDisabled()) {

@@ -10,6 +10,7 @@
 
 class BrowserWidget;
 class PageBridge;
+class QKeyEvent;
 class QWebChannel;
 class WebPage;
 
@@ -46,6 +47,10 @@ public:
     // The current navigation became a download: it ends as aborted, not as
     // a failed load.
     void noteDownloadStarted();
+    // Hands a key press or release to the page as if typed into it, the
+    // system keys (Alt, F10) included: the keyboard capture of macro
+    // recording. False while there is no browser.
+    bool sendCapturedKey(QKeyEvent* event);
 
 signals:
     void titleChanged(const QString& title);
@@ -91,6 +96,7 @@ private:
     bool m_loading = false;
     bool m_aborted = false;
     bool m_closing = false;
+    bool m_passSystemKeys = false;
 };
 
 // Old name of the view kept for code written against it.

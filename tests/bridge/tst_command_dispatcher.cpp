@@ -90,12 +90,13 @@ private slots:
             "GetLocalConf", "TrayFun", "ShowMsgBox", "GetVirtualDevice", "UpdateFirmware", "ExecuteUpdate--",
             "WriteRGBDevice", "LoginMain", "ReadConf",
             "WriteConf", "OpenEXE", "GetDevicesList", "RestDevice", "ReadDevicesDpiVal", "WriteDevice", "loadurl", "ReadFileToStr",
-            "ModifyFileFromStr", "goback", "goforward", "savexml", "modifyMouseAcce", "ModifyWindowAcceleratedSpeed",
-            "ModifyMouseScrollLines", "modifyMouseScrollLinesX", "modifyMouseDoubleClick", "GetWindowsMouseConfig",
-            "CloseX", "CloseApp",
+            "ModifyFileFromStr", "mouseTracks", "goback", "goforward", "savexml", "modifyMouseAcce",
+            "ModifyWindowAcceleratedSpeed", "modifyMouseAccel", "ModifyMouseScrollLines", "modifyMouseScrollLinesX",
+            "modifyMouseDoubleClick", "GetWindowsMouseConfig", "GetWindowsKeyboreadConfig", "CloseX", "CloseApp",
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "DownloadFile", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
-            "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "UnPackFile"};
+            "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "RefreshVirtualDrive",
+            "UnPackFile"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
