@@ -130,14 +130,19 @@ bool DeviceFunctions::writeProperty(const QString& key, int id, const unsigned c
 bool DeviceFunctions::isPropertyBlank(const QString& key, int id, int size)
 {
     const QString path = pathOf(key);
-    if (path.isEmpty() || size < 0 || size > transport::kTransferSize - transport::kResponseHeaderSize)
+    if (path.isEmpty() || size < 0 || size > transport::kTransferSize)
         return false;
-    // Ask for the header and the bytes after it, so that every byte looked
-    // at is one the device answered.
+    // A property read answers the property's bytes without a header: every
+    // byte of the unit counts, the first ones too (a short macro lives
+    // there).
     TransferBuffer buffer{};
-    if (!dcReadProperty(path, buffer, id, size + transport::kResponseHeaderSize))
+    if (!dcReadProperty(path, buffer, id, size))
         return false;
-    return blankAfterHeader(buffer, size);
+    for (int i = 0; i < size; ++i) {
+        if (buffer[static_cast<size_t>(i)] != 0)
+            return false;
+    }
+    return true;
 }
 
 bool DeviceFunctions::isAddressBlank(const QString& key, const QString& address, int size)

@@ -128,7 +128,7 @@ bool device_data_handler::writeDevice(const QString& Version, const QString& Dri
         return writeKeyboardProfile(m_write.profile(), m_write.encoder(), m_functions, request);
     }
     return w1 ? writeW1Assignment(m_lookup, m_write.encoder(), m_functions, request)
-              : writePropertyAssignment(m_write.encoder(), m_functions, request);
+              : writePropertyAssignment(m_lookup, m_write.encoder(), m_functions, request);
 }
 
 void device_data_handler::slot_writeDevice(QString Version, QString DriveVersion, QString Index, QString Task,

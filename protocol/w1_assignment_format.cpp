@@ -9,6 +9,8 @@ namespace W1AssignmentFormat {
 
 namespace {
 
+constexpr quint32 kHalvedMax = 0x7F;
+
 QString twoDigits(quint32 value)
 {
     return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0'));
@@ -43,9 +45,11 @@ QString dpiCode(const QString& deviceId, const QString& stage)
     const QString id = deviceId.toUpper();
     if (id == QLatin1String("25A7FA91") || id == QLatin1String("25A7FA92")) {
         if (x > 144) {
+            // The halved form keeps seven bits (the Y byte's mask); X is held
+            // the same way, so that equal values give equal bytes.
             flag = 1;
-            a = x / 2;
-            b = qMin<quint32>(y / 2, 0x7F);
+            a = qMin<quint32>(x / 2, kHalvedMax);
+            b = qMin<quint32>(y / 2, kHalvedMax);
         }
     } else if (id == QLatin1String("25A7FA93") || id == QLatin1String("25A7FA96")) {
         a = x / 2;

@@ -46,7 +46,7 @@ bool writeW1Assignment(const DriverLookup& lookup, AssignmentEncoder& encoder, D
 
     const EncodedAssignment encoded =
         encoder.encodeAssignmentW1(request.version, request.index, request.taskType, request.task, request.taskCount);
-    if (encoded.macroFailed)
+    if (encoded.failed)
         return false;
     QString code = encoded.code;
     if (code == QLatin1String("HotKey")) {

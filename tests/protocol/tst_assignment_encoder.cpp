@@ -208,7 +208,7 @@ private slots:
         accept = false;
         const EncodedAssignment refused = encoder.encodeAssignmentW1("25A7FA91", "62", "Macro", "steps", "999");
         QCOMPARE(refused.code, QString());
-        QVERIFY(refused.macroFailed);
+        QVERIFY(refused.failed);
         QCOMPARE(seen.at(3), QStringLiteral("ff"));
     }
 
