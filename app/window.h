@@ -36,9 +36,9 @@ struct WindowSetup {
 // It is composed of a few parts: the local page copy (PageCopy), the device
 // session (DeviceSession: the file cache of page-edited files, the device
 // functions and map, the device write worker with its thread, the periodic
-// W1 reset), the pop-up table (PopupTable), the tray icon, and the
-// subsystems the pages drive (music, pointer settings). Closing it hides it
-// to the tray; only an explicit exit quits.
+// W1 reset), the pop-up table (PopupTable), the tray icon, and one object
+// per subsystem the pages drive (updates, music, input automation, pointer
+// settings). Closing it hides it to the tray; only an explicit exit quits.
 //
 // The page commands are run by the command dispatcher, which reaches those
 // parts through the accessors below.
