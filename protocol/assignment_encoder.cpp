@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "assignment_format.h"
-#include "device_text.h"
+#include "byte_list_text.h"
 #include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
@@ -25,7 +25,7 @@ bool isHotKeyType(const QString& taskType)
 
 QString lightMode(const QString& task)
 {
-    return QString::number(DeviceText::decimalValue(task), 16);
+    return QString::number(ByteListText::decimalValue(task), 16);
 }
 
 // The bytes of a colour; a colour that is not six hexadecimal digits is
@@ -124,7 +124,7 @@ QString AssignmentEncoder::hotKeyCode(const QString& taskType, const QString& ta
     for (const QString& part : parts) {
         const QString code = m_lookup.codeOfTask(part);
         if (isModifierName(part))
-            mask += DeviceText::decimalValue(code);
+            mask += ByteListText::decimalValue(code);
         else if (!code.isEmpty())
             keys << code;
     }
@@ -216,7 +216,7 @@ QString AssignmentEncoder::w1HotKey(const QString& version, const QString& index
     for (const QString& part : parts) {
         const QString code = m_lookup.codeOfTask(leftHandKey(part));
         if (!code.isEmpty())
-            codes << static_cast<quint8>(DeviceText::hexValue(code) & 0xFF);
+            codes << static_cast<quint8>(ByteListText::hexValue(code) & 0xFF);
     }
     const QByteArray record = W1HotKeyRecord::build(codes, W1HotKeyRecord::kindForCount(codes.size()));
     if (record.isEmpty())
@@ -232,7 +232,7 @@ EncodedAssignment AssignmentEncoder::w1Macro(const QString& version, const QStri
     m_lookup.setMacroEncoding(true);
     if (!m_w1MacroWriter)
         return {};
-    const int count = qBound(0, DeviceText::decimalValue(taskCount), 0xFF);
+    const int count = qBound(0, ByteListText::decimalValue(taskCount), 0xFF);
     const QString countByte = QStringLiteral("%1").arg(count, 2, 16, QLatin1Char('0'));
     if (!m_w1MacroWriter(version, index, task, countByte))
         return EncodedAssignment::failure();

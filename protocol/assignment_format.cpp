@@ -4,7 +4,6 @@
 
 #include <limits>
 
-
 namespace AssignmentFormat {
 
 namespace {

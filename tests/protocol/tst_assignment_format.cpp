@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "assignment_format.h"
-#include "device_text.h"
+#include "byte_list_text.h"
 #include "w1_assignment_format.h"
 #include "w1_hotkey_record.h"
 
@@ -15,7 +15,7 @@ namespace {
 // The bytes a code text stands for, as the device functions read it.
 QByteArray bytes(const QString& code)
 {
-    return DeviceText::bytesOfList(DeviceText::listItems(code));
+    return ByteListText::bytesOfList(ByteListText::listItems(code));
 }
 
 QByteArray hex(const char* text)
@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(bytes(formatDpiStage("0", "abc", "", "")), hex("0000000000ffffff"));
         // A mode that is no byte counts as 0; a DPI of any length is held.
         QCOMPARE(bytes(formatDpiStage("zz", "99999999999", "-5", "")), hex("00ffff0000ffffff"));
-        QCOMPARE(DeviceText::listItems(formatDpiStage("0", "400", "400", "")).size(), 8);
+        QCOMPARE(ByteListText::listItems(formatDpiStage("0", "400", "400", "")).size(), 8);
     }
 
     void refusesMalformedColours()
