@@ -60,8 +60,8 @@ bool Application::hasAutostart(const QStringList& arguments)
 
 void Application::start()
 {
-    // 1, 2: the application folder lives in QCoreApplication; closing or
-    // hiding windows never ends the process, only a quit request does.
+    // Closing or hiding windows never ends the process, only a quit request
+    // does.
     setQuitOnLastWindowClosed(false);
 
     QFile style(QStringLiteral(":/qss/qssmain"));
@@ -113,8 +113,8 @@ void Application::createMainWindow()
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));
     m_window = new Window(setup);
     m_window->winId();
-    setTemplateFolder(m_window->templateFolder());
-    setPageFolder(Window::relativePageFolder(m_window->startPage()));
+    setTemplateFolder(m_window->pageCopy().templateFolder());
+    setPageFolder(PageCopy::relativePageFolder(m_window->pageCopy().startPage()));
 
     // 3. Device access: the devices and their unique ids, then the
     // keyboards and pointing devices of the system.

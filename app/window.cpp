@@ -3,18 +3,14 @@
 #include "client_handler.h"
 #include "client_profile.h"
 #include "command_dispatcher.h"
-#include "device_commands.h"
 #include "device_data_handler.h"
 #include "dialog_update_prompt.h"
 #include "input_automation.h"
 #include "local_resources.h"
-#include "logging.h"
 #include "music_runtime.h"
-#include "private_folder.h"
 #include "pointer_settings.h"
-#include "pop_widget.h"
+#include "popup_table.h"
 #include "quit_request.h"
-#include "staged_unpack.h"
 #include "system_tray.h"
 #include "tray_mode.h"
 #include "update_service.h"
@@ -25,23 +21,15 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QScreen>
-
-namespace {
-QString withoutTrailingSlash(QString folder)
-{
-    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
-        folder.chop(1);
-    return folder;
-}
-} // namespace
 
 Window::Window(const WindowSetup& setup, QWidget* parent)
     : PsMainWindow(parent)
     , m_profile(setup.profile)
     , m_applicationFolder(setup.applicationFolder)
     , m_language(setup.language)
+    , m_pageCopy(setup.profile, setup.applicationFolder, setup.privateFolder)
+    , m_devices(DeviceSession::Worker::OwnThread)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("MainWindow"));
@@ -53,66 +41,45 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     if (m_profile.contains(QStringLiteral("ClientSize")))
         setContentMaximumSize(size);
 
-    // The local page copy: under the application folder in debug builds,
-    // else in the user's private folder, where no other user of the machine
-    // can place pages of their own (pages served from it run with every
-    // command). The page package "skn.dat" of the application folder is
-    // unpacked at every start into a fresh staging folder that then replaces
-    // the old copy whole, so nothing but the package's files is served; the
-    // package is kept.
-    const bool debug = m_profile.value(QStringLiteral("Debug")) == QLatin1String("true");
-    const QString copyParent = debug ? withoutTrailingSlash(m_applicationFolder) : setup.privateFolder;
-    if (debug || isPrivateFolder(copyParent))
-        m_templateFolder = copyParent + QStringLiteral("/template");
-    else
-        LOG_ERROR(QStringLiteral("Application Error: no private folder for the local page copy; "
-                                 "pages are not served from a local copy"));
-    const QString package = m_applicationFolder + QStringLiteral("skn.dat");
-    if (!m_templateFolder.isEmpty() && QFile::exists(package)) {
-        QString error;
-        if (!unpackReplacingFolder(package, m_templateFolder, &error))
-            LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(package, error));
-    }
+    // The local page copy, unpacked from the page package at every start
+    // into the user's private folder (the application folder when
+    // debugging).
+    m_pageCopy.unpack();
 
-    // The device write worker and its thread.
-    m_dataHandler = new device_data_handler;
-    m_dataHandler->registerDefaultDrivers();
-    m_dataHandler->setProfileSource(&m_fileCache);
-    m_dataHandler->moveToThread(&m_deviceThread);
-    m_deviceThread.start();
-
+    // The device write worker on its thread with the Driver definitions,
+    // and the devices.
+    m_devices.start();
     setWindowOpacity(1.0);
-    m_deviceMap = m_devices.listDevices();
     setMouseTracking(true);
 
     // The desktop's pointer settings, chosen once for the session.
     m_pointerSettings = PointerSettings::fromEnvironment();
 
     // The start page.
-    m_startPage = m_profile.value(QStringLiteral("LoadPath"));
+    const QString startPage = m_pageCopy.startPage();
     ClientHandler* handler = ClientHandler::instance();
-    handler->setCurrentViewName(m_startPage);
-    handler->setStartupUrl(m_startPage);
-    handler->setDebugMenu(debug);
-    handler->setDownloadFolder(withoutTrailingSlash(m_applicationFolder) + QStringLiteral("/update"));
+    handler->setCurrentViewName(startPage);
+    handler->setStartupUrl(startPage);
+    handler->setDebugMenu(m_pageCopy.debug());
+    handler->setDownloadFolder(QDir(m_applicationFolder).filePath(QStringLiteral("update")));
     handler->setMinimiseHook([this]() { writeOutFileCache(); });
+    LocalResources::setPageFolder(m_pageCopy.templateFolder());
 
-    if (!m_templateFolder.isEmpty())
-        m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
-    LocalResources::setPageFolder(m_templateFolder);
-
-    m_mainView = new WebView(QUrl(m_startPage), m_startPage, this);
+    m_mainView = new WebView(*handler, QUrl(startPage), startPage, this);
     m_mainView->resize(size);
     setContentMinimumSize(size);
+    m_popups = std::make_unique<PopupTable>(*handler);
 
-    // Page requests go to the command dispatcher. Device writes go to the
-    // worker thread; its answers come back in order to the oldest waiting
-    // request.
+    // Page requests of the main view and the pop-ups go to the command
+    // dispatcher. Device writes go to the worker thread; its answers come
+    // back in order to the oldest waiting request.
     m_commandHost = std::make_unique<WindowCommandHost>(*this);
     m_dispatcher = std::make_unique<CommandDispatcher>(*m_commandHost);
     connect(m_mainView, &WebView::jsMessage, this, &Window::onJsMessage);
-    connect(this, &Window::SigWriteDevice, m_dataHandler, &device_data_handler::slot_writeDevice);
-    connect(m_dataHandler, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
+    connect(m_popups.get(), &PopupTable::jsMessage, this, &Window::onJsMessage);
+    device_data_handler* writer = &m_devices.writer();
+    connect(this, &Window::SigWriteDevice, writer, &device_data_handler::slot_writeDevice);
+    connect(writer, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
 
     // Downloads, firmware updates and the update check; what they report
     // reaches the pages through the command host. Starting the updater
@@ -144,6 +111,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_timerId = startTimer(20, Qt::CoarseTimer);
 }
 
+// The update service goes first; the other parts go with the members: the
+// music runtime and the dispatcher, the pop-ups, then the device session
+// (which stops the worker thread).
 Window::~Window()
 {
     // Nothing stays grabbed or held down once the window goes.
@@ -151,11 +121,6 @@ Window::~Window()
     if (m_timerId)
         killTimer(m_timerId);
     m_updates.reset();
-    m_deviceThread.quit();
-    m_deviceThread.wait();
-    delete m_dataHandler;
-    qDeleteAll(m_popups);
-    m_popups.clear();
     ClientHandler::instance()->setMinimiseHook(nullptr);
 }
 
@@ -167,20 +132,6 @@ void Window::onJsMessage(const QString& request, QueryCallbackPtr callback)
 void Window::dofunc(const QString& funcname, const QVariantMap& args, QueryCallbackPtr callback)
 {
     m_dispatcher->dofunc(funcname, args, callback);
-}
-
-QString Window::relativePageFolder(const QString& loadPath)
-{
-    static const QRegularExpression page(QStringLiteral("/[^/]*.html"));
-    QString folder = loadPath.mid(LocalResources::kPageRootLength);
-    folder.remove(page);
-    return folder;
-}
-
-void Window::registerPopup(const QString& url, PopWidget* popup)
-{
-    m_popups.insert(url, popup);
-    connect(popup, &PopWidget::activated, this, &Window::setCurrentPopup);
 }
 
 ClientHandler* Window::clientHandler() const
@@ -219,7 +170,7 @@ void Window::firstShow()
 
 bool Window::writeOutFileCache()
 {
-    return m_fileCache.writeOut();
+    return m_devices.fileCache().writeOut();
 }
 
 void Window::hideToTray()
@@ -244,10 +195,7 @@ void Window::showFromInstance()
 
 void Window::periodicTick()
 {
-    if (!m_w1Pass.tick())
-        return;
-    for (const QString& key : W1Pass::w1Keys(m_deviceMap))
-        DeviceCommands::restDevice(m_devices, m_deviceMap.value(key).value(QStringLiteral("Version")).toString());
+    m_devices.periodicTick();
 }
 
 void Window::quitApp()
@@ -293,20 +241,12 @@ void Window::oncloseApp()
 
 void Window::SlocallbackReasult(bool success)
 {
-    if (m_pendingAnswers.isEmpty())
-        return;
-    const QueryCallbackPtr callback = m_pendingAnswers.dequeue();
-    if (!callback)
-        return;
-    if (success)
-        callback->success(QStringLiteral("writeDevices success!"));
-    else
-        callback->failure(0, QStringLiteral("writeDevices failed!"));
+    m_devices.answerOldestWrite(success);
 }
 
 void Window::GetDeviceList()
 {
-    m_deviceMap = m_devices.listDevices();
+    m_devices.refreshDeviceMap();
 }
 
 void Window::onDevicesChanged(int kind)

@@ -1,19 +1,12 @@
 #pragma once
 
-#include "device_discovery.h"
-#include "device_functions.h"
-#include "file_cache.h"
-#include "pop_widget.h"
+#include "device_session.h"
+#include "page_copy.h"
 #include "ps_main_window.h"
 #include "query_callback.h"
-#include "w1_pass.h"
 
 #include <QMap>
-#include <QPointer>
-#include <QQueue>
-#include <QRect>
 #include <QSystemTrayIcon>
-#include <QThread>
 #include <QVariantMap>
 
 #include <memory>
@@ -25,10 +18,10 @@ class UpdateService;
 class MusicRuntime;
 class InputAutomation;
 class PointerSettings;
+class PopupTable;
 class WindowCommandHost;
 class SystemTray;
 class WebView;
-class device_data_handler;
 
 // What the main window is built from.
 struct WindowSetup {
@@ -40,13 +33,15 @@ struct WindowSetup {
 };
 
 // The main window: frameless, hosting the main web view on the start page.
-// It owns the tray icon, the pop-up table, the file cache of page-edited
-// files, the device write worker and its thread, and the window's own
-// device access; it runs the periodic W1 pass. Closing it hides it to the
-// tray; only an explicit exit quits.
+// It is composed of a few parts: the local page copy (PageCopy), the device
+// session (DeviceSession: the file cache of page-edited files, the device
+// functions and map, the device write worker with its thread, the periodic
+// W1 reset), the pop-up table (PopupTable), the tray icon, and one object
+// per subsystem the pages drive (updates, music, input automation, pointer
+// settings). Closing it hides it to the tray; only an explicit exit quits.
 //
-// The page commands are run by the command dispatcher, which reaches what
-// it needs through the accessors below.
+// The page commands are run by the command dispatcher, which reaches those
+// parts through the accessors below.
 class Window : public PsMainWindow
 {
     Q_OBJECT
@@ -60,31 +55,16 @@ public:
     void setupTray();
     void firstShow();
 
-    // What the command dispatcher works with.
-    FileCache& fileCache() { return m_fileCache; }
+    // The parts the command dispatcher works with.
+    DeviceSession& deviceSession() { return m_devices; }
+    const PageCopy& pageCopy() const { return m_pageCopy; }
+    PopupTable& popups() { return *m_popups; }
     ClientHandler* clientHandler() const;
     WebView* mainView() const { return m_mainView; }
-    // The pop-up table owns its pop-ups (top-level widgets, no parent).
-    QMap<QString, PopWidget*>& popups() { return m_popups; }
-    // Enters a pop-up into the table under its address; activating it makes
-    // it the current pop-up.
-    void registerPopup(const QString& url, PopWidget* popup);
-    PopWidget* currentPopup() const { return m_currentPopup; }
-    void setCurrentPopup(PopWidget* popup) { m_currentPopup = popup; }
     SystemTray* tray() const { return m_tray; }
-    device_data_handler* deviceDataHandler() const { return m_dataHandler; }
-    QThread* deviceThread() { return &m_deviceThread; }
-    QQueue<QueryCallbackPtr>& pendingAnswers() { return m_pendingAnswers; }
-    DeviceMap& deviceMap() { return m_deviceMap; }
-    DeviceFunctions& deviceFunctions() { return m_devices; }
     PointerSettings* pointerSettings() const { return m_pointerSettings.get(); }
-    QRect rememberedGeometry() const { return m_rememberedGeometry; }
-    void setRememberedGeometry(const QRect& geometry) { m_rememberedGeometry = geometry; }
     QMap<QString, QString> profile() const { return m_profile; }
-    QString startPage() const { return m_startPage; }
-    QString templateFolder() const { return m_templateFolder; }
     QString applicationFolder() const { return m_applicationFolder; }
-    QString pageFolder() const { return m_pageFolder; }
     // Downloads, firmware updates and the update check of the program.
     UpdateService* updateService() const { return m_updates.get(); }
     // The music analysis and the sound player.
@@ -104,10 +84,6 @@ public:
     void showFromInstance();
     // One tick of the 20 ms timer.
     void periodicTick();
-
-    // The page folder for a start page: its address without the 32-character
-    // page root, with every "/<name>.html" removed.
-    static QString relativePageFolder(const QString& loadPath);
 
 signals:
     void funstared();
@@ -144,21 +120,11 @@ private:
     QMap<QString, QString> m_profile;
     QString m_applicationFolder;
     QString m_language;
-    DeviceMap m_deviceMap;
-    QQueue<QueryCallbackPtr> m_pendingAnswers;
-    QThread m_deviceThread;
-    device_data_handler* m_dataHandler = nullptr;
+    PageCopy m_pageCopy;
+    DeviceSession m_devices;
     SystemTray* m_tray = nullptr;
-    FileCache m_fileCache;
     WebView* m_mainView = nullptr;
-    QMap<QString, PopWidget*> m_popups;
-    QPointer<PopWidget> m_currentPopup;
-    QRect m_rememberedGeometry;
-    DeviceFunctions m_devices;
-    QString m_startPage;
-    QString m_templateFolder;
-    QString m_pageFolder;
-    W1Pass m_w1Pass;
+    std::unique_ptr<PopupTable> m_popups;
     int m_timerId = 0;
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;

@@ -10,7 +10,7 @@
 #include "client_handler.h"
 #include "device_data_handler.h"
 #include "input_automation.h"
-#include "pop_widget.h"
+#include "popup_table.h"
 #include "system_tray.h"
 #include "web_view.h"
 #include "window.h"
@@ -24,22 +24,22 @@ QString WindowCommandHost::applicationFolder() const
 
 FileCache& WindowCommandHost::fileCache()
 {
-    return m_window.fileCache();
+    return m_window.deviceSession().fileCache();
 }
 
 device_data_handler& WindowCommandHost::deviceHandler()
 {
-    return *m_window.deviceDataHandler();
+    return m_window.deviceSession().writer();
 }
 
 DeviceFunctions& WindowCommandHost::deviceFunctions()
 {
-    return m_window.deviceFunctions();
+    return m_window.deviceSession().deviceFunctions();
 }
 
 DeviceMap& WindowCommandHost::deviceMap()
 {
-    return m_window.deviceMap();
+    return m_window.deviceSession().deviceMap();
 }
 
 UpdateService* WindowCommandHost::updateService()
@@ -133,23 +133,12 @@ void WindowCommandHost::goForward()
 
 void WindowCommandHost::openView(const QString& url, int width, int height)
 {
-    if (PopWidget* open = m_window.popups().value(url)) {
-        open->show();
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    auto* popup = new PopWidget(url, width, height);
-    m_window.registerPopup(url, popup);
-    if (WebView* view = popup->view())
-        QObject::connect(view, &WebView::jsMessage, &m_window, &Window::onJsMessage);
-    popup->show();
+    m_window.popups().open(url, width, height);
 }
 
 void WindowCommandHost::closeView()
 {
-    if (PopWidget* popup = m_window.currentPopup())
-        popup->close();
+    m_window.popups().closeCurrent();
 }
 
 void WindowCommandHost::showTrayMessage(const QString& title, const QString& text)

@@ -1,6 +1,22 @@
 #include "query_callback.h"
 
+#include <QCoreApplication>
+
 #include <utility>
+
+namespace {
+
+// Answer handles travel in queued signals (a page request posted to the GUI
+// thread, a request handed to a worker): the type is registered by name once,
+// as the application object is made.
+void registerQueryCallbackType()
+{
+    qRegisterMetaType<QueryCallbackPtr>();
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(registerQueryCallbackType)
 
 QueryCallback::QueryCallback(SuccessHandler onSuccess, FailureHandler onFailure)
     : m_onSuccess(std::move(onSuccess)), m_onFailure(std::move(onFailure))

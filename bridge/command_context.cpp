@@ -1,5 +1,8 @@
 #include "command_context.h"
 
+#include <cmath>
+#include <limits>
+
 CommandContext::CommandContext(CommandHost& host, const QVariantMap& args, QueryCallbackPtr callback)
     : m_host(host)
     , m_args(args)
@@ -19,7 +22,36 @@ QString CommandContext::text(const QString& member) const
 
 int CommandContext::number(const QString& member) const
 {
-    return m_args.value(member).toInt();
+    // A JSON number arrives as a 64-bit integer or a double, and a decimal
+    // text is read as a 64-bit number, all of which toInt() would wrap into
+    // the int range (4294967298 as 2): a number past that range is not read
+    // as one.
+    const QVariant value = m_args.value(member);
+    switch (value.userType()) {
+    case QMetaType::QString: {
+        bool ok = false;
+        const int result = value.toString().toInt(&ok);
+        return ok ? result : 0;
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::UInt: {
+        const double real = value.toDouble();
+        if (!std::isfinite(real) || real < double(std::numeric_limits<int>::min())
+            || real > double(std::numeric_limits<int>::max()))
+            return 0;
+        break;
+    }
+    default:
+        break;
+    }
+    bool ok = false;
+    const int result = value.toInt(&ok);
+    return ok ? result : 0;
 }
 
 void CommandContext::succeed(const QString& text) const

@@ -21,6 +21,8 @@ public:
 
     bool has(const QString& member) const;
     QString text(const QString& member) const;
+    // The member as an int; 0 when it is absent, does not read as a number,
+    // or is a number outside the int range (never wrapped into it).
     int number(const QString& member) const;
 
     void succeed(const QString& text) const;

@@ -9,6 +9,7 @@
 #include "command_file.h"
 #include "command_host.h"
 #include "command_table.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void saveCommand(CommandContext& c)
     // an earlier file whole.
     QSaveFile file(*path);
     if (!file.open(QIODevice::WriteOnly) || !CommandFile::write(file, c.text(QStringLiteral("CommandString")))
-        || !file.commit()) {
+        || !commitWholeFile(file)) {
         c.fail(QStringLiteral("SaveCommand is failed!"));
         return;
     }

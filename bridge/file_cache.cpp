@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "logging.h"
+#include "whole_file.h"
 
 bool FileCache::contains(const QString& path) const
 {
@@ -60,8 +61,7 @@ bool FileCache::writeOut()
                          .arg(path, file.errorString()));
             return false;
         }
-        const QByteArray bytes = m_texts.value(path).toUtf8();
-        if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (!writeWholeFile(file, m_texts.value(path).toUtf8())) {
             LOG_ERROR(QStringLiteral("Application Error: cannot write '%1': %2")
                          .arg(path, file.errorString()));
             return false;

@@ -14,6 +14,7 @@
 #include "logging.h"
 #include "package_unpacker.h"
 #include "program_files.h"
+#include "whole_file.h"
 #include "xml_text.h"
 
 namespace {
@@ -70,8 +71,7 @@ bool writeNewFile(const QString& path, const QString& text)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    return writeWholeFile(file, text.toUtf8());
 }
 
 void modifyFileFromStr(CommandContext& c)

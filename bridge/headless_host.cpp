@@ -17,17 +17,14 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
 {
     QObject::connect(&m_updates, &UpdateService::pageEvent,
                      [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
-    // Device profiles are found among the files the requests have read.
-    m_handler.setProfileSource(&m_cache);
 }
 
 int HeadlessHost::start()
 {
-    m_handler.registerDefaultDrivers();
-    m_devices = m_handler.deviceFunctions().listDevices();
+    const int devices = m_devices.start();
     m_music.setLightingView(m_settings.reloadClientProfile().value(QStringLiteral("MusicView")));
     m_automation.connectVMulti();
-    return m_devices.size();
+    return devices;
 }
 
 void HeadlessHost::sendPageEvent(const QString& name, const QVariantList& args, const QString& view)

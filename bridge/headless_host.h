@@ -5,16 +5,16 @@
 
 #include "client_settings.h"
 #include "command_host.h"
-#include "device_data_handler.h"
-#include "file_cache.h"
+#include "device_session.h"
+#include "input_automation.h"
 #include "music_runtime.h"
 #include "pointer_settings.h"
 #include "update_service.h"
-#include "input_automation.h"
 
 // The host of the page commands without a window (orvanta-cli): its own
-// file cache, device write worker, device map, music runtime, update
-// service and pointer settings (chosen from the environment:
+// device session (file cache, device functions and map, the device write
+// worker, run in the caller's thread), music runtime, update service, input
+// automation and pointer settings (chosen from the environment:
 // ORVANTA_POINTER_SETTINGS=<file> keeps them in that file alone); page
 // events go to a sink.
 // Window, view, tray and dialog commands are answered by the dispatcher
@@ -36,10 +36,10 @@ public:
     int start();
 
     QString applicationFolder() const override { return m_folder; }
-    FileCache& fileCache() override { return m_cache; }
-    device_data_handler& deviceHandler() override { return m_handler; }
-    DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
-    DeviceMap& deviceMap() override { return m_devices; }
+    FileCache& fileCache() override { return m_devices.fileCache(); }
+    device_data_handler& deviceHandler() override { return m_devices.writer(); }
+    DeviceFunctions& deviceFunctions() override { return m_devices.deviceFunctions(); }
+    DeviceMap& deviceMap() override { return m_devices.deviceMap(); }
     MusicRuntime* music() override { return &m_music; }
     PointerSettings* pointerSettings() override { return m_pointerSettings.get(); }
     ClientSettings& clientSettings() override { return m_settings; }
@@ -57,9 +57,7 @@ private:
     QString m_folder;
     ClientSettings& m_settings;
     EventSink m_events;
-    FileCache m_cache;
-    device_data_handler m_handler;
-    DeviceMap m_devices;
+    DeviceSession m_devices;
     std::unique_ptr<PointerSettings> m_pointerSettings;
     MusicRuntime m_music;
     UpdateService m_updates;

@@ -1,13 +1,19 @@
 #include "browser_widget.h"
 
-#include "client_handler.h"
+#include "view_host.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 
+BrowserWidget::BrowserWidget(ViewHost& host, QWidget* parent)
+    : QWebEngineView(parent)
+    , m_host(host)
+{
+}
+
 void BrowserWidget::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!ClientHandler::instance()->debugMenu()) {
+    if (!m_host.debugMenu()) {
         event->accept();
         return;
     }

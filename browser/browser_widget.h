@@ -3,14 +3,16 @@
 #include <QPointer>
 #include <QWebEngineView>
 
+class ViewHost;
+
 // The Qt WebEngine view inside a WebView. Its context menu offers the
-// developer tools when the client profile's Debug is "true" and is
-// suppressed otherwise.
+// developer tools when the host's debug menu is on (the client profile's
+// Debug is "true") and is suppressed otherwise.
 class BrowserWidget : public QWebEngineView
 {
     Q_OBJECT
 public:
-    using QWebEngineView::QWebEngineView;
+    BrowserWidget(ViewHost& host, QWidget* parent = nullptr);
 
     // Context menu command ids.
     static constexpr int ShowDevTools = 26500;
@@ -24,5 +26,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    ViewHost& m_host;
     QPointer<QWebEngineView> m_devTools;
 };

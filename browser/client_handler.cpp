@@ -6,7 +6,7 @@
 #include "host_window.h"
 #include "local_resources.h"
 #include "logging.h"
-#include "query_handler.h"
+#include "window_shortcuts.h"
 #include "message_event.h"
 #include "web_page.h"
 #include "web_view.h"
@@ -33,7 +33,6 @@ ClientHandler::ClientHandler()
     : m_startupUrl(QStringLiteral("about:blank"))
     , m_opener(new DesktopOpener)
 {
-    qRegisterMetaType<QueryCallbackPtr>();
     // Whichever thread asks first, the handler lives in the GUI thread,
     // where its events are sent.
     if (QCoreApplication::instance())
@@ -189,7 +188,7 @@ void ClientHandler::handleQuery(WebView* from, const QString& request, const Que
     std::unique_ptr<HostWindow> host;
     if (m_hostWindow)
         host.reset(new WidgetHostWindow(m_hostWindow));
-    QueryHandler::handle(request, callback, host.get(), m_minimiseHook,
+    WindowShortcuts::handle(request, callback, host.get(), m_minimiseHook,
                          [this](const QString& text, const QueryCallbackPtr& answer) {
                              WebView* listener = m_listener;
                              if (!listener)
@@ -208,7 +207,7 @@ void ClientHandler::handleLoadError(WebView* view, int code, const QUrl& url)
     send(view, QStringLiteral("onBrowserMsg"), {QStringLiteral("pageError")});
 }
 
-bool ClientHandler::isSystemKey(int qtKey)
+bool ClientHandler::isSystemKey(int qtKey) const
 {
     return qtKey == Qt::Key_F10 || qtKey == Qt::Key_Alt;
 }

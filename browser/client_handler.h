@@ -3,6 +3,7 @@
 #include "device_report_sender.h"
 #include "external_opener.h"
 #include "query_callback.h"
+#include "view_host.h"
 #include "web_view.h"
 
 #include <QMap>
@@ -31,9 +32,12 @@ class QWebEngineProfile;
 // the browser is created (the main view under its page address, a pop-up
 // under its normalised address) and leaves the table when it closes.
 //
+// It is the host of every view (ViewHost): views reach it through that
+// interface only.
+//
 // Lives in the GUI thread. The event senders may be called from any thread;
 // they hand the event to the GUI thread, where it is sent.
-class ClientHandler : public QObject, public DeviceDataSender
+class ClientHandler : public QObject, public DeviceDataSender, public ViewHost
 {
     Q_OBJECT
 public:
@@ -41,28 +45,28 @@ public:
 
     // Settings, from the program entry and the main window.
     void setProfile(QWebEngineProfile* profile);
-    QWebEngineProfile* profile() const;
+    QWebEngineProfile* profile() const override;
     void setStartupUrl(const QString& url);
     QString startupUrl() const;
     void setMouseCursorChangeDisabled(bool disabled) { m_cursorChangeDisabled = disabled; }
-    bool mouseCursorChangeDisabled() const { return m_cursorChangeDisabled; }
+    bool mouseCursorChangeDisabled() const override { return m_cursorChangeDisabled; }
     void setDebugMenu(bool enabled) { m_debugMenu = enabled; }
-    bool debugMenu() const { return m_debugMenu; }
+    bool debugMenu() const override { return m_debugMenu; }
     // The folder downloads are saved in ("<application folder>/update").
     void setDownloadFolder(const QString& folder) { m_downloadFolder = folder; }
     // Takes ownership; null restores the system's browser.
     void setExternalOpener(ExternalOpener* opener);
-    void openExternally(const QUrl& url);
+    void openExternally(const QUrl& url) override;
     // Runs before the minimise shortcut minimises (writes out page files).
     void setMinimiseHook(std::function<void()> hook) { m_minimiseHook = std::move(hook); }
 
     // Views.
     WebView* mainBrowser() const;
     WebView* currentListener() const { return m_listener; }
-    void setCurrentListener(WebView* view) { m_listener = view; }
+    void setCurrentListener(WebView* view) override { m_listener = view; }
     // The top-level window of the view that last created or activated a
     // browser, or sent a request.
-    void setHostWindow(QWidget* window);
+    void setHostWindow(QWidget* window) override;
     QWidget* hostWindow() const;
     QString currentViewName() const { return m_currentViewName; }
     void setCurrentViewName(const QString& name) { m_currentViewName = name; }
@@ -73,16 +77,16 @@ public:
     int openBrowserCount() const { return m_openCount; }
     QVector<WebView*> popupBrowsers() const;
 
-    // Called by WebView.
-    void attachPage(WebView* view);
-    void viewCreated(WebView* view);
-    void viewClosing(WebView* view);
-    void handleQuery(WebView* from, const QString& request, const QueryCallbackPtr& callback);
-    void handleLoadError(WebView* view, int code, const QUrl& url);
+    // ViewHost: called by the views.
+    void attachPage(WebView* view) override;
+    void viewCreated(WebView* view) override;
+    void viewClosing(WebView* view) override;
+    void handleQuery(WebView* from, const QString& request, const QueryCallbackPtr& callback) override;
+    void handleLoadError(WebView* view, int code, const QUrl& url) override;
 
     // F10 and Alt are system keys on the desktops the pages were made for;
     // they are kept from the page.
-    static bool isSystemKey(int qtKey);
+    bool isSystemKey(int qtKey) const override;
     // 20 MiB.
     static bool grantsQuota(qint64 bytes);
 

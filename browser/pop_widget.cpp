@@ -1,24 +1,25 @@
 #include "pop_widget.h"
 
-#include "client_handler.h"
+#include "view_host.h"
 #include "web_view.h"
 
 #include <QDir>
 #include <QEvent>
 
-PopWidget::PopWidget(const QString& url, int width, int height, QWidget* parent)
+PopWidget::PopWidget(ViewHost& host, const QString& url, int width, int height, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_host(host)
     , m_url(url)
     , m_viewName(normalisedViewName(url))
     , m_width(width)
     , m_height(height)
 {
     resize(width, height);
-    m_view = new WebView(QUrl(url), m_viewName, this);
+    m_view = new WebView(host, QUrl(url), m_viewName, this);
     m_view->resize(width, height);
     m_view->setFocus();
     installEventFilter(this);
-    ClientHandler::instance()->setHostWindow(this);
+    m_host.setHostWindow(this);
 }
 
 QString PopWidget::normalisedViewName(const QString& url)
@@ -37,9 +38,8 @@ QString PopWidget::normalisedViewName(const QString& url)
 bool PopWidget::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == this && event->type() == QEvent::WindowActivate) {
-        ClientHandler* handler = ClientHandler::instance();
-        handler->setCurrentListener(m_view);
-        handler->setHostWindow(this);
+        m_host.setCurrentListener(m_view);
+        m_host.setHostWindow(this);
         emit activated(this);
         return true;
     }

@@ -3,17 +3,20 @@
 #include <QString>
 #include <QWidget>
 
+class ViewHost;
 class WebView;
 
 // A frameless dialog-style window showing one page. Its view name, under
 // which its browser is registered for events, is the normalised page
 // address. Activating the pop-up makes its view the one that receives page
-// requests and tells the main window it is the active pop-up.
+// requests (through the view host) and tells the main window it is the
+// active pop-up.
 class PopWidget : public QWidget
 {
     Q_OBJECT
 public:
-    PopWidget(const QString& url, int width, int height, QWidget* parent = nullptr);
+    // host: the browser host of its view, which must outlive the pop-up.
+    PopWidget(ViewHost& host, const QString& url, int width, int height, QWidget* parent = nullptr);
 
     // The address through a directory-path normalisation; from the first
     // "http" on when it contains one, with the collapsed "http:/" written
@@ -33,6 +36,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    ViewHost& m_host;
     QString m_url;
     QString m_viewName;
     int m_width;

@@ -1,6 +1,6 @@
 #include "web_page.h"
 
-#include "client_handler.h"
+#include "view_host.h"
 
 #include <QDebug>
 
@@ -10,8 +10,9 @@ namespace {
 class PopupCatcher : public QWebEnginePage
 {
 public:
-    explicit PopupCatcher(QWebEngineProfile* profile, QObject* parent)
+    PopupCatcher(ViewHost& host, QWebEngineProfile* profile, QObject* parent)
         : QWebEnginePage(profile, parent)
+        , m_host(host)
     {
     }
 
@@ -19,28 +20,32 @@ protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
     {
         if (isMainFrame && !url.isEmpty()) {
-            ClientHandler::instance()->openExternally(url);
+            m_host.openExternally(url);
             deleteLater();
         }
         return false;
     }
+
+private:
+    ViewHost& m_host;
 };
 } // namespace
 
-WebPage::WebPage(QWebEngineProfile* profile, QObject* parent)
+WebPage::WebPage(ViewHost& host, QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent)
+    , m_host(host)
 {
 }
 
 QWebEnginePage* WebPage::createWindow(WebWindowType)
 {
-    return new PopupCatcher(profile(), this);
+    return new PopupCatcher(m_host, profile(), this);
 }
 
 bool WebPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
     if (url.scheme() == QLatin1String("spotify")) {
-        ClientHandler::instance()->openExternally(url);
+        m_host.openExternally(url);
         return false;
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);

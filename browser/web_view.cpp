@@ -1,9 +1,9 @@
 #include "web_view.h"
 
 #include "browser_widget.h"
-#include "client_handler.h"
 #include "message_event.h"
 #include "page_bridge.h"
+#include "view_host.h"
 #include "web_page.h"
 
 #include <QCloseEvent>
@@ -16,17 +16,17 @@
 #include <QWebChannel>
 #include <QWebEngineHistory>
 
-WebView::WebView(const QUrl& url, const QString& viewName, QWidget* parent)
+WebView::WebView(ViewHost& host, const QUrl& url, const QString& viewName, QWidget* parent)
     : QWidget(parent)
+    , m_host(host)
     , m_url(url)
     , m_viewName(viewName)
 {
-    qRegisterMetaType<QueryCallbackPtr>();
 }
 
 WebView::~WebView()
 {
-    ClientHandler::instance()->viewClosing(this);
+    m_host.viewClosing(this);
 }
 
 QUrl WebView::url() const
@@ -42,15 +42,14 @@ bool WebView::createBrowser()
             return false;
         m_state = Creating;
     }
-    ClientHandler* handler = ClientHandler::instance();
-    handler->setCurrentListener(this);
+    m_host.setCurrentListener(this);
 
-    m_view = new BrowserWidget(this);
-    m_page = new WebPage(handler->profile(), m_view);
+    m_view = new BrowserWidget(m_host, this);
+    m_page = new WebPage(m_host, m_host.profile(), m_view);
     m_page->setBackgroundColor(QColor::fromRgba(0xFF222529));
     m_bridge = new PageBridge(this);
     m_bridge->setRequestHandler([this](const QString& request, const QueryCallbackPtr& callback) {
-        ClientHandler::instance()->handleQuery(this, request, callback);
+        m_host.handleQuery(this, request, callback);
     });
     m_channel = new QWebChannel(m_page);
     m_channel->registerObject(QStringLiteral("orvantaBridge"), m_bridge);
@@ -63,9 +62,9 @@ bool WebView::createBrowser()
     connect(m_page, &QWebEnginePage::loadStarted, this, &WebView::onLoadStarted);
     connect(m_page, &QWebEnginePage::loadFinished, this, &WebView::onLoadFinished);
     connect(this, &WebView::loadError, this, [this](int code, const QUrl& failed) {
-        ClientHandler::instance()->handleLoadError(this, code, failed);
+        m_host.handleLoadError(this, code, failed);
     });
-    handler->attachPage(this);
+    m_host.attachPage(this);
 
     m_view->installEventFilter(this);
     m_view->show();
@@ -73,7 +72,7 @@ bool WebView::createBrowser()
         QMutexLocker lock(&m_mutex);
         m_state = Created;
     }
-    handler->viewCreated(this);
+    m_host.viewCreated(this);
     if (!m_url.isEmpty())
         m_page->load(m_url);
     return true;
@@ -224,7 +223,7 @@ void WebView::closeEvent(QCloseEvent* event)
 {
     if (!m_closing && m_page) {
         m_closing = true;
-        ClientHandler::instance()->viewClosing(this);
+        m_host.viewClosing(this);
     }
     event->accept();
 }
@@ -237,10 +236,10 @@ bool WebView::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, &WebView::watchRenderWidget);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!m_passSystemKeys && ClientHandler::isSystemKey(key->key()))
+        if (!m_passSystemKeys && m_host.isSystemKey(key->key()))
             return true;
     }
-    if (event->type() == QEvent::CursorChange && ClientHandler::instance()->mouseCursorChangeDisabled()) {
+    if (event->type() == QEvent::CursorChange && m_host.mouseCursorChangeDisabled()) {
         if (auto* widget = qobject_cast<QWidget*>(watched)) {
             if (widget->cursor().shape() != Qt::ArrowCursor)
                 widget->unsetCursor();

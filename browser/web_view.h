@@ -12,10 +12,13 @@ class BrowserWidget;
 class PageBridge;
 class QKeyEvent;
 class QWebChannel;
+class ViewHost;
 class WebPage;
 
 // One browser: a widget holding a Qt WebEngine view, its page and the page
-// bridge. Page requests that the client handler forwards arrive as
+// bridge. What it needs of the browser host (the profile, where its page
+// requests go, the current listener, the system keys) it gets from the
+// ViewHost it is made with. Page requests that the host forwards arrive as
 // MessageEvents and leave as jsMessage in the GUI thread.
 //
 // The browser is created on first show, or on a resize, once the widget has
@@ -28,11 +31,13 @@ class WebView : public QWidget
 public:
     enum BrowserState { None = 0, Creating = 1, Created = 2 };
 
-    // viewName: the name the view registers its browser under in the client
-    // handler's named-browser table (empty: not registered).
-    WebView(const QUrl& url, const QString& viewName, QWidget* parent = nullptr);
+    // host: the browser host, which must outlive the view; viewName: the
+    // name the view registers its browser under in the host's named-browser
+    // table (empty: not registered).
+    WebView(ViewHost& host, const QUrl& url, const QString& viewName, QWidget* parent = nullptr);
     ~WebView() override;
 
+    ViewHost& host() const { return m_host; }
     BrowserState browserState() const { return m_state; }
     QString viewName() const { return m_viewName; }
     QUrl url() const;
@@ -82,6 +87,7 @@ private:
     void onLoadStarted();
     void onLoadFinished(bool ok);
 
+    ViewHost& m_host;
     QUrl m_url;
     QString m_viewName;
     BrowserState m_state = None;

@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "device_text.h"
+#include "byte_list_text.h"
 
 namespace DeviceDiscovery {
 
@@ -44,7 +44,7 @@ DiscoveredDevices classify(const QVector<DeviceBlockRecord>& records)
         record.insert(QStringLiteral("ReadDevice"), QStringLiteral("DisableRead"));
         record.insert(QStringLiteral("Version"), key);
 
-        const bool family = DeviceText::isW1FamilyKey(key);
+        const bool family = ByteListText::isW1FamilyKey(key);
         if (family && parts.collection == QLatin1String("07")) {
             found.devices.insert(key, record);
         } else if (family && parts.collection == QLatin1String("05")) {

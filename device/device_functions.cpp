@@ -7,9 +7,9 @@
 
 #include <cstring>
 
+#include "byte_list_text.h"
 #include "device_maps.h"
 #include "device_report_sender.h"
-#include "device_text.h"
 #include "key_name_tables.h"
 #include "logging.h"
 #include "value_decoders.h"
@@ -85,7 +85,7 @@ bool DeviceFunctions::startReading()
             continue;
         }
         paths << record.value(QStringLiteral("DevicePath")).toString();
-        ids << DeviceText::hexValue(record.value(QStringLiteral("ReadDeviceID")).toString());
+        ids << ByteListText::hexValue(record.value(QStringLiteral("ReadDeviceID")).toString());
     }
     return DeviceData(paths, ids, DeviceReports::callback());
 }
@@ -103,17 +103,17 @@ QString DeviceFunctions::readProperty(const QString& key, int id, int size)
     TransferBuffer buffer{};
     if (!dcReadProperty(path, buffer, id, size))
         return QString();
-    return DeviceText::prefixedByteList(QByteArray(reinterpret_cast<const char*>(buffer.data()), size));
+    return ByteListText::prefixedByteList(QByteArray(reinterpret_cast<const char*>(buffer.data()), size));
 }
 
 bool DeviceFunctions::writeProperty(const QString& key, int id, const QString& data, int size)
 {
     const QString path = pathOf(key);
-    const QStringList items = DeviceText::listItems(data);
+    const QStringList items = ByteListText::listItems(data);
     if (path.isEmpty() || items.size() != size)
         return false;
     TransferBuffer buffer;
-    if (!fillBuffer(buffer, DeviceText::bytesOfList(items)))
+    if (!fillBuffer(buffer, ByteListText::bytesOfList(items)))
         return false;
     return dcWriteProperty(path, buffer, id, size);
 }
@@ -130,14 +130,19 @@ bool DeviceFunctions::writeProperty(const QString& key, int id, const unsigned c
 bool DeviceFunctions::isPropertyBlank(const QString& key, int id, int size)
 {
     const QString path = pathOf(key);
-    if (path.isEmpty() || size < 0 || size > transport::kTransferSize - transport::kResponseHeaderSize)
+    if (path.isEmpty() || size < 0 || size > transport::kTransferSize)
         return false;
-    // Ask for the header and the bytes after it, so that every byte looked
-    // at is one the device answered.
+    // A property read answers the property's bytes without a header: every
+    // byte of the unit counts, the first ones too (a short macro lives
+    // there).
     TransferBuffer buffer{};
-    if (!dcReadProperty(path, buffer, id, size + transport::kResponseHeaderSize))
+    if (!dcReadProperty(path, buffer, id, size))
         return false;
-    return blankAfterHeader(buffer, size);
+    for (int i = 0; i < size; ++i) {
+        if (buffer[static_cast<size_t>(i)] != 0)
+            return false;
+    }
+    return true;
 }
 
 bool DeviceFunctions::isAddressBlank(const QString& key, const QString& address, int size)
@@ -146,7 +151,7 @@ bool DeviceFunctions::isAddressBlank(const QString& key, const QString& address,
     if (path.isEmpty())
         return false;
     TransferBuffer buffer{};
-    if (!dcReadAddress(path, buffer, DeviceText::hexValue(address), size))
+    if (!dcReadAddress(path, buffer, ByteListText::hexValue(address), size))
         return false;
     return blankAfterHeader(buffer, size);
 }
@@ -154,13 +159,13 @@ bool DeviceFunctions::isAddressBlank(const QString& key, const QString& address,
 bool DeviceFunctions::writeAddress(const QString& key, const QString& address, int size, const QString& data)
 {
     const QString path = pathOf(key);
-    const QStringList items = DeviceText::listItems(data);
+    const QStringList items = ByteListText::listItems(data);
     if (path.isEmpty() || items.size() != size)
         return false;
     TransferBuffer buffer;
-    if (!fillBuffer(buffer, DeviceText::bytesOfList(items)))
+    if (!fillBuffer(buffer, ByteListText::bytesOfList(items)))
         return false;
-    return dcWriteAddress(path, buffer, DeviceText::hexValue(address), size);
+    return dcWriteAddress(path, buffer, ByteListText::hexValue(address), size);
 }
 
 bool DeviceFunctions::writeAddress(const QString& key, const QString& address, int size,
@@ -170,23 +175,23 @@ bool DeviceFunctions::writeAddress(const QString& key, const QString& address, i
     TransferBuffer buffer;
     if (path.isEmpty() || !fillBuffer(buffer, data, size))
         return false;
-    return dcWriteAddress(path, buffer, DeviceText::hexValue(address), size);
+    return dcWriteAddress(path, buffer, ByteListText::hexValue(address), size);
 }
 
 bool DeviceFunctions::writeW1Address(const QString& key, const QString& address, const QString& data,
                                      const QString& length, quint8 mode)
 {
     const QString path = pathOf(key);
-    const QStringList items = DeviceText::listItems(data);
-    const quint32 count = DeviceText::hexValue(length);
+    const QStringList items = ByteListText::listItems(data);
+    const quint32 count = ByteListText::hexValue(length);
     if (path.isEmpty() || count != static_cast<quint32>(items.size()))
         return false;
     TransferBuffer buffer;
-    if (!fillBuffer(buffer, DeviceText::bytesOfList(items)))
+    if (!fillBuffer(buffer, ByteListText::bytesOfList(items)))
         return false;
-    if (DeviceText::isW1FamilyKey(key))
+    if (ByteListText::isW1FamilyKey(key))
         QThread::msleep(kW1WritePauseMs);
-    return dcW1WriteAddress(path, buffer, DeviceText::hexValue(address), items.size(), mode);
+    return dcW1WriteAddress(path, buffer, ByteListText::hexValue(address), items.size(), mode);
 }
 
 bool DeviceFunctions::resetDevice(const QString& key)

@@ -36,9 +36,11 @@ public:
     QString readProperty(const QString& key, int id, int size);
     bool writeProperty(const QString& key, int id, const QString& data, int size);
     bool writeProperty(const QString& key, int id, const unsigned char* data, int size);
-    // True when the size bytes after the 8-byte response header all read as
-    // zero; false when they do not, or when the read fails.
+    // True when the size bytes of the property all read as zero (property
+    // reads carry no header); false when they do not, or the read fails.
     bool isPropertyBlank(const QString& key, int id, int size);
+    // True when the size bytes after the 8-byte response header of an
+    // address read all read as zero.
     bool isAddressBlank(const QString& key, const QString& address, int size);
     bool writeAddress(const QString& key, const QString& address, int size, const QString& data);
     bool writeAddress(const QString& key, const QString& address, int size, const unsigned char* data);

@@ -2,13 +2,13 @@
 
 #include <QStringList>
 
-#include "device_text.h"
+#include "byte_list_text.h"
 
 namespace {
 
 quint32 itemValue(const QStringList& items, int index)
 {
-    return index < items.size() ? DeviceText::hexValue(items.at(index)) : 0;
+    return index < items.size() ? ByteListText::hexValue(items.at(index)) : 0;
 }
 
 QString decimalItem(const QStringList& items, int index)
@@ -22,18 +22,18 @@ namespace ValueDecoders {
 
 QString single(const QString& bytes)
 {
-    return decimalItem(DeviceText::valueItems(bytes), 0);
+    return decimalItem(ByteListText::valueItems(bytes), 0);
 }
 
 QString pair(const QString& bytes)
 {
-    const QStringList items = DeviceText::valueItems(bytes);
+    const QStringList items = ByteListText::valueItems(bytes);
     return decimalItem(items, 0) + QLatin1Char(',') + decimalItem(items, 1);
 }
 
 QString lighting(const QString& bytes)
 {
-    const QStringList items = DeviceText::valueItems(bytes);
+    const QStringList items = ByteListText::valueItems(bytes);
     QString colour;
     for (int i = 3; i <= 5; ++i)
         colour += QString::number(itemValue(items, i), 16);
@@ -46,7 +46,7 @@ QString lighting(const QString& bytes)
 
 Dpi dpi(const QString& bytes)
 {
-    const QStringList items = DeviceText::valueItems(bytes);
+    const QStringList items = ByteListText::valueItems(bytes);
     Dpi out;
     out.x = itemValue(items, 1) * 50;
     out.y = itemValue(items, 3) * 50;

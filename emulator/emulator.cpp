@@ -35,6 +35,8 @@ constexpr unsigned char kResetToFactory = 2;
 constexpr unsigned char kEnterBootLoader = 1;
 constexpr unsigned char kW1BlockWrite = 7;
 constexpr unsigned char kW1Reset = 9;
+// A mode-9 write at this address restarts the device: it keeps its memory.
+constexpr std::uint32_t kW1RestartAddress = 0;
 
 void putText(unsigned char *field, int capacity, const QString &text)
 {
@@ -248,7 +250,7 @@ int Emulator::commit(Device *device, const Device &before)
     return 0;
 }
 
-int Emulator::applyWrite(Device *device, const std::function<bool(Device &)> &change)
+int Emulator::applyWrite(Device *device, const std::function<bool(Device &)> &change, bool changesState)
 {
     ++device->writeCalls;
     if (device->faults.failWrite > 0 && device->writeCalls == device->faults.failWrite)
@@ -259,8 +261,12 @@ int Emulator::applyWrite(Device *device, const std::function<bool(Device &)> &ch
         return 0;
     }
     ++device->successfulWrites;
-    if (device->faults.unplugAfterWrites > 0 && device->successfulWrites >= device->faults.unplugAfterWrites)
+    const bool unplugged =
+        device->faults.unplugAfterWrites > 0 && device->successfulWrites >= device->faults.unplugAfterWrites;
+    if (unplugged)
         device->present = false;
+    if (!changesState && !unplugged)
+        return 1;
     return commit(device, before);
 }
 
@@ -468,6 +474,11 @@ int Emulator::w1WriteAddress(const QString &path, const unsigned char *data, std
     Device *device = findDevice(path);
     if (!device)
         return 0;
+    if (mode == kW1Reset && address == kW1RestartAddress) {
+        // The program sends this every few seconds; a restart changes
+        // nothing the device keeps, so nothing is saved either.
+        return applyWrite(device, [](Device &) { return true; }, false);
+    }
     if (mode == kW1Reset) {
         return applyWrite(device, [](Device &d) {
             restoreFactory(d);

@@ -82,8 +82,10 @@ private:
     // The present device that path names in either state.
     Device *findAny(const QString &path);
     // Counts a write call against the fault members, applies change and saves;
-    // undoes everything when the change, a fault or the save says no.
-    int applyWrite(Device *device, const std::function<bool(Device &)> &change);
+    // undoes everything when the change, a fault or the save says no. A write
+    // that changes nothing the device keeps (changesState false) is saved only
+    // when it unplugs the device.
+    int applyWrite(Device *device, const std::function<bool(Device &)> &change, bool changesState = true);
     // Saves the device's new state, or restores before when saving fails.
     int commit(Device *device, const Device &before);
     bool bootStepFails(Device *device, const QString &step);

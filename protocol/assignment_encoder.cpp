@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "assignment_format.h"
-#include "device_text.h"
+#include "byte_list_text.h"
 #include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
@@ -25,7 +25,28 @@ bool isHotKeyType(const QString& taskType)
 
 QString lightMode(const QString& task)
 {
-    return QString::number(DeviceText::decimalValue(task), 16);
+    return QString::number(ByteListText::decimalValue(task), 16);
+}
+
+// The bytes of a colour; a colour that is not six hexadecimal digits is
+// refused rather than written as black.
+EncodedAssignment colourCode(const QString& task)
+{
+    const QString bytes = colourBytes(task);
+    return bytes.isEmpty() ? EncodedAssignment::failure() : EncodedAssignment{bytes};
+}
+
+// A key code that is one byte, as a rapid fire carries it: "" for a name the
+// table does not know and for a function code of several bytes, either of
+// which would shift the bytes after it.
+QString singleKeyCode(const QString& code)
+{
+    QString digits = code.trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    bool ok = false;
+    const uint value = digits.toUInt(&ok, 16);
+    return ok && value <= 0xFF ? code.trimmed() : QString();
 }
 
 } // namespace
@@ -68,7 +89,7 @@ EncodedAssignment AssignmentEncoder::encodeAssignment(const QString& taskType, c
     if (taskType == QLatin1String("Macro"))
         return macroCode(task, taskCount);
     if (taskType == QLatin1String("GKey"))
-        return {rapidFireCode(task)};
+        return rapidFireCode(task);
     if (taskType == QLatin1String("MultiMedia")) {
         if (m_lookup.loadedDriverVersion() == QLatin1String("K2.0") && task.size() == 6) {
             const QString bytes = colourBytes(task);
@@ -78,9 +99,9 @@ EncodedAssignment AssignmentEncoder::encodeAssignment(const QString& taskType, c
         return {task};
     }
     if (taskType == QLatin1String("DPI"))
-        return {dpiStage(task)};
+        return dpiStage(task);
     if (taskType == QLatin1String("LightRGB"))
-        return {colourBytes(task)};
+        return colourCode(task);
     if (taskType == QLatin1String("LightMode"))
         return {lightMode(task)};
     if (taskType.contains(QLatin1String("Light")))
@@ -103,7 +124,7 @@ QString AssignmentEncoder::hotKeyCode(const QString& taskType, const QString& ta
     for (const QString& part : parts) {
         const QString code = m_lookup.codeOfTask(part);
         if (isModifierName(part))
-            mask += DeviceText::decimalValue(code);
+            mask += ByteListText::decimalValue(code);
         else if (!code.isEmpty())
             keys << code;
     }
@@ -122,20 +143,25 @@ EncodedAssignment AssignmentEncoder::macroCode(const QString& task, const QStrin
     return m_macroReference(task, taskCount);
 }
 
-QString AssignmentEncoder::rapidFireCode(const QString& task)
+EncodedAssignment AssignmentEncoder::rapidFireCode(const QString& task)
 {
     const QStringList parts = task.split(QLatin1Char('|'));
     if (parts.size() < 3)
-        return QString();
-    return formatRapidFire(m_lookup.codeOfTask(parts.at(0)), parts.at(1), parts.at(2));
+        return EncodedAssignment::failure();
+    const QString key = singleKeyCode(m_lookup.codeOfTask(parts.at(0)));
+    if (key.isEmpty())
+        return EncodedAssignment::failure();
+    return {formatRapidFire(key, parts.at(1), parts.at(2))};
 }
 
-QString AssignmentEncoder::dpiStage(const QString& task)
+EncodedAssignment AssignmentEncoder::dpiStage(const QString& task)
 {
     const QStringList parts = task.split(QLatin1Char('|'));
     if (parts.size() < 3)
-        return QString();
-    return formatDpiStage(parts.at(0), parts.at(1), parts.at(2), parts.size() > 3 ? parts.at(3) : QString());
+        return EncodedAssignment::failure();
+    const QString stage =
+        formatDpiStage(parts.at(0), parts.at(1), parts.at(2), parts.size() > 3 ? parts.at(3) : QString());
+    return stage.isEmpty() ? EncodedAssignment::failure() : EncodedAssignment{stage};
 }
 
 EncodedAssignment AssignmentEncoder::encodeAssignmentW1(const QString& version, const QString& index,
@@ -155,20 +181,22 @@ EncodedAssignment AssignmentEncoder::encodeAssignmentW1(const QString& version, 
     if (taskType == QLatin1String("Macro"))
         return w1Macro(version, index, task, taskCount);
     if (taskType == QLatin1String("DPI")) {
-        const QString stage = dpiStage(task);
-        return {stage.isEmpty() ? QString() : W1AssignmentFormat::dpiCode(version, stage)};
+        const EncodedAssignment stage = dpiStage(task);
+        return stage.failed ? stage : EncodedAssignment{W1AssignmentFormat::dpiCode(version, stage.code)};
     }
     if (taskType == QLatin1String("DPIRGB")) {
         // Either a whole DPI text (mode|x|y|colour) or the colour alone.
-        const QString stage = task.contains(QLatin1Char('|'))
+        const EncodedAssignment stage = task.contains(QLatin1Char('|'))
             ? dpiStage(task)
-            : formatDpiStage(QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), task);
-        return {stage.isEmpty() ? QString() : W1AssignmentFormat::dpiColourCode(stage)};
+            : EncodedAssignment{formatDpiStage(QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), task)};
+        if (stage.failed || stage.code.isEmpty())
+            return EncodedAssignment::failure();
+        return {W1AssignmentFormat::dpiColourCode(stage.code)};
     }
     if (taskType == QLatin1String("GKey"))
-        return {rapidFireCode(task)};
+        return rapidFireCode(task);
     if (taskType == QLatin1String("LightRGB"))
-        return {colourBytes(task)};
+        return colourCode(task);
     if (taskType == QLatin1String("LightMode"))
         return {lightMode(task)};
     if (taskType.contains(QLatin1String("Light")))
@@ -188,7 +216,7 @@ QString AssignmentEncoder::w1HotKey(const QString& version, const QString& index
     for (const QString& part : parts) {
         const QString code = m_lookup.codeOfTask(leftHandKey(part));
         if (!code.isEmpty())
-            codes << static_cast<quint8>(DeviceText::hexValue(code) & 0xFF);
+            codes << static_cast<quint8>(ByteListText::hexValue(code) & 0xFF);
     }
     const QByteArray record = W1HotKeyRecord::build(codes, W1HotKeyRecord::kindForCount(codes.size()));
     if (record.isEmpty())
@@ -204,9 +232,9 @@ EncodedAssignment AssignmentEncoder::w1Macro(const QString& version, const QStri
     m_lookup.setMacroEncoding(true);
     if (!m_w1MacroWriter)
         return {};
-    const int count = qBound(0, DeviceText::decimalValue(taskCount), 0xFF);
+    const int count = qBound(0, ByteListText::decimalValue(taskCount), 0xFF);
     const QString countByte = QStringLiteral("%1").arg(count, 2, 16, QLatin1Char('0'));
     if (!m_w1MacroWriter(version, index, task, countByte))
-        return EncodedAssignment::failedMacro();
+        return EncodedAssignment::failure();
     return {QStringLiteral("Macro")};
 }

@@ -38,14 +38,19 @@ public:
     void setHotKeyPause(W1HotKeyWriter::Pause pause);
 
     // For the M1.0, M2.0, M4.0, K1.0 and K2.0 definitions. The code is ""
-    // when nothing applies.
+    // when nothing applies. Refused (nothing is to be written): a macro
+    // that cannot be stored, a rapid fire ("GKey") of fewer than three parts
+    // or on a key name the table does not know, a DPI stage of fewer than
+    // three parts or with a colour that is not six hexadecimal digits, a
+    // "LightRGB" colour that is not. Numbers that do not parse count as 0.
     EncodedAssignment encodeAssignment(const QString& taskType, const QString& task, const QString& taskCount);
 
     // For the W1 family (definition W1.0), addressed by device id and Index.
     // The code, or the word "HotKey" or "Macro" once a hotkey record or a
     // macro block has been stored in the device, for which the caller writes
     // a reference. "" when nothing applies or the device refused; a macro
-    // block that could not be written is a failed macro.
+    // block that could not be written, and the content refused as above, are
+    // refused.
     EncodedAssignment encodeAssignmentW1(const QString& version, const QString& index, const QString& taskType,
                                          const QString& task, const QString& taskCount);
 
@@ -55,8 +60,8 @@ public:
 private:
     void clearFlags();
     EncodedAssignment macroCode(const QString& task, const QString& taskCount);
-    QString rapidFireCode(const QString& task);
-    QString dpiStage(const QString& task);
+    EncodedAssignment rapidFireCode(const QString& task);
+    EncodedAssignment dpiStage(const QString& task);
     QString w1HotKey(const QString& version, const QString& index, const QString& taskType, const QString& task);
     EncodedAssignment w1Macro(const QString& version, const QString& index, const QString& task,
                               const QString& taskCount);

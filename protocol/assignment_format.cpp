@@ -2,9 +2,36 @@
 
 #include <QRegularExpression>
 
-#include "device_text.h"
+#include <limits>
 
 namespace AssignmentFormat {
+
+namespace {
+
+// The mode byte of a DPI stage: a hexadecimal byte, as the device reads
+// it; anything else counts as 0.
+quint32 modeByte(const QString& mode)
+{
+    QString digits = mode.trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    bool ok = false;
+    const uint value = digits.toUInt(&ok, 16);
+    return ok && value <= 0xFF ? value : 0;
+}
+
+} // namespace
+
+int heldDecimal(const QString& text, int max)
+{
+    static const QRegularExpression kNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString digits = text.trimmed();
+    if (!kNumber.match(digits).hasMatch() || digits.startsWith(QLatin1Char('-')))
+        return 0;
+    bool ok = false;
+    const qulonglong value = digits.toULongLong(&ok, 10);
+    return !ok || value > qulonglong(max) ? max : int(value);
+}
 
 QStringList padWithZeros(QStringList items, int count)
 {
@@ -25,8 +52,7 @@ QString formatHotKey(const QString& codes)
 QString formatRapidFire(const QString& keyCode, const QString& a, const QString& b)
 {
     return QStringLiteral("0x05,%1,%2,%3")
-        .arg(keyCode, QString::number(DeviceText::decimalValue(a), 16),
-             QString::number(DeviceText::decimalValue(b), 16));
+        .arg(keyCode, QString::number(heldDecimal(a, 0xFF), 16), QString::number(heldDecimal(b, 0xFF), 16));
 }
 
 QStringList splitDpiWord(int value)
@@ -53,9 +79,11 @@ QString formatDpiStage(const QString& mode, const QString& dpiX, const QString& 
     const QString rgb = colour.isEmpty() ? QStringLiteral("FF,FF,FF") : colourBytes(colour);
     if (rgb.isEmpty())
         return QString();
-    const QStringList x = splitDpiWord(DeviceText::decimalValue(dpiX) / 50);
-    const QStringList y = mode == QLatin1String("1") ? x : splitDpiWord(DeviceText::decimalValue(dpiY) / 50);
-    return QStringList{mode, x.at(0), x.at(1), y.at(0), y.at(1), rgb}.join(QLatin1Char(','));
+    const quint32 modeValue = modeByte(mode);
+    const QStringList x = splitDpiWord(heldDecimal(dpiX, std::numeric_limits<int>::max()) / 50);
+    const QStringList y = modeValue == 1 ? x : splitDpiWord(heldDecimal(dpiY, std::numeric_limits<int>::max()) / 50);
+    return QStringList{QString::number(modeValue, 16), x.at(0), x.at(1), y.at(0), y.at(1), rgb}.join(
+        QLatin1Char(','));
 }
 
 } // namespace AssignmentFormat

@@ -8,6 +8,11 @@
 // with or without "0x" (the device functions read each item with base 16).
 namespace AssignmentFormat {
 
+// A decimal field held to 0..max: text that is no number counts as 0, as
+// does a negative number; a larger number, however many digits it has,
+// counts as max (never as some smaller value).
+int heldDecimal(const QString& text, int max);
+
 // Appends "0x00" to items until there are count of them; a longer list is
 // returned as it is.
 QStringList padWithZeros(QStringList items, int count);
@@ -18,7 +23,7 @@ QStringList padWithZeros(QStringList items, int count);
 QString formatHotKey(const QString& codes);
 
 // "0x05,<key code>,<a>,<b>" with a and b read as decimal (0 when they do
-// not parse) and written in hexadecimal.
+// not parse or are negative, held at 255) and written in hexadecimal.
 QString formatRapidFire(const QString& keyCode, const QString& a, const QString& b);
 
 // Two items, low byte first, of a DPI value in units of 50 DPI: a value up
@@ -27,10 +32,12 @@ QString formatRapidFire(const QString& keyCode, const QString& a, const QString&
 // 0xFFFF, so that no item holds more than a byte).
 QStringList splitDpiWord(int value);
 
-// Eight bytes: mode, X low, X high, Y low, Y high, R, G, B. dpiX and dpiY
-// are decimal DPI; mode "1" uses the X value for Y as well. The colour is
-// six hexadecimal digits, or "" for white. A colour that is not six
-// hexadecimal digits gives "".
+// Eight bytes: mode, X low, X high, Y low, Y high, R, G, B. mode is a
+// hexadecimal byte, dpiX and dpiY decimal DPI; each field that does not
+// parse counts as 0 on its own (a DPI past what the bytes hold is held).
+// Mode 1 uses the X value for Y as well. The colour is six hexadecimal
+// digits, or "" for white. A colour that is not six hexadecimal digits
+// gives "": the stage is not to be written.
 QString formatDpiStage(const QString& mode, const QString& dpiX, const QString& dpiY, const QString& colour);
 
 // "RR,GG,BB" of a colour of exactly six hexadecimal digits; "" otherwise.

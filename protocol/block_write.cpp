@@ -3,8 +3,8 @@
 #include <QDebug>
 #include <QStringList>
 
+#include "byte_list_text.h"
 #include "device_functions.h"
-#include "device_text.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ constexpr quint8 kW1BlockWrite = 7;
 bool writeBlockInChunks(DeviceFunctions& device, const QString& key, const QString& startAddress,
                         const QString& data)
 {
-    const QStringList items = DeviceText::listItems(data);
-    const quint32 start = DeviceText::hexValue(startAddress);
+    const QStringList items = ByteListText::listItems(data);
+    const quint32 start = ByteListText::hexValue(startAddress);
     for (int sent = 0; sent < items.size(); sent += kChunkItems) {
         const QStringList chunk = items.mid(sent, kChunkItems);
         const QString address = QString::number(start + static_cast<quint32>(sent), 16);

@@ -1,6 +1,6 @@
 #include "device_data_handler.h"
 
-#include "device_text.h"
+#include "byte_list_text.h"
 #include "keyboard_profile_write.h"
 #include "profile_store.h"
 #include "property_write.h"
@@ -106,7 +106,7 @@ bool device_data_handler::writeDevice(const QString& Version, const QString& Dri
 {
     const WriteRequest request{Version, DriverVersion, Index, Task, TaskType, TaskCount, TaskDelay, TaskManner};
     m_write.begin(Version, DriverVersion);
-    const bool w1 = DeviceText::isW1FamilyKey(Version);
+    const bool w1 = ByteListText::isW1FamilyKey(Version);
 
     // K3.0 keyboards are written as K2.0 keyboards, with K2.0's definition.
     if (DriverVersion == QLatin1String("K3.0")) {
@@ -126,7 +126,7 @@ bool device_data_handler::writeDevice(const QString& Version, const QString& Dri
         return writeKeyboardProfile(m_write.profile(), m_write.encoder(), m_functions, request);
     }
     return w1 ? writeW1Assignment(m_lookup, m_write.encoder(), m_functions, request)
-              : writePropertyAssignment(m_write.encoder(), m_functions, request);
+              : writePropertyAssignment(m_lookup, m_write.encoder(), m_functions, request);
 }
 
 void device_data_handler::slot_writeDevice(QString Version, QString DriveVersion, QString Index, QString Task,

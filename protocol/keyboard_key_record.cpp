@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "assignment_format.h"
-#include "device_text.h"
+#include "byte_list_text.h"
 #include "profile_document.h"
 
 namespace KeyboardKeyRecord {
@@ -36,13 +36,13 @@ QString playHeader(const ProfileKey& key)
 {
     const quint32 delay = qMin<quint32>(decimal(key.playDelay), 0xFFFF);
     QStringList items{QStringLiteral("0x01"),
-                      byteText(DeviceText::hexValue(key.playWay)),
+                      byteText(ByteListText::hexValue(key.playWay)),
                       byteText(decimal(key.playCount)),
                       byteText(delay & 0xFF),
                       byteText(delay >> 8),
                       byteText(decimal(key.playType))};
     for (int part = 0; part < 3; ++part)
-        items << byteText(DeviceText::hexValue(key.playLight.mid(2 * part, 2)));
+        items << byteText(ByteListText::hexValue(key.playLight.mid(2 * part, 2)));
     items << byteText(decimal(key.playJitters)) << byteText(decimal(key.playVoices));
     return items.join(QLatin1Char(','));
 }
@@ -58,7 +58,7 @@ QString record(const QString& code, const ProfileKey& key)
     if (items.isEmpty() || items.size() > kCodeSize)
         return emptyRecord();
     const QString codeBytes = AssignmentFormat::padWithZeros(items, kCodeSize).join(QLatin1Char(','));
-    if (DeviceText::hexValue(items.first()) == kMacroClass)
+    if (ByteListText::hexValue(items.first()) == kMacroClass)
         return (QStringList{QStringLiteral("0x01")} + zeros(10)).join(QLatin1Char(',')) + QLatin1Char(',')
             + codeBytes;
     return playHeader(key) + QLatin1Char(',') + codeBytes;

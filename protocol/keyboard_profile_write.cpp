@@ -20,8 +20,10 @@ bool writeLighting(AssignmentEncoder& encoder, DeviceFunctions& device, const Wr
     const int length = key.length.trimmed().toInt(&ok, 10);
     if (!ok || length <= 0)
         return false;
-    const QString code = encoder.encodeAssignment(key.name, request.task, QString()).code;
-    const QStringList items = code.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const EncodedAssignment encoded = encoder.encodeAssignment(key.name, request.task, QString());
+    if (encoded.failed)
+        return false;
+    const QStringList items = encoded.code.split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (items.size() > length)
         return false;
     return device.writeProperty(
@@ -46,7 +48,7 @@ bool writeKeyboardProfile(const ProfileDocument& profile, AssignmentEncoder& enc
         return false;
     for (const ProfileKey& key : profile.modeKeys(request.index)) {
         const EncodedAssignment encoded = encoder.encodeAssignment(key.type, key.value, key.playCount);
-        if (encoded.macroFailed)
+        if (encoded.failed)
             return false;
         if (!device.writeProperty(request.version, id, KeyboardKeyRecord::record(encoded.code, key),
                                   KeyboardKeyRecord::kRecordSize))

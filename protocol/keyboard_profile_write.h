@@ -24,7 +24,9 @@ class ProfileDocument;
 //
 // False, with nothing more written, when the Index is not a property id, no
 // mode and no lighting key has that Index, the lighting Length is not a
-// positive number or the code is longer than it, a macro cannot be stored,
+// positive number or the code is longer than it, an assignment is refused
+// (a macro that cannot be stored, a malformed colour: see
+// AssignmentEncoder),
 // or the device refuses a write (records before it stay written).
 bool writeKeyboardProfile(const ProfileDocument& profile, AssignmentEncoder& encoder, DeviceFunctions& device,
                           const WriteRequest& request);

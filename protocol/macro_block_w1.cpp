@@ -9,6 +9,8 @@ constexpr int kRecordSize = 5;
 constexpr quint32 kFirstBlock = 0x31F;
 constexpr quint32 kBlockStride = 0x180;
 constexpr int kFirstButtonIndex = 61;
+// Buttons 1 .. 16 (Index 61 .. 76) have a macro block each.
+constexpr int kButtons = 16;
 
 bool keyCode(const QString& text, quint32* code)
 {
@@ -85,9 +87,9 @@ QString macroBlockAddressW1(const QString& index)
 {
     bool ok = false;
     const int value = index.trimmed().toInt(&ok, 10);
-    if (!ok)
+    if (!ok || value < kFirstButtonIndex || value >= kFirstButtonIndex + kButtons)
         return QString();
-    const quint8 button = static_cast<quint8>(value - kFirstButtonIndex);
+    const int button = value - kFirstButtonIndex;
     return QStringLiteral("%1").arg(kFirstBlock + kBlockStride * button, 2, 16, QLatin1Char('0'));
 }
 

@@ -20,13 +20,14 @@ QStringList macroBlockW1(const MacroSteps& steps);
 QString macroStepBytesW1(const MacroStep& step);
 
 // Start address of the block of the button with Index index (decimal):
-// 0x31F + 0x180 * ((index - 61) as an unsigned byte), as hexadecimal text of
-// at least two digits. "" when index is not a decimal number.
+// 0x31F + 0x180 * (index - 61), as hexadecimal text of at least two digits.
+// "" when index is not a button's Index (61 .. 76): any other number would
+// put the block over other settings of the device's memory.
 QString macroBlockAddressW1(const QString& index);
 
 // Writes the block for the button with Index index into the W1-family device
 // deviceKey with the chunked block write. False for no steps, an index that
-// is not a number, a block longer than 383 bytes (it would run into the next
+// is not a button's, a block longer than 383 bytes (it would run into the next
 // button's block), or a refused write.
 bool encodeMacroW1(DeviceFunctions& device, const MacroSteps& steps, const QString& deviceKey,
                    const QString& index);

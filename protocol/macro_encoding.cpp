@@ -1,5 +1,7 @@
 #include "macro_encoding.h"
 
+#include <QRegularExpression>
+
 #include "driver_lookup.h"
 
 namespace {
@@ -113,11 +115,17 @@ bool macroWithoutEndRecord(const QString& driverVersion)
 
 bool macroRepeatCount(const QString& taskCount, quint8* repeat)
 {
-    bool ok = false;
+    static const QRegularExpression kNumber(QStringLiteral("^[+-]?[0-9]+$"));
     const QString digits = taskCount.trimmed();
-    const uint value = digits.toUInt(&ok, 10);
-    if (!ok || value > 0xFF || digits.startsWith(QLatin1Char('+')))
-        return false;
+    qlonglong value = 0;
+    if (kNumber.match(digits).hasMatch()) {
+        // A number that does not fit the byte is refused rather than
+        // stored as some other count.
+        bool ok = false;
+        value = digits.toLongLong(&ok, 10);
+        if (!ok || value < 0 || value > 0xFF)
+            return false;
+    }
     if (repeat)
         *repeat = static_cast<quint8>(value);
     return true;
@@ -162,11 +170,11 @@ EncodedAssignment macroAssignment(DriverLookup& lookup, DeviceFunctions& device,
     bool parsed = false;
     const MacroSteps macro = parseMacroSteps(lookup, steps, &parsed);
     if (!parsed)
-        return EncodedAssignment::failedMacro();
+        return EncodedAssignment::failure();
     if (macro.isEmpty())
         return {};
     const QString code = encodeMacro(lookup, device, deviceKey, macro, taskCount, keyboardMode);
     if (code.isEmpty())
-        return EncodedAssignment::failedMacro();
+        return EncodedAssignment::failure();
     return {code};
 }

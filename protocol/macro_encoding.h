@@ -43,7 +43,9 @@ QStringList padMacroItems(QStringList items);
 // True for the Driver definitions whose macros carry no end record.
 bool macroWithoutEndRecord(const QString& driverVersion);
 
-// The repeat count of TaskCount (decimal); false unless it is 0..255.
+// The repeat count of TaskCount (decimal). Empty or unreadable text counts
+// as 0, as the other decimal fields do; a number outside 0..255 gives
+// false.
 bool macroRepeatCount(const QString& taskCount, quint8* repeat);
 
 // Button codes that play the stored slot: mouse and K1.0
@@ -55,7 +57,7 @@ QString macroButtonCodeK2(int slot, int itemCount);
 // Encodes the steps for the Driver definition in use, stores them in the
 // device named by deviceKey (the K2.0 units when keyboardMode is set, else
 // the Macro0.. slots) and answers the button code. "" when there are no
-// steps, the repeat count is not 0..255, the macro is longer than a slot, or
+// steps, the repeat count is a number outside 0..255, the macro is longer than a slot, or
 // no slot took it.
 QString encodeMacro(const DriverLookup& lookup, DeviceFunctions& device, const QString& deviceKey,
                     const MacroSteps& steps, const QString& taskCount, bool keyboardMode);

@@ -3,13 +3,17 @@
 #include <QStringList>
 
 #include "assignment_encoder.h"
+#include "assignment_format.h"
 #include "device_functions.h"
-#include "device_text.h"
+#include "driver_lookup.h"
 
 namespace {
 
-// Index whose value is written as one number and nine zeros.
+// Index whose value is written as one number and nine zeros, where the
+// definition has its 10-byte slot there (the mouse families; on K1.0 Index
+// 45 is a key).
 constexpr int kNumberIndex = 45;
+const QString kNumberSlotLength = QStringLiteral("10");
 
 const QString kEmptyCode = QStringLiteral("0x00,0x00,0x00,0x00,0x00,0x00,0x00,0x00");
 constexpr int kEmptyCodeSize = 8;
@@ -33,21 +37,22 @@ QString hex(quint32 value)
 QString playBytes(const WriteRequest& request)
 {
     const QString manner = request.taskManner.trimmed().isEmpty() ? QStringLiteral("0") : request.taskManner;
-    const quint32 count = quint32(qBound(0, DeviceText::decimalValue(request.taskCount), 0xFF));
-    const quint32 delay = quint32(qBound(0, DeviceText::decimalValue(request.taskDelay), 0xFFFF));
+    const quint32 count = quint32(AssignmentFormat::heldDecimal(request.taskCount, 0xFF));
+    const quint32 delay = quint32(AssignmentFormat::heldDecimal(request.taskDelay, 0xFFFF));
     return QStringList{manner, hex(count), hex(delay % 256), hex(delay / 256)}.join(QLatin1Char(','));
 }
 
 } // namespace
 
-bool writePropertyAssignment(AssignmentEncoder& encoder, DeviceFunctions& device, const WriteRequest& request)
+bool writePropertyAssignment(const DriverLookup& lookup, AssignmentEncoder& encoder, DeviceFunctions& device,
+                             const WriteRequest& request)
 {
     int id = 0;
     if (!propertyIdOf(request.index, &id))
         return false;
 
     const EncodedAssignment encoded = encoder.encodeAssignment(request.taskType, request.task, request.taskCount);
-    if (encoded.macroFailed)
+    if (encoded.failed)
         return false;
     const QString& code = encoded.code;
     // The items are written as they split, so that an empty item (which the
@@ -57,11 +62,17 @@ bool writePropertyAssignment(AssignmentEncoder& encoder, DeviceFunctions& device
         return device.writeProperty(request.version, id, kEmptyCode, kEmptyCodeSize);
     if (carriesPlayBytes(request))
         items << playBytes(request).split(QLatin1Char(','));
-    if (id == kNumberIndex) {
-        const int number = qBound(0, DeviceText::decimalValue(code), 0xFF);
+    const QString length = lookup.lengthOfKey(QString::number(id));
+    if (id == kNumberIndex && length == kNumberSlotLength) {
+        const int number = AssignmentFormat::heldDecimal(code, 0xFF);
         items = QStringList{hex(quint32(number))};
         while (items.size() < 10)
             items << QStringLiteral("0x00");
     }
+    // More bytes than the parameter holds would reach past it.
+    bool known = false;
+    const int capacity = length.toInt(&known, 10);
+    if (known && items.size() > capacity)
+        return false;
     return device.writeProperty(request.version, id, items.join(QLatin1Char(',')), items.size());
 }

@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QStringList>
 
-#include "device_text.h"
+#include "byte_list_text.h"
 
 namespace W1AssignmentFormat {
 
 namespace {
+
+constexpr quint32 kHalvedMax = 0x7F;
 
 QString twoDigits(quint32 value)
 {
@@ -17,7 +19,7 @@ QString twoDigits(quint32 value)
 // A DPI value of a stage: its low and high item read together.
 quint32 stageWord(const QStringList& items, int low)
 {
-    return (DeviceText::hexValue(items.at(low)) & 0xFF) | ((DeviceText::hexValue(items.at(low + 1)) & 0xFF) << 8);
+    return (ByteListText::hexValue(items.at(low)) & 0xFF) | ((ByteListText::hexValue(items.at(low + 1)) & 0xFF) << 8);
 }
 
 } // namespace
@@ -43,9 +45,11 @@ QString dpiCode(const QString& deviceId, const QString& stage)
     const QString id = deviceId.toUpper();
     if (id == QLatin1String("25A7FA91") || id == QLatin1String("25A7FA92")) {
         if (x > 144) {
+            // The halved form keeps seven bits (the Y byte's mask); X is held
+            // the same way, so that equal values give equal bytes.
             flag = 1;
-            a = x / 2;
-            b = qMin<quint32>(y / 2, 0x7F);
+            a = qMin<quint32>(x / 2, kHalvedMax);
+            b = qMin<quint32>(y / 2, kHalvedMax);
         }
     } else if (id == QLatin1String("25A7FA93") || id == QLatin1String("25A7FA96")) {
         a = x / 2;
@@ -65,8 +69,8 @@ QString dpiColourCode(const QString& stage)
     const QStringList items = stage.split(QLatin1Char(','));
     if (items.size() < 8)
         return QString();
-    return QStringList{twoDigits(DeviceText::hexValue(items.at(5))), twoDigits(DeviceText::hexValue(items.at(6))),
-                       twoDigits(DeviceText::hexValue(items.at(7)))}
+    return QStringList{twoDigits(ByteListText::hexValue(items.at(5))), twoDigits(ByteListText::hexValue(items.at(6))),
+                       twoDigits(ByteListText::hexValue(items.at(7)))}
         .join(QLatin1Char(','));
 }
 
@@ -90,7 +94,7 @@ QString lightingCode(const QString& values)
         return QString();
     QByteArray x;
     for (int i = 0; i < 6; ++i)
-        x.append(static_cast<char>(DeviceText::hexValue(items.at(i)) & 0xFF));
+        x.append(static_cast<char>(ByteListText::hexValue(items.at(i)) & 0xFF));
     const QByteArray out = QByteArray() + x.at(0) + x.at(1) + x.at(2) + char(checkByte(x.left(3))) + x.at(3)
         + char(checkByte(x.mid(3, 1))) + x.at(4) + char(checkByte(x.mid(4, 1))) + x.at(5)
         + char(checkByte(x.mid(5, 1)));

@@ -8,10 +8,11 @@ namespace W1AssignmentFormat {
 
 // "aa,bb,ff" for a DPI stage given as an eight-item stage text (mode,
 // X low, X high, Y low, Y high, R, G, B). a and b are the X and Y values in
-// units of 50 DPI, flag 0. Devices 25A7FA91 and 25A7FA92 halve both (Y
-// kept to seven bits) and set the flag when a is above 144; devices
-// 25A7FA93 and 25A7FA96 always halve them, and quarter them with the flag
-// set when a is above 239. The values are held at 0xFF rather than wrapped.
+// units of 50 DPI, flag 0. Devices 25A7FA91 and 25A7FA92 halve both and set
+// the flag when a is above 144, the halved values held at 0x7F (both, so
+// that equal X and Y give equal bytes); devices 25A7FA93 and 25A7FA96
+// always halve them, and quarter them with the flag set when a is above
+// 239. The values are held at 0xFF rather than wrapped.
 // "" when the stage text does not have eight items.
 QString dpiCode(const QString& deviceId, const QString& stage);
 

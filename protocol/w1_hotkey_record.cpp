@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "byte_list_text.h"
 #include "device_functions.h"
-#include "device_text.h"
 
 namespace W1HotKeyRecord {
 
@@ -94,7 +94,7 @@ bool W1HotKeyWriter::write(const QString& deviceKey, const QString& address, con
         return false;
     constexpr quint8 kBlockWrite = 7;
     const QStringList items = W1HotKeyRecord::toItems(record).split(QLatin1Char(','));
-    const quint32 start = DeviceText::hexValue(address);
+    const quint32 start = ByteListText::hexValue(address);
     for (int sent = 0; sent < items.size(); sent += kChunkItems) {
         const QStringList chunk = items.mid(sent, kChunkItems);
         const QString chunkAddress = QString::number(start + static_cast<quint32>(sent), 16);

@@ -3,8 +3,8 @@
 #include <QStringList>
 
 #include "assignment_encoder.h"
+#include "byte_list_text.h"
 #include "device_functions.h"
-#include "device_text.h"
 #include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
@@ -24,8 +24,8 @@ QString twoDigits(quint32 value)
 // repeat count.
 QString macroReference(const WriteRequest& request)
 {
-    const int button = DeviceText::decimalValue(request.index) - kFirstButtonIndex;
-    const int count = qBound(1, DeviceText::decimalValue(request.taskCount), 0xFF);
+    const int button = ByteListText::decimalValue(request.index) - kFirstButtonIndex;
+    const int count = qBound(1, ByteListText::decimalValue(request.taskCount), 0xFF);
     return QStringLiteral("0x06,%1,%2").arg(twoDigits(quint32(button)), twoDigits(quint32(count)));
 }
 
@@ -46,7 +46,7 @@ bool writeW1Assignment(const DriverLookup& lookup, AssignmentEncoder& encoder, D
 
     const EncodedAssignment encoded =
         encoder.encodeAssignmentW1(request.version, request.index, request.taskType, request.task, request.taskCount);
-    if (encoded.macroFailed)
+    if (encoded.failed)
         return false;
     QString code = encoded.code;
     if (code == QLatin1String("HotKey")) {
@@ -63,14 +63,14 @@ bool writeW1Assignment(const DriverLookup& lookup, AssignmentEncoder& encoder, D
     if (request.index == kLightStripIndex) {
         if (items.size() < kLightStripItems)
             return false;
-        const int value = qBound(0, DeviceText::decimalValue(items.at(kLightStripItems - 1)), 0xFF);
+        const int value = qBound(0, ByteListText::decimalValue(items.at(kLightStripItems - 1)), 0xFF);
         items[kLightStripItems - 1] = QString::number(value, 16);
     }
 
     if (!device.writeW1Address(request.version, address, items.join(QLatin1Char(',')), length, kBlockWrite))
         return false;
-    const quint8 check = W1AssignmentFormat::checkByte(DeviceText::bytesOfList(items));
+    const quint8 check = W1AssignmentFormat::checkByte(ByteListText::bytesOfList(items));
     const QString checkAddress =
-        QString::number(DeviceText::hexValue(address) + DeviceText::hexValue(length), 16);
+        QString::number(ByteListText::hexValue(address) + ByteListText::hexValue(length), 16);
     return device.writeW1Address(request.version, checkAddress, twoDigits(check), QStringLiteral("1"), kBlockWrite);
 }

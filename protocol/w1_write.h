@@ -21,10 +21,11 @@ class DriverLookup;
 //   50 .. 57 and 201 .. 208 both name the row 201 .. 208.
 //
 // False, with nothing written, when the Index has no Addr and Length (no
-// hotkey record or macro block is stored for it either), the code is empty
-// (nothing applies, the hotkey record could not be written), a macro block
-// could not be written,
-// or an Index 43 value has fewer than five items. When the device refuses the
+// hotkey record or macro block is stored for it either; a macro or hotkey
+// only on a button, Index 61 .. 76), the code is empty (nothing applies,
+// the hotkey record could not be written), the assignment is refused (a
+// macro block that could not be written, content that makes no whole code:
+// see AssignmentEncoder), or an Index 43 value has fewer than five items. When the device refuses the
 // data the check byte is not written: the answer is false. Otherwise the
 // answer is that of the check-byte write.
 // lookup: the W1.0 definition in use; encoder: the request's encoder.

@@ -3,6 +3,7 @@
 #include "lzma_codec.h"
 #include "package_entry_path.h"
 #include "package_format.h"
+#include "whole_file.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -103,7 +104,7 @@ bool writePackageFile(const QString &path, const QString &version, const QVector
         setError(error, QStringLiteral("cannot open %1 for writing: %2").arg(path, file.errorString()));
         return false;
     }
-    if (file.write(package) != package.size() || !file.commit()) {
+    if (!writeWholeFile(file, package)) {
         setError(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
         return false;
     }

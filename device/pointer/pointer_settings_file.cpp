@@ -12,6 +12,7 @@
 
 #include "logging.h"
 #include "pointer_tables.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -147,8 +148,7 @@ bool PointerSettingsFile::store(const QString& member, const QJsonValue& value)
         LOG_WARNING(QStringLiteral("Application Error: cannot write pointer settings file %1").arg(m_path));
         return false;
     }
-    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!writeWholeFile(file, QJsonDocument(object).toJson(QJsonDocument::Indented))) {
         LOG_WARNING(QStringLiteral("Application Error: cannot write pointer settings file %1").arg(m_path));
         return false;
     }

@@ -12,6 +12,7 @@
 #include "music_test_support.h"
 #include "package_writer.h"
 #include "pop_widget.h"
+#include "popup_table.h"
 #include "quit_request.h"
 #include "system_tray.h"
 #include "tray_mode.h"
@@ -129,8 +130,8 @@ void TestWindow::buildsFromProfile()
     const QString templateFolder = m_temp.path() + "/template";
     QCOMPARE(m_window->windowTitle(), QString("RX318 Pro"));
     QCOMPARE(m_window->objectName(), QString("MainWindow"));
-    QCOMPARE(m_window->templateFolder(), templateFolder);
-    QCOMPARE(m_window->pageFolder(), templateFolder + "/t");
+    QCOMPARE(m_window->pageCopy().templateFolder(), templateFolder);
+    QCOMPARE(m_window->pageCopy().pageFolder(), templateFolder + "/t");
     // The package is unpacked into a fresh page copy, which replaces the
     // old one whole, and kept.
     QFile index(templateFolder + "/t/index.html");
@@ -145,9 +146,9 @@ void TestWindow::buildsFromProfile()
     ClientHandler* handler = ClientHandler::instance();
     QCOMPARE(handler->currentViewName(), m_loadPath);
     QCOMPARE(handler->startupUrl(), m_loadPath);
-    QVERIFY(m_window->deviceDataHandler());
-    QVERIFY(m_window->deviceDataHandler()->thread() == m_window->deviceThread());
-    QVERIFY(m_window->deviceMap().contains("25A7FA91"));
+    QVERIFY(m_window->deviceSession().workerThread());
+    QVERIFY(m_window->deviceSession().writer().thread() == m_window->deviceSession().workerThread());
+    QVERIFY(m_window->deviceSession().deviceMap().contains("25A7FA91"));
 
     // The start page comes from the unpacked copy, not the network.
     QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);
@@ -166,7 +167,7 @@ void TestWindow::relativePageFolder()
     QVERIFY(Application::hasAutostart({"-autostart"}));
     QVERIFY(!Application::hasAutostart({"orvanta", "-AutoStart", "--autostart", "-autostart "}));
 
-    QCOMPARE(Window::relativePageFolder("http://pages.orvanta.test/local/tavik/main/index.html"),
+    QCOMPARE(PageCopy::relativePageFolder("http://pages.orvanta.test/local/tavik/main/index.html"),
              QString("tavik/main"));
 }
 
@@ -256,13 +257,13 @@ void TestWindow::minimiseShortcutWritesFileCache()
 {
     const QString path = m_temp.filePath("profile.xml");
     QFile::remove(path);
-    m_window->fileCache().store(path, "<profile/>");
+    m_window->deviceSession().fileCache().store(path, "<profile/>");
     bool answered = false;
     ClientHandler::instance()->handleQuery(
         m_window->mainView(), "{\"FuncName\":\"MinisizeWindow\"}",
         makeQueryCallback([&](const QString&) { answered = true; }, [](int, const QString&) {}));
     QVERIFY(answered);
-    QVERIFY(!m_window->fileCache().hasPending());
+    QVERIFY(!m_window->deviceSession().fileCache().hasPending());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("<profile/>"));
@@ -279,16 +280,16 @@ void TestWindow::deviceWriteAnswersOldestFirst()
                                  });
     };
     m_window->SlocallbackReasult(true);   // nothing waits: nothing happens
-    m_window->pendingAnswers().enqueue(callback("a"));
-    m_window->pendingAnswers().enqueue(callback("b"));
+    m_window->deviceSession().pendingAnswers().enqueue(callback("a"));
+    m_window->deviceSession().pendingAnswers().enqueue(callback("b"));
     m_window->SlocallbackReasult(true);
     m_window->SlocallbackReasult(false);
     QCOMPARE(answers, QStringList({"a:ok:writeDevices success!", "b:fail:0:writeDevices failed!"}));
-    QVERIFY(m_window->pendingAnswers().isEmpty());
+    QVERIFY(m_window->deviceSession().pendingAnswers().isEmpty());
 
     // Through the worker thread: a write for a device that is not there.
     answers.clear();
-    m_window->pendingAnswers().enqueue(callback("c"));
+    m_window->deviceSession().pendingAnswers().enqueue(callback("c"));
     emit m_window->SigWriteDevice("FFFFFFFF", "M1.0", "1", "1", "1", "0", "0", "0");
     QTRY_COMPARE(answers, QStringList({"c:fail:0:writeDevices failed!"}));
 }
@@ -308,7 +309,7 @@ void TestWindow::pageRequestsRunThroughTheDispatcher()
     emit view->jsMessage("{\"FuncName\":\"GetDevicesList\"}", callback());
     QCOMPARE(answers.size(), 1);
     QVERIFY2(answers.first().startsWith("ok:") && answers.first().contains("258A"), qPrintable(answers.first()));
-    QVERIFY(!m_window->deviceMap().isEmpty());
+    QVERIFY(!m_window->deviceSession().deviceMap().isEmpty());
 
     // Unknown names and non-JSON requests get no reply.
     answers.clear();
@@ -322,7 +323,7 @@ void TestWindow::pageRequestsRunThroughTheDispatcher()
     emit view->jsMessage(open, callback());
     emit view->jsMessage(open, callback());
     QCOMPARE(m_window->popups().size(), before + 1);
-    for (PopWidget* popup : m_window->popups())
+    for (PopWidget* popup : m_window->popups().all())
         popup->close();
 }
 
@@ -364,20 +365,6 @@ void TestWindow::musicDataReachesTheLightingView()
 
 void TestWindow::w1PassEvery502Ticks()
 {
-    W1Pass pass;
-    int passes = 0;
-    for (int i = 0; i < 502 * 3; ++i)
-        passes += pass.tick() ? 1 : 0;
-    QCOMPARE(passes, 3);
-
-    DeviceMap devices;
-    devices.insert("A", QJsonObject{{"Version", "25A7FA00"}});
-    devices.insert("B", QJsonObject{{"Version", "25A7FAFF"}});
-    devices.insert("C", QJsonObject{{"Version", "25A7FB00"}});
-    devices.insert("D", QJsonObject{{"Version", "258A0016"}});
-    devices.insert("E", QJsonObject{{"Version", "nonsense"}});
-    QCOMPARE(W1Pass::w1Keys(devices), QStringList({"A", "B"}));
-
     // Through the window and the emulator. The window's own timer keeps
     // running, so the ticks are counted from a fresh window-independent
     // start: drain to the next pass first.
@@ -389,7 +376,7 @@ void TestWindow::w1PassEvery502Ticks()
     }
     QVERIFY(ticks <= 502);
     const QStringList firstPass = loggedCalls("dcW1WriteAddress");
-    QCOMPARE(firstPass.size(), W1Pass::w1Keys(m_window->deviceMap()).size());
+    QCOMPARE(firstPass.size(), W1ResetPass::w1Keys(m_window->deviceSession().deviceMap()).size());
     QVERIFY(loggedCalls("Reset").isEmpty());
 
     QFile::remove(m_log);
@@ -403,7 +390,7 @@ void TestWindow::w1PassEvery502Ticks()
 void TestWindow::trayExitClosesApplication()
 {
     const QString path = m_temp.filePath("settings.xml");
-    m_window->fileCache().store(path, "<settings/>");
+    m_window->deviceSession().fileCache().store(path, "<settings/>");
     m_window->show();
     QVERIFY(!isQuitting());
     m_window->tray()->exitAction()->trigger();

@@ -46,6 +46,13 @@ private slots:
         }
         QCOMPARE(delivered.load(), 1);
     }
+
+    // Queued signals carry the handle by its type name, which the library
+    // registers as the application object is made.
+    void registeredForQueuedSignals()
+    {
+        QVERIFY(QMetaType::type("QueryCallbackPtr") != QMetaType::UnknownType);
+    }
 };
 
 QTEST_GUILESS_MAIN(QueryCallbackTest)

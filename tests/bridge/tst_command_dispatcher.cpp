@@ -128,6 +128,12 @@ private slots:
         // And a decimal text for a number.
         send(dispatcher, R"({"FuncName":"OpenView","Url":"pop.html","width":"300","height":200})");
         QCOMPARE(host.calls.last(), QString("openView pop.html 300 200"));
+        // A number past the int range is no number, as is unreadable text;
+        // it is never wrapped into another value.
+        send(dispatcher, R"({"FuncName":"OpenView","Url":"pop.html","width":4294967298,"height":-4294967295})");
+        QCOMPARE(host.calls.last(), QString("openView pop.html 0 0"));
+        send(dispatcher, R"({"FuncName":"OpenView","Url":"pop.html","width":"4294967298","height":"x"})");
+        QCOMPARE(host.calls.last(), QString("openView pop.html 0 0"));
         // A member that is absent reads as "" (and here: an empty reply).
         const Answer noName = send(dispatcher, R"({"FuncName":"GetLocalConf"})");
         QCOMPARE(noName.kind, Answer::Success);

@@ -37,7 +37,7 @@ void TestStartPage::initTestCase()
     m_window = new QWidget;
     m_window->resize(540, 425);
     const QString start = "http://pages.orvanta.test/local/rx318/index.html";
-    m_view = new WebView(QUrl(start), start, m_window);
+    m_view = new WebView(*ClientHandler::instance(), QUrl(start), start, m_window);
     m_view->resize(540, 425);
     connect(m_view, &WebView::jsMessage, this, [this](const QString& request, QueryCallbackPtr callback) {
         m_requests << request;

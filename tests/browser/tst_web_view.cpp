@@ -7,6 +7,7 @@
 #include "client_handler.h"
 #include "external_opener.h"
 #include "local_resources.h"
+#include "view_host.h"
 #include "web_page.h"
 #include "web_view.h"
 
@@ -37,6 +38,30 @@ public:
 private:
     QList<QUrl>* m_opened;
 };
+
+// A view host of its own: records what its views ask of it.
+class RecordingViewHost : public ViewHost
+{
+public:
+    QWebEngineProfile* profile() const override { return ClientHandler::instance()->profile(); }
+    void attachPage(WebView*) override { calls << "attachPage"; }
+    void viewCreated(WebView* view) override { calls << "viewCreated " + view->viewName(); }
+    void viewClosing(WebView* view) override { calls << "viewClosing " + view->viewName(); }
+    void setCurrentListener(WebView*) override { calls << "setCurrentListener"; }
+    void setHostWindow(QWidget*) override {}
+    void handleQuery(WebView*, const QString& request, const QueryCallbackPtr& callback) override
+    {
+        calls << "query " + request;
+        callback->success("from the host");
+    }
+    void handleLoadError(WebView*, int code, const QUrl&) override { calls << QString("loadError %1").arg(code); }
+    bool isSystemKey(int) const override { return false; }
+    bool mouseCursorChangeDisabled() const override { return false; }
+    bool debugMenu() const override { return false; }
+    void openExternally(const QUrl&) override {}
+
+    QStringList calls;
+};
 } // namespace
 
 class TestWebView : public QObject
@@ -60,6 +85,7 @@ private slots:
     void abortedLoadRaisesNoPageError();
     void popupsOpenInSystemBrowser();
     void downloadsReportProgressToTheirView();
+    void viewsTalkOnlyToTheirHost();
 
 private:
     void ask(const QString& request);
@@ -102,7 +128,7 @@ void TestWebView::initTestCase()
     m_indexUrl = m_server.pageRoot() + "t/index.html";
     m_window = new QWidget;
     m_window->setGeometry(100, 100, 400, 300);
-    m_view = new WebView(QUrl(m_indexUrl + "?x=1"), "main", m_window);
+    m_view = new WebView(*ClientHandler::instance(), QUrl(m_indexUrl + "?x=1"), "main", m_window);
     m_view->resize(400, 300);
     QSignalSpy loaded(m_view, &WebView::loadFinished);
     m_window->show();
@@ -395,6 +421,29 @@ void TestWebView::downloadsReportProgressToTheirView()
     QCOMPARE(progress.first().at(0).toInt(), 3000);
     QCOMPARE(progress.first().at(2).toString(), path);
     QTRY_COMPARE(QFileInfo(path).size(), qint64(3000));
+}
+
+void TestWebView::viewsTalkOnlyToTheirHost()
+{
+    RecordingViewHost host;
+    auto* view = new WebView(host, QUrl(m_indexUrl), "other");
+    QSignalSpy loaded(view, &WebView::loadFinished);
+    view->resize(200, 100);
+    view->show();
+    QCOMPARE(view->browserState(), WebView::Created);
+    QCOMPARE(host.calls, QStringList({"setCurrentListener", "attachPage", "viewCreated other"}));
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(BrowserTest::waitFor(view->page(), "typeof ask", "function"));
+
+    // Its page requests go to its host, not to the client handler's listener.
+    BrowserTest::evaluate(view->page(), "ask('{\"FuncName\":\"Ping\"}')");
+    QVERIFY(BrowserTest::waitFor(view->page(), "answers.length", 1));
+    QCOMPARE(BrowserTest::evaluate(view->page(), "answers").toStringList(), QStringList({"ok:from the host"}));
+    QCOMPARE(host.calls.last(), QString("query {\"FuncName\":\"Ping\"}"));
+    QVERIFY(ClientHandler::instance()->namedBrowser("other") == nullptr);
+
+    delete view;
+    QCOMPARE(host.calls.last(), QString("viewClosing other"));
 }
 
 int main(int argc, char** argv)

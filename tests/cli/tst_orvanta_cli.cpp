@@ -2,6 +2,7 @@
 // application folder), the emulator as its transport library and a device
 // set of the test's.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -193,6 +196,44 @@ private slots:
         }
         QVERIFY2(reports > 0, r.stdoutBytes.constData());
         QCOMPARE(r.lines.first().value("reply").toString(), QString("success"));
+    }
+
+    void answersAndEventsComeWhileStandardInputStaysOpen()
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
+        env.insert("ORVANTA_DEVICES", m_devices);
+        env.insert("ORVANTA_POINTER_SETTINGS", m_dir.filePath("pointer.json"));
+        process.setProcessEnvironment(env);
+        process.start(m_program, QStringList());
+        QVERIFY(process.waitForStarted());
+
+        // Reads lines until one matches, with standard input still open.
+        QByteArray seen;
+        const auto awaitLine = [&](const std::function<bool(const QJsonObject&)>& wanted) {
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < 20000) {
+                while (process.canReadLine()) {
+                    const QByteArray line = process.readLine();
+                    seen += line;
+                    if (wanted(QJsonDocument::fromJson(line).object()))
+                        return true;
+                }
+                process.waitForReadyRead(200);
+            }
+            return false;
+        };
+        process.write("{\"FuncName\":\"GetDevicesList\"}\n");
+        QVERIFY2(awaitLine([](const QJsonObject& o) { return o.value("reply") == "success"; }), seen.constData());
+        QVERIFY2(awaitLine([](const QJsonObject& o) { return o.value("event") == "onDeviceData"; }), seen.constData());
+        process.write("{\"FuncName\":\"SetIME\"}\n");
+        QVERIFY2(awaitLine([](const QJsonObject& o) { return o.value("text") == "SetIME success!"; }), seen.constData());
+
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 0);
     }
 
     void allViewsShowsTheMusicDataOfTheShippedTrack()

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "device_block.h"
-#include "device_commands.h"
 #include "device_functions.h"
 #include "device_maps.h"
 #include "device_report_sender.h"
@@ -99,40 +98,6 @@ private slots:
         QCOMPARE(parts.collection, QStringLiteral("02"));
         QVERIFY(DeviceDiscovery::pathParts("HID#VID_258A&PID_1007&COL02#x").collection.isEmpty());
         QVERIFY(DeviceDiscovery::pathParts("hid#vid_258a&pid_1007#x").collection.isEmpty());
-    }
-
-    void getDevicesListRepliesInKeyOrderAndReadsTheReportInterface()
-    {
-        DeviceScenario scenario(plainMouse("1008") + "," + w1Mouse("25A7FA91", "1011"));
-        DeviceFunctions functions;
-        DeviceMap windowCopy;
-        const std::optional<QString> reply = DeviceCommands::getDevicesList(functions, &windowCopy);
-        QVERIFY(reply.has_value());
-        const QJsonArray records = QJsonDocument::fromJson(reply->toUtf8()).array();
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records.at(0).toObject().value("Version").toString(), QStringLiteral("258A1008"));
-        QCOMPARE(records.at(1).toObject().value("Version").toString(), QStringLiteral("25A7FA91"));
-        QCOMPARE(records.at(1).toObject().value("ReadDevice").toString(), QStringLiteral("DisableRead"));
-        QVERIFY(!reply->contains(" "));
-        QCOMPARE(windowCopy.keys(), QStringList({"258A1008", "25A7FA91"}));
-
-        const QList<QJsonObject> reads = scenario.calls("DeviceData");
-        QCOMPARE(reads.size(), 1);
-        QCOMPARE(reads.at(0).value("count").toInt(), 1);
-        QVERIFY(reads.at(0).value("paths").toArray().at(0).toString().contains("&col05#"));
-        QCOMPARE(reads.at(0).value("ids").toArray().at(0).toDouble(), double(0x25A7FA91));
-        QCOMPARE(reads.at(0).value("result").toInt(), 1);
-    }
-
-    void getDevicesListWithoutDevicesGivesNoReplyAndStopsReading()
-    {
-        DeviceScenario scenario(QByteArray(R"({"vendorId":"258A","productId":"0016",)")
-                                + R"("interfaces":[{"collection":"01"}]})");
-        DeviceFunctions functions;
-        QVERIFY(!DeviceCommands::getDevicesList(functions, nullptr).has_value());
-        const QList<QJsonObject> reads = scenario.calls("DeviceData");
-        QCOMPARE(reads.size(), 1);
-        QCOMPARE(reads.at(0).value("count").toInt(), 0);
     }
 
     void moreThanTenReadableDevicesReadTheFirstTenInKeyOrder()

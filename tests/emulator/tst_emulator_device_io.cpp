@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(t.dcReadAddress(mouse.c_str(), buffer, 0, 2041), 0);
     }
 
-    void w1BlockWritesAndResetRestoreTheFactoryState()
+    void w1BlockWritesRestartAndReset()
     {
         Scenario scenario(kDeviceSet);
         const unsigned char rightClick[] = {0x01, 0x02, 0x00};
@@ -158,8 +158,19 @@ private slots:
         QCOMPARE(t.dcW1WriteAddress(w1.c_str(), rightClick, 0x60, 3, 3), 0);
         QCOMPARE(t.dcW1WriteAddress(w1.c_str(), rightClick, 0xFE, 3, 7), 0);
 
+        // Mode 9 at address 0 restarts the device: what it was given stays,
+        // and the device-set file is not written again.
         const unsigned char zero[] = {0x00};
+        const QByteArray saved = fileBytes(scenario.devicesPath());
         QCOMPARE(t.dcW1WriteAddress(w1.c_str(), zero, 0, 1, 9), 1);
+        QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
+        QCOMPARE(bytes(buffer + 8, 4), QByteArray::fromHex("01020052"));
+        QCOMPARE(t.dcReadProperty(w1.c_str(), buffer, 40, 1), 1);
+        QCOMPARE(buffer[0], 0x04);
+        QCOMPARE(fileBytes(scenario.devicesPath()), saved);
+
+        // At any other address mode 9 restores the factory state.
+        QCOMPARE(t.dcW1WriteAddress(w1.c_str(), zero, 0x10, 1, 9), 1);
         QCOMPARE(t.dcReadAddress(w1.c_str(), buffer, 0x60, 4), 1);
         QCOMPARE(bytes(buffer + 8, 4), QByteArray::fromHex("01010053"));
         QCOMPARE(t.dcReadProperty(w1.c_str(), buffer, 40, 1), 1);

@@ -35,11 +35,13 @@ class LayeringCheckTest(unittest.TestCase):
             'bridge/cache.h': '',
             'protocol/p.h': '#include "view.h"\n',
             'browser/view.h': '',
+            'bridge/commands.cpp': '#include "view.h"\n#include "p.h"\n',
         })
         faults = check_layers.check(root)
-        self.assertEqual(len(faults), 2)
+        self.assertEqual(len(faults), 3)
         self.assertIn('base/a.h includes bridge/cache.h', faults[0])
-        self.assertIn('protocol/p.h includes browser/view.h', faults[1])
+        self.assertIn('bridge/commands.cpp includes browser/view.h', faults[1])
+        self.assertIn('protocol/p.h includes browser/view.h', faults[2])
 
     def test_emulator_takes_only_base_and_the_transport_header(self):
         root = self.tree({

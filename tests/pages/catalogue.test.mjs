@@ -5,7 +5,9 @@ import { parseXml } from '../../pages/template/common/core/xml.js';
 import products from '../../pages/template/common/data/products.js';
 import { IMAGES } from '../../pages/template/common/ui/device_image.js';
 import { snapDpi } from '../../pages/template/common/core/dpi.js';
-import { definition } from './helpers.mjs';
+import fs from 'node:fs';
+import path from 'node:path';
+import { definition, repo } from './helpers.mjs';
 
 const catalogue = new Catalogue(products);
 
@@ -20,8 +22,9 @@ test('every product names a family the program serves, with buttons the family c
     for (const product of catalogue.products) {
         const family = catalogue.family(product.family);
         assert.ok(family, product.id);
-        const driver = definition(product.family);
-        assert.equal(driver.version, product.family);
+        // A family may be written with another's definition (K3.0 with K2.0's).
+        const driver = definition(family.definition || product.family);
+        assert.equal(driver.version, family.definition || product.family);
         assert.ok(IMAGES[product.image], `${product.id}: image ${product.image}`);
         if (family.kind !== 'mouse')
             continue;
@@ -60,4 +63,18 @@ test('device keys find their product, the W1 range included', () => {
     assert.equal(catalogue.productForKey('25A7FA9'), null);
     assert.equal(catalogue.describeDevice({ Version: '258A0016' }).kind, 'unknown');
     assert.equal(catalogue.describeDevice(null).kind, 'unknown');
+});
+
+test('every client-profile row\'s start page and music view are pages of the package', () => {
+    const text = fs.readFileSync(path.join(repo, 'resources', 'file', 'confxml.xml'), 'utf8').replace(/^\uFEFF/, '');
+    const root = parseXml(text);
+    const rows = root.elements('client');
+    assert.ok(rows.length >= 3);
+    for (const row of rows)
+        for (const attribute of ['LoadPath', 'MusicView']) {
+            const address = row.attr(attribute);
+            const match = /^http:\/\/pages\.orvanta\.test\/local\/(.+\.html)$/.exec(address);
+            assert.ok(match, `${row.attr('Name')} ${attribute}: ${address}`);
+            assert.ok(fs.existsSync(path.join(repo, 'pages', 'template', match[1])), `${row.attr('Name')} ${attribute}: ${match[1]}`);
+        }
 });

@@ -8,6 +8,9 @@ import { format, supportedLanguage } from '../../pages/template/common/core/i18n
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import products from '../../pages/template/common/data/products.js';
 import { definition, FAMILIES, here } from './helpers.mjs';
+import { SHORTCUTS, SOFTWARE_MODES } from '../../pages/template/common/core/virtual_map.js';
+import { BUTTON_IDS } from '../../pages/template/common/core/macro.js';
+import { ACCELERATION_CHOICES } from '../../pages/template/common/core/pointer.js';
 
 const common = path.join(here, '..', '..', 'pages', 'template', 'common');
 
@@ -56,6 +59,25 @@ test('every text the code asks for is in the tables', () => {
     }
     for (const g of ['mouse', 'dpi', 'media', 'profile', 'other'])
         used.add(`picker.group.${g}`);
+    // Keys built from the keyboard, macro, pointer, remapping and firmware
+    // modules' own lists.
+    for (const family of Object.values(catalogue.families))
+        for (const m of family.macroModes || [])
+            used.add(`macro.mode.${m.name}`);
+    for (const m of SOFTWARE_MODES)
+        used.add(`macro.mode.${m.name}`);
+    for (const s of SHORTCUTS)
+        used.add(`assign.shortcut.${s}`);
+    for (const id of Object.values(BUTTON_IDS))
+        used.add(`macro.button.${id}`);
+    for (const c of ACCELERATION_CHOICES)
+        used.add(`pointer.accel.${c.name}`);
+    for (const key of ['brush', 'fill', 'picker', 'eraser'].map((x) => `colours.tool.${x}`)
+        .concat(['flash', 'address', 'download', 'program'].map((x) => `firmware.failed.${x}`))
+        .concat(['empty', 'full', 'keys', 'buttons', 'held'].map((x) => `macro.problem.${x}`))
+        .concat(['tap', 'keyDown', 'keyUp', 'click', 'buttonDown', 'buttonUp', 'delay', 'wheelDown', 'wheelUp', 'move'].map((x) => `macro.insert.${x}`))
+        .concat(['macro.keyDown', 'macro.keyUp', 'macro.buttonDown', 'macro.buttonUp', 'macro.wheelUp', 'macro.wheelDown']))
+        used.add(key);
     assert.ok(used.size > 150);
     const missing = [...used].filter((key) => !(key in en));
     assert.deepEqual(missing, []);

@@ -5,6 +5,9 @@
 // and what the program keeps on disk (the device profile, conf.ini).
 #include "browser_test_support.h"
 #include "client_handler.h"
+#include "firmware_image.h"
+#include "http_test_server.h"
+#include "package_writer.h"
 #include "web_page.h"
 #include "web_view.h"
 #include "window.h"
@@ -13,6 +16,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -37,6 +42,9 @@ private slots:
     void dpiStageOnM1();
     void keyCombinationOnM2();
     void dpiColourOnW1();
+    void recordedMacroOnM1();
+    void keyColourOnKeyboard();
+    void firmwareUpdate();
     void languageSwitch();
 
 private:
@@ -63,6 +71,8 @@ void TestPagesEndToEnd::initTestCase()
     qputenv("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
     qputenv("ORVANTA_DEVICES", QFile::encodeName(m_app.filePath("devices.json")));
     qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(m_log));
+    // The boot loader's waits, a hundredth as long.
+    qputenv("ORVANTA_FIRMWARE_WAIT_SCALE", "0.01");
 
     ClientHandler::instance()->setProfile(offTheRecordProfile());
     WindowSetup setup;
@@ -176,6 +186,110 @@ void TestPagesEndToEnd::dpiColourOnW1()
     const QJsonObject check = waitForCall("dcW1WriteAddress", {{"address", "0x2f"}, {"mode", 7}});
     QCOMPARE(check.value("data").toString(), QString("d6"));
     QVERIFY(waitJs("document.querySelector('[data-stage=\"0\"] .write-status').dataset.state === 'ok'"));
+}
+
+void TestPagesEndToEnd::recordedMacroOnM1()
+{
+    QVERIFY(open("#/device/258A1007/buttons", "!!document.querySelector('#assign-63')"));
+    js("document.querySelector('#assign-63').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] [data-group=macro] .pick-item')"));
+    js("document.querySelector('[data-group=macro] .pick-item').click()");
+    QVERIFY(waitJs("!!document.querySelector('#macro-record')"));
+
+    // Keys as the capture hands them to the page, with a real pause.
+    js("document.querySelector('#macro-record').click()");
+    QVERIFY(waitJs("document.querySelector('#macro-record').getAttribute('aria-pressed') === 'true'"));
+    const QString key = QStringLiteral("document.querySelector('dialog.macro-dialog').dispatchEvent("
+                                       "new KeyboardEvent('%1', {keyCode: 65, code: 'KeyA', key: 'a', bubbles: true}))");
+    js(key.arg("keydown"));
+    QTest::qWait(150);
+    js(key.arg("keyup"));
+    js("document.querySelector('#macro-record').click()");
+    QVERIFY(waitJs("document.querySelectorAll('#macro-steps li').length === 3"));
+    const QStringList text = js("document.querySelector('#macro-text').value").toString().split(QRegularExpression("[()]"));
+    QCOMPARE(text.size(), 7);
+    QCOMPARE(text.at(0), QString::fromUtf8("按下"));
+    const int pause = text.at(3).toInt();
+    QVERIFY2(pause >= 140 && pause < 2000, qPrintable(text.join('|')));
+    js("document.querySelector('#macro-use').click()");
+
+    // The macro in the first free slot: key down A, the pause (low byte
+    // first), key up A, the end record with the repeat count; then the
+    // button plays slot 0, 12 bytes.
+    const QJsonObject slot = waitForCall("dcWriteAddress", {{"address", "0xa00"}, {"size", 200}});
+    const QStringList bytes = slot.value("data").toString().split(',');
+    QCOMPARE(bytes.size(), 200);
+    const QString pauseBytes = QStringLiteral("%1,%2").arg(pause & 0xff, 2, 16, QLatin1Char('0')).arg(pause >> 8, 2, 16, QLatin1Char('0'));
+    QCOMPARE(bytes.mid(0, 12).join(','), "84,04,00,06," + pauseBytes + ",04,04,00,07,01,00");
+    const QStringList rest = bytes.mid(12);
+    QCOMPARE(QSet<QString>(rest.begin(), rest.end()), QSet<QString>{"00"});
+    const QJsonObject button = waitForCall("dcWriteProperty", {{"id", 63}, {"size", 4}});
+    QCOMPARE(button.value("data").toString(), QString("04,00,00,0c"));
+    QVERIFY(waitJs("document.querySelector('#assign-63 .assignment').textContent === 'Macro, 3 steps, 1×'"));
+}
+
+void TestPagesEndToEnd::keyColourOnKeyboard()
+{
+    QVERIFY(open("#/device/258A0150/colours", "document.querySelectorAll('.keyboard .kb-key').length > 100"));
+    js("{ const colour = document.querySelector('#paint-colour'); colour.value = '#00ff7f';"
+       "colour.dispatchEvent(new Event('input'));"
+       "document.querySelector('[data-key=A]').dispatchEvent(new PointerEvent('pointerdown', {bubbles: true, button: 0}));"
+       "window.dispatchEvent(new PointerEvent('pointerup')); }");
+    // The whole frame: A is lighting matrix position 64, three bytes at
+    // 8 + 3 x 64; every other key dark.
+    const QJsonObject frame = waitForCall("dcNotifyRGBDevice", {{"size", 1024}});
+    QStringList bytes = frame.value("data").toString().split(QLatin1Char(','));
+    QCOMPARE(bytes.size(), 1024);
+    QCOMPARE(bytes.mid(0, 8).join(','), QString("05,02,bb,aa,07,00,f8,01"));
+    QCOMPARE(bytes.mid(200, 3).join(','), QString("00,ff,7f"));
+    bytes.erase(bytes.begin() + 200, bytes.begin() + 203);
+    const QStringList dark = bytes.mid(8);
+    QCOMPARE(QSet<QString>(dark.begin(), dark.end()), QSet<QString>{"00"});
+    QVERIFY(waitJs("document.querySelector('.kb-footer .write-status').dataset.state === 'ok'"));
+
+    // Kept in the keyboard's profile for the next visit.
+    const auto profile = [this]() {
+        QFile file(m_app.filePath("profile-258A0150.xml"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_VERIFY(profile().contains("<Key Name=\"A\" Colour=\"00FF7F\" />"));
+}
+
+void TestPagesEndToEnd::firmwareUpdate()
+{
+    // A firmware package for the M1.0 mouse on a local server: a 4 100-byte
+    // ROM whose first byte is the version the device reports afterwards.
+    QByteArray rom(4100, '\0');
+    for (int i = 0; i < rom.size(); ++i)
+        rom[i] = char((i * 7 + 3) & 0xFF);
+    rom[0] = char(0x12);
+    QByteArray package;
+    QVERIFY(buildPackage("1.0", {{"update.bin", FirmwareImage::build(rom, "258A1007")}}, &package));
+    HttpTestServer server;
+    QVERIFY(server.start());
+    server.serve("/fw/rx318-12.pkg", package);
+
+    QVERIFY(open("#/device/258A1007/firmware", "!!document.querySelector('#firmware-start')"));
+    QCOMPARE(js("document.querySelector('#firmware-version').textContent").toString(), QString("11"));
+    js(QStringLiteral("document.querySelector('#firmware-address').value = '%1';"
+                      "document.querySelector('#firmware-start').click();").arg(server.url("/fw/rx318-12.pkg")));
+    QVERIFY(waitJs("!!document.querySelector('#confirm-ok')"));
+    js("document.querySelector('#confirm-ok').click()");
+    // Locked while it runs, then a plain outcome and the new version.
+    QVERIFY(waitJs("document.body.classList.contains('updating-firmware')"));
+    QVERIFY(waitJs("document.querySelector('#firmware-outcome .banner.success') !== null"));
+    QVERIFY(!js("document.body.classList.contains('updating-firmware')").toBool());
+    QVERIFY(waitJs("document.querySelector('#firmware-version').textContent === '12'"));
+
+    // Through the boot loader: into it, erased, 2 000-byte blocks, checked
+    // against the image's CRC-32, started.
+    QCOMPARE(waitForCall("Reset", {{"mode", 1}}).value("result").toInt(), 1);
+    QVERIFY(!waitForCall("EraseRom", {}).isEmpty());
+    for (const int offset : {0, 2000, 4000})
+        QVERIFY2(!waitForCall("WriteRom", {{"offset", offset}, {"length", offset < 4000 ? 2000 : 100}}).isEmpty(), qPrintable(QString::number(offset)));
+    const QJsonObject check = waitForCall("CheckRom", {{"length", 4100}});
+    QCOMPARE(check.value("check").toString(), "0x" + QString::number(FirmwareImage::crc32(rom), 16));
+    QCOMPARE(waitForCall("FinishUpdateRom", {}).value("result").toInt(), 1);
 }
 
 void TestPagesEndToEnd::languageSwitch()

@@ -4,8 +4,8 @@
 #include <QtTest>
 
 #include "assignment_encoder.h"
+#include "byte_list_text.h"
 #include "device_functions.h"
-#include "device_text.h"
 #include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
@@ -13,7 +13,7 @@ namespace {
 
 QByteArray bytes(const QString& code)
 {
-    return DeviceText::bytesOfList(DeviceText::listItems(code));
+    return ByteListText::bytesOfList(ByteListText::listItems(code));
 }
 
 QByteArray hex(const char* text)
@@ -84,7 +84,7 @@ private slots:
         use("M1.0");
         const QString code = encoder.encodeAssignment(taskType, task, "1").code;
         QCOMPARE(bytes(code), expected);
-        QCOMPARE(DeviceText::listItems(code).size(), 4);
+        QCOMPARE(ByteListText::listItems(code).size(), 4);
     }
 
     void lookupFlagsLastUntilTheNextEncoding()
@@ -208,7 +208,7 @@ private slots:
         accept = false;
         const EncodedAssignment refused = encoder.encodeAssignmentW1("25A7FA91", "62", "Macro", "steps", "999");
         QCOMPARE(refused.code, QString());
-        QVERIFY(refused.macroFailed);
+        QVERIFY(refused.failed);
         QCOMPARE(seen.at(3), QStringLiteral("ff"));
     }
 

@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "assignment_format.h"
-#include "device_text.h"
+#include "byte_list_text.h"
 #include "w1_assignment_format.h"
 #include "w1_hotkey_record.h"
 
@@ -15,7 +15,7 @@ namespace {
 // The bytes a code text stands for, as the device functions read it.
 QByteArray bytes(const QString& code)
 {
-    return DeviceText::bytesOfList(DeviceText::listItems(code));
+    return ByteListText::bytesOfList(ByteListText::listItems(code));
 }
 
 QByteArray hex(const char* text)
@@ -50,6 +50,8 @@ private slots:
     {
         QCOMPARE(formatRapidFire("04", "3", "20"), QStringLiteral("0x05,04,3,14"));
         QCOMPARE(bytes(formatRapidFire("04", "x", "")), hex("05040000"));
+        // Numbers past a byte are held, never wrapped or shifted.
+        QCOMPARE(formatRapidFire("04", "300", "99999999999"), QStringLiteral("0x05,04,ff,ff"));
     }
 
     void splitsDpiWordsLowByteFirst()
@@ -68,7 +70,9 @@ private slots:
         QCOMPARE(bytes(formatDpiStage("0", "12800", "400", "")), hex("0000010800ffffff"));
         QCOMPARE(bytes(formatDpiStage("0", "800", "1600", "00ff7f")), hex("001000200000ff7f"));
         QCOMPARE(bytes(formatDpiStage("0", "abc", "", "")), hex("0000000000ffffff"));
-        QCOMPARE(DeviceText::listItems(formatDpiStage("0", "400", "400", "")).size(), 8);
+        // A mode that is no byte counts as 0; a DPI of any length is held.
+        QCOMPARE(bytes(formatDpiStage("zz", "99999999999", "-5", "")), hex("00ffff0000ffffff"));
+        QCOMPARE(ByteListText::listItems(formatDpiStage("0", "400", "400", "")).size(), 8);
     }
 
     void refusesMalformedColours()
@@ -93,6 +97,9 @@ private slots:
         QTest::newRow("91 low") << "25A7FA91" << dpi800 << hex("102000");
         QTest::newRow("91 above 144") << "25A7FA91" << dpi8000 << hex("502801");
         QTest::newRow("92 y to seven bits") << "25A7FA92" << formatDpiStage("1", "12750", "", "") << hex("7f7f01");
+        // Past 12 750 DPI X and Y are held alike.
+        QTest::newRow("91 at 16000") << "25A7FA91" << formatDpiStage("1", "16000", "16000", "") << hex("7f7f01");
+        QTest::newRow("91 both past") << "25A7FA91" << formatDpiStage("0", "20000", "16000", "") << hex("7f7f01");
         QTest::newRow("93 halves") << "25A7FA93" << dpi800 << hex("081000");
         QTest::newRow("96 quarters above 239") << "25a7fa96" << dpi12500 << hex("3e3e01");
         QTest::newRow("93 at 239") << "25A7FA93" << formatDpiStage("1", "11950", "", "") << hex("777700");

@@ -143,7 +143,6 @@ private slots:
         QTest::newRow("K2.0 LightRGB") << "K2.0" << kK2 << "21" << "00FF7F" << "00,ff,7f,00,00,00,00,00,00,00";
         QTest::newRow("K3.0 LightRGB") << "K3.0" << kK3 << "21" << "00FF7F" << "00,ff,7f,00,00,00,00,00,00,00";
         QTest::newRow("LightMode") << "K2.0" << kK2 << "22" << "10" << "0a,00";
-        QTest::newRow("short colour is zeros") << "K2.0" << kK2 << "21" << "00FF7" << zeroBytes(10);
     }
     void lightingKeysAreOnePaddedWrite()
     {
@@ -180,6 +179,7 @@ private slots:
         QTest::newRow("key that is neither mode nor light") << "K2.0" << kK2 << "101" << "";
         QTest::newRow("Index not a number") << "K2.0" << kK2 << "x" << "";
         QTest::newRow("lighting longer than its Length") << "K2.0" << kK2 << "23" << "1,2,3";
+        QTest::newRow("short lighting colour") << "K2.0" << kK2 << "21" << "00FF7";
         QTest::newRow("K2.0 without profile") << "K2.0" << kM1 << "0" << "";
         QTest::newRow("K3.0 without profile") << "K3.0" << kM1 << "0" << "";
     }

@@ -4,7 +4,6 @@
 
 #include "device_data_handler.h"
 #include "device_scenario.h"
-#include "lighting_command.h"
 
 namespace {
 
@@ -75,12 +74,6 @@ private slots:
         QVERIFY(!handler.writeLighting("258A0049", "K9.9", {"F1#00ff00"}));
         QVERIFY(scenario.calls().isEmpty());
         QCOMPARE(handler.lightingFrame().at(8), '\xff');
-
-        // The command answers the unwrapped data whatever the device said.
-        QCOMPARE(writeRgbDevice(handler, "258A0049", "K9.9", R"(["ESC#00ff00"])"), QStringLiteral("ESC#00ff00"));
-        QCOMPARE(writeRgbDevice(handler, "258A0049", "K1.0", R"(["ESC#00ff00","F1#0000ff"])"),
-                 QStringLiteral(R"(ESC#00ff00","F1#0000ff)"));
-        QCOMPARE(colourAt(lastFrame(scenario), 2), QStringList({"00", "00", "ff"}));
     }
 };
 

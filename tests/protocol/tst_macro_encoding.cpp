@@ -191,8 +191,14 @@ private slots:
         QCOMPARE(repeat, quint8(0));
         QVERIFY(!macroRepeatCount("256", &repeat));
         QVERIFY(!macroRepeatCount("-1", &repeat));
-        QVERIFY(!macroRepeatCount("", &repeat));
-        QVERIFY(!macroRepeatCount("x", &repeat));
+        QVERIFY(!macroRepeatCount("99999999999999999999", &repeat));
+        // Empty or unreadable counts count as 0.
+        repeat = 7;
+        QVERIFY(macroRepeatCount("", &repeat));
+        QCOMPARE(repeat, quint8(0));
+        repeat = 7;
+        QVERIFY(macroRepeatCount("x", &repeat));
+        QCOMPARE(repeat, quint8(0));
     }
 
     void buildsTheW1BlockForAWithATenMillisecondPause()
@@ -235,8 +241,11 @@ private slots:
         QCOMPARE(macroBlockAddressW1("61"), QStringLiteral("31f"));
         QCOMPARE(macroBlockAddressW1("62"), QStringLiteral("49f"));
         QCOMPARE(macroBlockAddressW1(" 63 "), QStringLiteral("61f"));
-        // Below 61 the difference wraps as an unsigned byte.
-        QCOMPARE(macroBlockAddressW1("60"), QString::number(0x31F + 0x180 * 255, 16));
+        QCOMPARE(macroBlockAddressW1("76"), QString::number(0x31F + 0x180 * 15, 16));
+        // Only buttons have a block: any other Index would land on settings.
+        QCOMPARE(macroBlockAddressW1("60"), QString());
+        QCOMPARE(macroBlockAddressW1("77"), QString());
+        QCOMPARE(macroBlockAddressW1("50"), QString());
         QCOMPARE(macroBlockAddressW1("x"), QString());
         QCOMPARE(macroBlockAddressW1(""), QString());
     }

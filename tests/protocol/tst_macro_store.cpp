@@ -112,7 +112,6 @@ private slots:
 
         QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, MacroSteps(), "1", false), QString());
         QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, pressA(), "256", false), QString());
-        QCOMPARE(encodeMacro(target.lookup, target.device, kMouse, pressA(), "", false), QString());
         // 67 steps of three bytes and the end record: 204 bytes, more than a slot.
         MacroSteps tooLong;
         for (int i = 0; i < 67; ++i)
@@ -178,8 +177,7 @@ private slots:
 
     void storesK2MacrosInUnits181To200()
     {
-        // A property read answers an 8-byte header before the unit's bytes.
-        DeviceScenario scenario(plainMouse("1007", R"({"181":"0,0,0,0,0,0,0,0,01","182":"0,0,0,0,0,0,0,0,0,05"})"));
+        DeviceScenario scenario(plainMouse("1007", R"({"181":"01","182":"0,0,0,0,0,0,0,0,0,05"})"));
         MacroTarget target;
         QVERIFY(target.ready("K2.0"));
         scenario.clearLog();
@@ -191,10 +189,23 @@ private slots:
         QCOMPARE(values(writes.at(0).value("data").toString()).mid(0, 3), QList<uint>({0x84, 0x04, 0x00}));
     }
 
+    void shortK2MacrosTakeUnitsOfTheirOwn()
+    {
+        // Nine bytes (press, release, end record): all but the first eight
+        // of the unit are zeros, and the unit is still taken.
+        DeviceScenario scenario(plainMouse("1007"));
+        MacroTarget target;
+        QVERIFY(target.ready("K2.0"));
+        const MacroSteps a{{"keyDown", "04"}, {"keyUp", "04"}};
+        const MacroSteps b{{"keyDown", "05"}, {"keyUp", "05"}};
+        QCOMPARE(values(encodeMacro(target.lookup, target.device, kMouse, a, "1", true)), QList<uint>({0x04, 0x00, 0x09, 0x00}));
+        QCOMPARE(values(encodeMacro(target.lookup, target.device, kMouse, b, "1", true)), QList<uint>({0x04, 0x01, 0x09, 0x00}));
+    }
+
     void erasesAFullK2StoreFirst()
     {
         DeviceScenario scenario(
-            plainMouse("1007", R"({"181":"0,0,0,0,0,0,0,0,01","190":"0,0,0,0,0,0,0,0,01","200":"0,0,0,0,0,0,0,0,07"})"));
+            plainMouse("1007", R"({"181":"01","190":"0,0,0,01","200":"07"})"));
         MacroTarget target;
         QVERIFY(target.ready("K2.0"));
         scenario.clearLog();

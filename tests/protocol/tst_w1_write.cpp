@@ -86,8 +86,8 @@ private slots:
         QTest::newRow("light strip Index 43: fifth item decimal")
             << "43" << "1,2,3,4,200,6," << "LightStrip" << "1"
             << QList<W1Write>{{"0xa0", 6, "01,02,03,04,c8,06"}, {"0xa6", 1, "7d"}};
-        QTest::newRow("DPI 12800 on 25A7FA91 halves and sets the flag")
-            << "50" << "0|12800|400" << "DPI" << "1" << QList<W1Write>{{"0xc", 3, "80,04,01"}, {"0xf", 1, "d0"}};
+        QTest::newRow("DPI 12800 on 25A7FA91 halves, sets the flag and is held at 0x7F")
+            << "50" << "0|12800|400" << "DPI" << "1" << QList<W1Write>{{"0xc", 3, "7f,04,01"}, {"0xf", 1, "d1"}};
         QTest::newRow("DPIRGB goes to the stage's colour row")
             << "50" << "00FF7F" << "DPIRGB" << "1" << QList<W1Write>{{"0x2c", 3, "00,ff,7f"}, {"0x2f", 1, "d7"}};
         QTest::newRow("DPIRGB from a whole DPI text")
@@ -135,6 +135,8 @@ private slots:
         QTest::newRow("Index without address") << "77" << "LeftClick" << "MouseFunction";
         QTest::newRow("hotkey on a button without address") << "80" << "A" << "HotKey";
         QTest::newRow("macro on a button without address") << "80" << "按下(A)" << "Macro";
+        QTest::newRow("macro on a DPI stage") << "50" << "按下(A)" << "Macro";
+        QTest::newRow("hotkey on a DPI stage") << "50" << "A" << "HotKey";
         QTest::newRow("macro step without closing parenthesis") << "61" << "按下(A)延迟(10" << "Macro";
         QTest::newRow("empty macro") << "61" << "" << "Macro";
         QTest::newRow("unknown TaskType") << "61" << "A" << "NoSuchType";

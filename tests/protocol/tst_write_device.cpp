@@ -98,12 +98,10 @@ private slots:
         QTest::newRow("unknown function writes eight zeros")
             << kM2 << "M2.0" << "61" << "NoSuchFunction" << "MouseFunction" << "1" << "0" << "1" << 61
             << zeroBytes(8);
-        QTest::newRow("DPI text of two parts writes eight zeros")
-            << kM1 << "M1.0" << "50" << "0|800" << "DPI" << "1" << "0" << "0" << 50 << zeroBytes(8);
-        QTest::newRow("short colour writes eight zeros")
-            << kM1 << "M1.0" << "42" << "00FF7" << "LightRGB" << "1" << "0" << "0" << 42 << zeroBytes(8);
-        QTest::newRow("GKey of two parts writes eight zeros")
-            << kM1 << "M1.0" << "64" << "A|3" << "GKey" << "1" << "0" << "0" << 64 << zeroBytes(8);
+        QTest::newRow("DPI field that does not parse counts as 0 on its own")
+            << kM1 << "M1.0" << "50" << "x|abc|800" << "DPI" << "1" << "0" << "0" << 50 << "00,00,00,10,00,ff,ff,ff";
+        QTest::newRow("K1.0 Index 45 is the key B")
+            << kK1 << "K1.0" << "45" << "RightClick" << "MouseFunction" << "1" << "0" << "0" << 45 << "01,02,00,00";
         QTest::newRow("empty macro writes eight zeros")
             << kM1 << "M1.0" << "61" << "" << "Macro" << "1" << "0" << "0" << 61 << zeroBytes(8);
     }
@@ -154,6 +152,14 @@ private slots:
             << kM1 << "M1.0" << "61" << QString("按下(A)").repeated(67) << "Macro";
         QTest::newRow("pause of 2^64 - 1 ms") << kM1 << "M1.0" << "61" << "延迟(18446744073709551615)" << "Macro";
         QTest::newRow("pause of 1e11 ms on M2.0") << kM2 << "M2.0" << "61" << "延迟(100000000000)" << "Macro";
+        QTest::newRow("GKey on an unknown key") << kM1 << "M1.0" << "64" << "Foo|1|2" << "GKey";
+        QTest::newRow("GKey on a function") << kM1 << "M1.0" << "64" << "LeftClick|1|2" << "GKey";
+        QTest::newRow("GKey of two parts") << kM1 << "M1.0" << "64" << "A|3" << "GKey";
+        QTest::newRow("DPI of two parts") << kM1 << "M1.0" << "50" << "0|800" << "DPI";
+        QTest::newRow("DPI colour GG0000") << kM1 << "M1.0" << "50" << "1|800|800|GG0000" << "DPI";
+        QTest::newRow("DPI colour of seven digits") << kM1 << "M1.0" << "50" << "1|800|800|FF00000" << "DPI";
+        QTest::newRow("short LightRGB colour") << kM1 << "M1.0" << "42" << "00FF7" << "LightRGB";
+        QTest::newRow("more bytes than the button holds") << kM1 << "M1.0" << "61" << "0x01,0x02,0x03,0x04,0x05" << "LightMode2";
     }
     void failsWithoutWriting()
     {
@@ -166,6 +172,13 @@ private slots:
         // M4.0 has no profile here; 258A7777 has one but is not attached.
         WriteScenario scenario(familyDevices(), {kM1, kM2, "258A7777"});
         QVERIFY(!scenario.write(version, driver, index, task, taskType));
+        QVERIFY(scenario.writes().isEmpty());
+    }
+
+    void playBytesPastTheButtonsLengthAreRefused()
+    {
+        WriteScenario scenario(familyDevices(), {kM2});
+        QVERIFY(!scenario.write(kM2, "M2.0", "61", "RightClick", "MouseFunction", "1", "0", "1,2"));
         QVERIFY(scenario.writes().isEmpty());
     }
 
@@ -215,6 +228,11 @@ private slots:
         QCOMPARE(writes.at(0).value("data").toString(), slotData("84,04,00,04,04,00,06,64,00"));
         QCOMPARE(writes.at(1).value("id").toInt(), 61);
         QCOMPARE(writes.at(1).value("data").toString(), QStringLiteral("04,00,00,09,01,01,00,00"));
+
+        // An empty count is 0: the macro is stored all the same.
+        scenario.clearLog();
+        QVERIFY(scenario.write(kM2, "M2.0", "62", kPressA100, "Macro", "", "0", "1"));
+        QCOMPARE(scenario.writes().last().value("data").toString(), QStringLiteral("04,00,01,09,01,00,00,00"));
     }
 
     void storesMovesAndMouseSteps()
@@ -235,6 +253,15 @@ private slots:
         QCOMPARE(writes.at(0).value("data").toString(), slotData("81,81,00,01,81,00,03,ff,00,07,01,00"));
         QCOMPARE(writes.at(1).value("id").toInt(), 44);
         QCOMPARE(writes.at(1).value("data").toString(), QStringLiteral("04,00,00,0c"));
+
+        // K1.0 Index 45 is the key B: its macro reference is written as it
+        // is, and an empty count is 0.
+        scenario.clearLog();
+        QVERIFY(scenario.write(kK1, "K1.0", "45", "按下(B)弹起(B)", "Macro", ""));
+        writes = scenario.writes();
+        QCOMPARE(writes.at(0).value("data").toString(), slotData("84,05,00,04,05,00,07,00,00"));
+        QCOMPARE(writes.at(1).value("id").toInt(), 45);
+        QCOMPARE(writes.at(1).value("data").toString(), QStringLiteral("04,00,01,09"));
     }
 
     void aFullStoreIsErasedOnceAndTheMacroLandsInSlotZero()

@@ -9,11 +9,11 @@
 // read from standard input. Output and exit status: see usage() below.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
+#include <unistd.h>
 
 #include "check_update.h"
 #include "cli_runner.h"
@@ -22,6 +22,7 @@
 #include "device_data_forwarder.h"
 #include "device_report_sender.h"
 #include "headless_host.h"
+#include "input_lines.h"
 #include "application_folder.h"
 #include "logging.h"
 #include "update_service.h"
@@ -37,7 +38,9 @@ void usage(QTextStream& err)
            "    {\"request\":...,\"reply\":\"success\",\"text\":...}\n"
            "    {\"request\":...,\"reply\":\"failure\",\"code\":0,\"text\":...}\n"
            "    {\"request\":...,\"reply\":\"none\"}\n"
-           "  and {\"event\":name,\"args\":[...]} for every page event raised.\n"
+           "  and {\"event\":name,\"args\":[...]} for every page event raised, as it\n"
+           "  happens (standard input is read as it arrives, so another program can\n"
+           "  drive orvanta-cli line by line and read the events live).\n"
            "  Downloads and firmware updates started by the requests are waited for\n"
            "  (at most the answer timeout) before the program ends.\n"
            "  --wait MS            keep collecting events for MS ms after the last request\n"
@@ -139,19 +142,32 @@ int main(int argc, char* argv[])
         for (const QString& request : qAsConst(requests))
             readable = cli.run(request) && readable;
     } else {
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            err << "orvanta-cli: cannot read standard input\n";
-            DeviceReports::setSender(nullptr);
-            return 2;
-        }
-        while (true) {
-            const QByteArray line = in.readLine();
-            if (line.isEmpty())
-                break;
+        // Lines are read while the event loop runs: events are printed as
+        // they happen, and each request is answered as soon as its line is
+        // complete.
+        InputLines input(STDIN_FILENO);
+        while (!input.atEnd()) {
+            QByteArray line;
+            bool tooLong = false;
+            if (!input.next(&line, &tooLong)) {
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                continue;
+            }
+            if (tooLong) {
+                err << "orvanta-cli: a request line longer than " << InputLines::kMaxLineBytes
+                    << " bytes was skipped\n";
+                err.flush();
+                readable = false;
+                continue;
+            }
             const QString request = QString::fromUtf8(line).trimmed();
             if (!request.isEmpty())
                 readable = cli.run(request) && readable;
+        }
+        if (input.failed()) {
+            err << "orvanta-cli: cannot read standard input\n";
+            DeviceReports::setSender(nullptr);
+            return 2;
         }
     }
     // Downloads and firmware updates go on after their request's answer.

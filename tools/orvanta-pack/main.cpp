@@ -8,6 +8,7 @@
 #include "package_reader.h"
 #include "package_unpacker.h"
 #include "package_writer.h"
+#include "whole_file.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -193,7 +194,7 @@ int runFirmware(const Arguments &args)
         return fail(QStringLiteral("a device id has 1 to %1 characters").arg(FirmwareImage::kDeviceIdLength));
     QSaveFile image(args.positional.at(2));
     const QByteArray bytes = FirmwareImage::build(rom.readAll(), id);
-    if (!image.open(QIODevice::WriteOnly) || image.write(bytes) != bytes.size() || !image.commit())
+    if (!image.open(QIODevice::WriteOnly) || !writeWholeFile(image, bytes))
         return fail(QStringLiteral("cannot write %1").arg(image.fileName()));
     out() << "wrote " << image.fileName() << " for " << id << " (" << rom.size() << " ROM bytes)" << Qt::endl;
     return 0;

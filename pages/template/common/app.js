@@ -12,6 +12,7 @@ import { h, icon, clear } from './ui/dom.js';
 import { createTitleBar } from './ui/titlebar.js';
 import { Toasts } from './ui/status.js';
 import { navPages, page, parseRoute, routeHash } from './ui/registry.js';
+import { Remapping } from './core/virtual_map.js';
 
 // The pages this build ships. A module registers itself when imported.
 import './pages/devices_page.js';
@@ -22,6 +23,12 @@ import './panels/buttons_panel.js';
 import './panels/lighting_panel.js';
 import './panels/performance_panel.js';
 import './panels/device_info_panel.js';
+import './panels/keyboard_keys_panel.js';
+import './panels/keyboard_colours_panel.js';
+import './pages/macros_page.js';
+import './pages/pointer_page.js';
+import './pages/remap_page.js';
+import './panels/firmware_panel.js';
 
 function readBrand() {
     const block = document.getElementById('brand');
@@ -65,7 +72,11 @@ export async function start() {
     restoreTrayBehaviour(client);
 
     const devices = new DeviceList(client, catalogue);
+    // The software remapping saved last is put back into effect.
+    const remapping = new Remapping(client);
+    remapping.loaded = remapping.load().then(() => remapping.apply()).then(() => remapping, () => remapping);
     const ctx = {
+        remapping,
         client,
         catalogue,
         devices,

@@ -3,7 +3,8 @@
 //   { kind: 'function', task }               a function row ("MouseFunction")
 //   { kind: 'keys', keys: [...] }            one key or a combination ("HotKey")
 //   { kind: 'rapid', key, count, interval }  rapid fire ("GKey")
-//   { kind: 'macro', steps, repeat }         a macro stored in the device ("Macro")
+//   { kind: 'macro', steps, repeat, mode }   a macro stored in the device ("Macro"),
+//                                            mode: the family's play manner or ''
 //   { kind: 'disable' }                      the button does nothing
 // Key and function names are those of the family's Driver definition.
 
@@ -21,13 +22,20 @@ export function normaliseKeys(keys) {
     return [...modifiers, ...unique.filter((k) => !isModifier(k))];
 }
 
+// Whether a key can be named in a combination: the program splits a
+// combination at "+", so a key whose name holds one ("Num +") cannot be
+// (it still can be a macro step).
+export function combinable(name) {
+    return typeof name === 'string' && name.length > 0 && !name.includes('+');
+}
+
 // Whether a combination fits what the family stores. M families keep a
 // modifier mask and two keys; W1 presses up to three keys, modifiers
 // counted as keys.
 export function combinationFits(keys, limits) {
     const others = keys.filter((k) => !isModifier(k)).length;
     const counted = limits.modifiersAreKeys ? keys.length : others;
-    return keys.length > 0 && counted <= limits.maxKeys;
+    return keys.length > 0 && counted <= limits.maxKeys && keys.every(combinable);
 }
 
 function clampInt(value, low, high, fallback) {
@@ -51,8 +59,13 @@ export function toRequest(assignment, driver) {
             Task: `${assignment.key}|${clampInt(assignment.count, 0, 255, 1)}|${clampInt(assignment.interval, 0, 255, 0)}`,
             TaskCount: '1',
         };
-    case 'macro':
-        return { TaskType: 'Macro', Task: assignment.steps, TaskCount: String(clampInt(assignment.repeat, 1, 255, 1)) };
+    case 'macro': {
+        const request = { TaskType: 'Macro', Task: assignment.steps, TaskCount: String(clampInt(assignment.repeat, 1, 255, 1)) };
+        // The play mode travels as the play manner where the family has one.
+        if (assignment.mode)
+            request.TaskManner = assignment.mode;
+        return request;
+    }
     case 'disable':
         // A family with its own "Disable" function gets it; the others take
         // an empty assignment, which the program writes as zeros.
@@ -85,7 +98,7 @@ export function fromRequest(request) {
         return key ? { kind: 'rapid', key, count: clampInt(count, 0, 255, 1), interval: clampInt(interval, 0, 255, 0) } : null;
     }
     case 'Macro':
-        return { kind: 'macro', steps: task, repeat: clampInt(request.TaskCount, 1, 255, 1) };
+        return { kind: 'macro', steps: task, repeat: clampInt(request.TaskCount, 1, 255, 1), mode: /^0x0*[1-9a-f]/i.test(request.TaskManner || '') ? request.TaskManner : '' };
     case 'Disable':
         return { kind: 'disable' };
     default:
@@ -96,7 +109,15 @@ export function fromRequest(request) {
 export function sameAssignment(a, b) {
     if (!a || !b)
         return false;
-    return JSON.stringify(toRequest(a, null)) === JSON.stringify(toRequest(b, null));
+    // Kinds only software remapping plays have no request form.
+    const form = (x) => {
+        try {
+            return JSON.stringify(toRequest(x, null));
+        } catch (e) {
+            return JSON.stringify(x);
+        }
+    };
+    return form(a) === form(b);
 }
 
 // Number of steps in a macro step list ("label(value)" items).
@@ -121,6 +142,11 @@ export function describe(assignment, t, driver = null) {
         return t('assign.macroText', { steps: macroStepCount(assignment.steps), repeat: assignment.repeat });
     case 'disable':
         return t('assign.disabled');
+    case 'text':
+        return t('assign.text', { text: String(assignment.text).length > 24 ? `${String(assignment.text).slice(0, 24)}…` : assignment.text });
+    case 'shortcut':
+        return ['calculatrice', 'notepad', 'stikynot', 'mail'].includes(assignment.target)
+            ? t(`assign.shortcut.${assignment.target}`) : t('assign.open', { target: assignment.target });
     default:
         return t('assign.unknown');
     }

@@ -135,5 +135,9 @@ export function failureText(result, t) {
         return t('error.settingsNotSaved');
     if (text === 'queryProfile load xml file failed!')
         return t('error.fileUnreadable');
+    if (text === 'RefreshVirtualDrive failed!')
+        return t('error.remapRefused');
+    if (text === 'downloadFaild')
+        return t('error.downloadFailed');
     return t('error.programRefused', { text });
 }

@@ -3,7 +3,7 @@
 // step. A write that the device takes is recorded in the profile and the
 // profile is written out; a write the device refuses changes nothing.
 import { DriverDefinition } from './driver.js';
-import { ProfileDocument, profilePath } from './profile.js';
+import { ProfileDocument, profilePath, SETTINGS_MODE } from './profile.js';
 import { parseSummary } from './readback.js';
 
 const WRITE_TIMEOUT_MS = 20000;
@@ -44,7 +44,11 @@ export class DriverCache {
 }
 
 export class DeviceSession {
-    constructor({ client, device, driver }) {
+    // layout: for keyboards that write a whole profile mode from the
+    // device's profile (K2.0, K3.0), the key records of Mode 0 as made
+    // when nothing was assigned (core/keyboard.js defaultLayout); their
+    // other settings are recorded before they are written.
+    constructor({ client, device, driver, layout = null }) {
         this.client = client;
         this.device = device;
         this.driver = driver;
@@ -54,22 +58,37 @@ export class DeviceSession {
         this.saving = Promise.resolve();
         this.listeners = new Set();
         this.summaryRead = null;
+        this.layoutDefaults = layout;
+        this.settingsMode = layout ? SETTINGS_MODE : '0';
+    }
+
+    // Whether the device writes from its profile: then the profile holds a
+    // change before the device is asked to take it.
+    get profileWrites() {
+        return !!this.layoutDefaults;
     }
 
     // Reads the device's profile, or creates it when there is none (the
     // program writes only to devices whose profile it has read).
     async loadProfile() {
         const reply = await this.client.send('ReadFileToStr', { FilePath: this.path, Xpath: '/Configuration' });
-        const read = reply.ok ? ProfileDocument.parse(reply.text, this.key) : null;
+        const read = reply.ok ? ProfileDocument.parse(reply.text, this.key, { settingsMode: this.settingsMode }) : null;
         if (read) {
             this.profile = read;
+            if (this.layoutDefaults && this.profile.ensureLayout(this.layoutDefaults)) {
+                const saved = await this.saveProfile();
+                return { ok: saved.ok, created: false, result: saved };
+            }
             return { ok: true, created: false };
         }
         this.profile = ProfileDocument.create({
             deviceKey: this.key,
             driverVersion: this.device.familyVersion,
             product: this.device.name,
+            settingsMode: this.settingsMode,
         });
+        if (this.layoutDefaults)
+            this.profile.ensureLayout(this.layoutDefaults);
         const saved = await this.saveProfile();
         return { ok: saved.ok, created: true, result: saved };
     }
@@ -99,6 +118,8 @@ export class DeviceSession {
             DriverVersion: this.device.familyVersion,
             Index: String(index),
         });
+        if (this.profileWrites)
+            return this.writeThroughProfile(index, members, { name, length });
         const result = await this.client.send('WriteDevice', members, { timeout: WRITE_TIMEOUT_MS });
         this.summaryRead = null;
         if (!result.ok)
@@ -113,6 +134,72 @@ export class DeviceSession {
         return Object.assign({}, result, { profileSaved: saved.ok });
     }
 
+    // A write of a device that reads its settings from the profile: the
+    // profile holds the change first (the program finds it there), and
+    // goes back to what it held when the device refuses.
+    async writeThroughProfile(index, members, { name, length }) {
+        const kept = {
+            TaskType: members.TaskType, Task: members.Task, TaskCount: members.TaskCount,
+            TaskDelay: members.TaskDelay, TaskManner: members.TaskManner,
+        };
+        const before = this.profile.snapshot();
+        this.profile.record(index, kept, { name, length });
+        return this.writeAfterSave(members, before, index);
+    }
+
+    // A key of a profile-mode keyboard: its record attributes change in
+    // the layout, then the whole mode is written (the profile block's
+    // Index; the program writes every key of the mode in order).
+    async writeLayoutKey(layoutIndex, attributes) {
+        const row = this.driver.rowByTask('mode0');
+        const modeIndex = row ? row.Index : '0';
+        const before = this.profile.snapshot();
+        if (!this.profile.setLayoutKey(layoutIndex, attributes))
+            return { ok: false, code: 0, text: 'no such key' };
+        const members = {
+            Version: this.key, DriverVersion: this.device.familyVersion, Index: String(modeIndex),
+            TaskType: attributes.Type || '', Task: attributes.Value || '', TaskCount: attributes.PlayCount || '1',
+            TaskDelay: '0', TaskManner: '0',
+        };
+        return this.writeAfterSave(members, before, layoutIndex);
+    }
+
+    async writeAfterSave(members, before, changed) {
+        const restore = async () => {
+            this.profile = ProfileDocument.parse(before, this.key, { settingsMode: this.settingsMode });
+            await this.saveProfile();
+        };
+        const saved = await this.saveProfile();
+        if (!saved.ok) {
+            await restore();
+            return saved;
+        }
+        const result = await this.client.send('WriteDevice', members, { timeout: WRITE_TIMEOUT_MS });
+        this.summaryRead = null;
+        if (!result.ok) {
+            await restore();
+            return result;
+        }
+        this.notify(changed);
+        return Object.assign({}, result, { profileSaved: true });
+    }
+
+    // Factory settings written value by value, for devices whose reset
+    // command cannot be relied on to restore them (writes: the list of
+    // core/factory.js). Stops at the first write the device refuses.
+    async restoreByWrites(writes) {
+        this.profile.clearSettings();
+        let last = { ok: true, text: '' };
+        for (const w of writes) {
+            last = await this.write(w.index, w.request, { name: w.name, length: w.length });
+            if (!last.ok)
+                break;
+        }
+        const saved = await this.saveProfile();
+        this.notify(null);
+        return last.ok ? Object.assign({}, last, { profileSaved: saved.ok }) : last;
+    }
+
     // Factory settings, after the user confirmed. The profile forgets what
     // the device no longer holds.
     async restore() {
@@ -121,6 +208,11 @@ export class DeviceSession {
         if (!result.ok)
             return result;
         this.profile.clearSettings();
+        if (this.layoutDefaults) {
+            this.profile.setColours(new Map());
+            for (const key of this.layoutDefaults)
+                this.profile.setLayoutKey(key.Index, key);
+        }
         const saved = await this.saveProfile();
         this.notify(null);
         return Object.assign({}, result, { profileSaved: saved.ok });

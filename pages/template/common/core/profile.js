@@ -19,6 +19,24 @@
 // A Mode Key holds the last successful write of its Index: Type is the
 // request's TaskType, Value its Task, PlayCount, PlayDelay and PlayWay its
 // TaskCount, TaskDelay and TaskManner.
+//
+// Keyboards that write a whole profile mode from this document (K2.0,
+// K3.0) keep their keys in Mode 0, one Key per lighting matrix position in
+// position order (the program writes them as records in that order), and
+// their settings in a Mode of their own, "Settings", where the program
+// still finds them by Index:
+//
+//     <Mode Index="0">
+//       <Key Index="1000" Name="ESC" Type="Keyboard" Value="Esc" Length="15" PlayCount="1" .../>
+//       ...
+//     </Mode>
+//     <Mode Index="Settings">
+//       <Key Index="21" Name="Lights" Type="Lights" Value="0x01,..." Length="10" .../>
+//     </Mode>
+//
+// Per-key colours, which the keyboard does not keep, are kept here too:
+//
+//     <Colours><Key Name="ESC" Colour="FF0000"/></Colours>
 import { XmlElement, parseXml, serializeXml } from './xml.js';
 
 export const DEVICE_KEY = /^[0-9A-F]{8}$/;
@@ -38,12 +56,19 @@ const REQUEST_ATTRIBUTES = [
     ['TaskManner', 'PlayWay'],
 ];
 
+export const SETTINGS_MODE = 'Settings';
+
+const COLOUR = /^[0-9A-F]{6}$/;
+
 export class ProfileDocument {
-    constructor(root) {
+    // settingsMode: the Mode whose Keys record the writes ("0", or
+    // SETTINGS_MODE for keyboards whose Mode 0 is their key layout).
+    constructor(root, { settingsMode = '0' } = {}) {
         this.root = root;
+        this.settingsMode = settingsMode;
     }
 
-    static create({ deviceKey, driverVersion = '', product = '' }) {
+    static create({ deviceKey, driverVersion = '', product = '', settingsMode = '0' }) {
         if (!DEVICE_KEY.test(deviceKey))
             throw new Error('not a device key');
         const root = new XmlElement('Configuration');
@@ -52,12 +77,14 @@ export class ProfileDocument {
         conf.append(new XmlElement('Key')).setAttr('Index', '2').setAttr('Name', 'Device').setAttr('Value', deviceKey);
         conf.append(new XmlElement('Key')).setAttr('Index', '3').setAttr('Name', 'Driver').setAttr('Value', driverVersion);
         root.append(new XmlElement('Mode')).setAttr('Index', '0');
-        return new ProfileDocument(root);
+        const profile = new ProfileDocument(root, { settingsMode });
+        profile.mode();
+        return profile;
     }
 
     // The document in text (as "ReadFileToStr" gives it back); null when it
     // is not a profile of that device.
-    static parse(text, deviceKey) {
+    static parse(text, deviceKey, { settingsMode = '0' } = {}) {
         let root;
         try {
             root = parseXml(text);
@@ -66,11 +93,12 @@ export class ProfileDocument {
         }
         if (root.name !== 'Configuration')
             return null;
-        const profile = new ProfileDocument(root);
+        const profile = new ProfileDocument(root, { settingsMode });
         if (deviceKey !== undefined && profile.deviceKey !== deviceKey)
             return null;
-        if (!root.element('Mode'))
+        if (!root.elements('Mode').some((m) => m.attr('Index') === '0'))
             root.append(new XmlElement('Mode')).setAttr('Index', '0');
+        profile.mode();
         return profile;
     }
 
@@ -88,8 +116,84 @@ export class ProfileDocument {
         return this.confValue(3);
     }
 
+    modeElement(index) {
+        return this.root.elements('Mode').find((m) => m.attr('Index') === index) || null;
+    }
+
+    // The Mode that records the writes; made when missing.
     mode() {
-        return this.root.elements('Mode').find((m) => m.attr('Index') === '0') || this.root.element('Mode');
+        let mode = this.modeElement(this.settingsMode);
+        if (!mode)
+            mode = this.root.append(new XmlElement('Mode')).setAttr('Index', this.settingsMode);
+        return mode;
+    }
+
+    // The key layout of a profile-mode keyboard (Mode 0): its Keys'
+    // attributes, in document order.
+    layout() {
+        if (this.settingsMode === '0')
+            return [];
+        return this.modeElement('0').elements('Key').map((k) => Object.fromEntries(k.attributes));
+    }
+
+    layoutKey(index) {
+        if (this.settingsMode === '0')
+            return null;
+        const key = this.modeElement('0').elements('Key').find((k) => k.attr('Index') === String(index));
+        return key ? Object.fromEntries(key.attributes) : null;
+    }
+
+    setLayoutKey(index, attributes) {
+        const key = this.modeElement('0').elements('Key').find((k) => k.attr('Index') === String(index));
+        if (!key)
+            return false;
+        for (const [name, value] of Object.entries(attributes))
+            key.setAttr(name, value);
+        return true;
+    }
+
+    // Makes Mode 0 hold exactly the keys of defaults (attribute objects in
+    // record order); keys already there keep what they were given. A
+    // damaged layout (missing, extra or reordered keys) would shift every
+    // record after it, so it is rebuilt rather than trusted.
+    ensureLayout(defaults) {
+        const mode = this.modeElement('0');
+        const current = new Map(mode.elements('Key').map((k) => [k.attr('Index'), k]));
+        const same = mode.elements('Key').length === defaults.length
+            && defaults.every((d, i) => mode.elements('Key')[i].attr('Index') === d.Index);
+        if (same)
+            return false;
+        for (const child of [...mode.children])
+            mode.remove(child);
+        for (const d of defaults) {
+            const key = mode.append(new XmlElement('Key'));
+            const old = current.get(d.Index);
+            for (const [name, value] of Object.entries(d))
+                key.setAttr(name, old && old.hasAttr(name) && name !== 'Name' && name !== 'Length' ? old.attr(name) : value);
+        }
+        return true;
+    }
+
+    // Per-key colours: matrix name to RRGGBB.
+    colours() {
+        const element = this.root.element('Colours');
+        const colours = new Map();
+        for (const key of element ? element.elements('Key') : []) {
+            const colour = key.attr('Colour').toUpperCase();
+            if (key.attr('Name') && COLOUR.test(colour))
+                colours.set(key.attr('Name'), colour);
+        }
+        return colours;
+    }
+
+    setColours(colours) {
+        let element = this.root.element('Colours');
+        if (element)
+            this.root.remove(element);
+        element = this.root.append(new XmlElement('Colours'));
+        for (const [name, colour] of colours)
+            element.append(new XmlElement('Key')).setAttr('Name', name).setAttr('Colour', colour);
+        return this;
     }
 
     keyElement(index) {
@@ -142,5 +246,10 @@ export class ProfileDocument {
 
     toXml() {
         return serializeXml(this.root);
+    }
+
+    // The document as it stands, to go back to (ProfileDocument.parse).
+    snapshot() {
+        return this.toXml();
     }
 }

@@ -17,7 +17,8 @@ export default {
       "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
       "lightingModes": "mouse",
       "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
-      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" }
+      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" },
+      "macroModes": [ { "value": "0x01", "name": "times" }, { "value": "0x02", "name": "held" }, { "value": "0x03", "name": "toggle" } ]
     },
     "M4.0": {
       "kind": "mouse",
@@ -26,7 +27,8 @@ export default {
       "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
       "lightingModes": "mouse",
       "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
-      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" }
+      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" },
+      "macroModes": [ { "value": "0x01", "name": "times" }, { "value": "0x02", "name": "held" }, { "value": "0x03", "name": "toggle" } ]
     },
     "W1.0": {
       "kind": "mouse",
@@ -35,10 +37,35 @@ export default {
       "lighting": { "bytes": 6, "fields": { "colour": 0, "mode": 3, "brightness": 4, "speed": 5 } },
       "lightingModes": "mouse",
       "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
-      "reports": { "dpiStage": { "prefix": "5,1a", "byte": 2 } }
+      "reports": { "dpiStage": { "prefix": "5,1a", "byte": 2 } },
+      "factoryWrites": true
     },
-    "K1.0": { "kind": "keyboard", "readBack": false },
-    "K2.0": { "kind": "keyboard", "readBack": false }
+    "K1.0": {
+      "kind": "keyboard",
+      "readBack": false,
+      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
+      "lighting": { "task": "Lights", "bytes": 11, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
+      "lightingModes": "keyboard"
+    },
+    "K2.0": {
+      "kind": "keyboard",
+      "readBack": false,
+      "profileWrites": true,
+      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
+      "lighting": { "task": "Lights", "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
+      "lightingModes": "keyboard",
+      "buttonPlay": { "TaskManner": "0x01" }
+    },
+    "K3.0": {
+      "kind": "keyboard",
+      "definition": "K2.0",
+      "readBack": false,
+      "profileWrites": true,
+      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
+      "lighting": { "task": "Lights", "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
+      "lightingModes": "keyboard",
+      "buttonPlay": { "TaskManner": "0x01" }
+    }
   },
   "lightingModes": {
     "mouse": [
@@ -47,6 +74,16 @@ export default {
       { "value": 2, "name": "breathing", "uses": ["colour", "brightness", "speed"] },
       { "value": 3, "name": "spectrum", "uses": ["brightness", "speed"] },
       { "value": 4, "name": "wave", "uses": ["brightness", "speed"] }
+    ],
+    "keyboard": [
+      { "value": 0, "name": "off", "uses": [] },
+      { "value": 1, "name": "static", "uses": ["colour", "brightness"] },
+      { "value": 2, "name": "breathing", "uses": ["colour", "brightness", "speed"] },
+      { "value": 3, "name": "spectrum", "uses": ["brightness", "speed"] },
+      { "value": 4, "name": "wave", "uses": ["brightness", "speed"] },
+      { "value": 5, "name": "reactive", "uses": ["colour", "brightness", "speed"] },
+      { "value": 6, "name": "ripple", "uses": ["colour", "brightness", "speed"] },
+      { "value": 7, "name": "custom", "uses": ["brightness"] }
     ]
   },
   "lightingRanges": { "brightness": { "min": 1, "max": 5 }, "speed": { "min": 1, "max": 5 } },
@@ -125,7 +162,8 @@ export default {
         { "index": 66, "zone": 6, "label": "dpi", "factory": { "kind": "function", "task": "DpiCycling" } }
       ]
     },
-    { "id": "tavik-tk1", "name": "Tavik TK1", "keys": ["258A0049"], "family": "K1.0", "image": "keyboard" },
-    { "id": "tavik-tk2", "name": "Tavik TK2", "keys": ["258A0150"], "family": "K2.0", "image": "keyboard" }
+    { "id": "tavik-tk1", "name": "Tavik TK1", "keys": ["258A0049"], "family": "K1.0", "image": "keyboard", "gKeys": 6 },
+    { "id": "tavik-tk2", "name": "Tavik TK2", "keys": ["258A0150"], "family": "K2.0", "image": "keyboard" },
+    { "id": "tavik-tk3", "name": "Tavik TK3", "keys": ["258A0151"], "family": "K3.0", "image": "keyboard" }
   ]
 };

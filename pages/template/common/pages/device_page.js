@@ -3,6 +3,8 @@
 // family's Driver definition and the device's profile; the panels write
 // through the device session.
 import { DeviceSession } from '../core/device_session.js';
+import { defaultLayout } from '../core/keyboard.js';
+import keyboardLayout from '../data/keyboard_layout.js';
 import { t } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage, devicePanels, routeHash } from '../ui/registry.js';
@@ -16,10 +18,15 @@ async function openSession(ctx, device) {
     const known = sessions.get(device.key);
     if (known && known.familyVersion === device.familyVersion)
         return known.session;
-    const driver = await ctx.drivers.get(device.familyVersion);
+    // A family may be written with another family's definition (K3.0
+    // with K2.0's).
+    const definition = (device.family && device.family.definition) || device.familyVersion;
+    const driver = await ctx.drivers.get(definition);
     if (!driver)
-        return { error: t('device.noDefinition', { family: device.familyVersion }) };
-    const session = new DeviceSession({ client: ctx.client, device, driver });
+        return { error: t('device.noDefinition', { family: definition }) };
+    const layout = device.family && device.family.profileWrites
+        ? defaultLayout(keyboardLayout, driver, { TaskManner: (device.family.buttonPlay || {}).TaskManner }) : null;
+    const session = new DeviceSession({ client: ctx.client, device, driver, layout });
     const loaded = await session.loadProfile();
     if (!loaded.ok)
         ctx.toast(t('error.profileNotCreated'), 'warning');

@@ -1,27 +1,15 @@
 // The program's own settings: interface language (kept in conf.ini under
 // "Language", which the tray menu reads too), what the tray icon does
-// ("TrayFun", kept in conf.ini so it holds after a restart), about, and the
-// diagnostics list of commands and their answers.
-import { parseXml } from '../core/xml.js';
+// ("TrayFun", kept in conf.ini so it holds after a restart), about, page
+// updates, and the diagnostics list of commands and their answers.
+import { clientRow } from '../core/client_profile.js';
+import { validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
 import { t, language, setLanguage } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage } from '../ui/registry.js';
 import { runWrite, WriteStatus } from '../ui/status.js';
 import { radioGroup, section } from '../ui/fields.js';
-
-// This build's row of the client profile: its name and version.
-export function clientRow(text) {
-    let root;
-    try {
-        root = parseXml(text);
-    } catch (e) {
-        return null;
-    }
-    const name = root.attr('name');
-    const row = root.elements('client').find((c) => c.attr('Name') === name);
-    return row ? { name: row.attr('Name'), version: row.attr('Version') } : null;
-}
 
 function languageSection(ctx) {
     const group = radioGroup({
@@ -74,6 +62,46 @@ function aboutSection(ctx) {
         h('p', { class: 'hint' }, t('settings.aboutText')));
 }
 
+// Page updates: a pages package downloaded from an address ("DownloadFile",
+// progress by "RefreshDownState") and unpacked into the application folder
+// by the program; the new pages are used from the next start.
+function pagesUpdateSection(ctx) {
+    const address = h('input', { type: 'url', id: 'pages-address', class: 'wide', placeholder: 'https://…/pages.pkg', spellcheck: 'false' });
+    const start = h('button', { type: 'button', class: 'button secondary', id: 'pages-download' }, t('pages.download'));
+    const status = new WriteStatus();
+    const bar = h('span', { class: 'progress-fill' });
+    const track = h('span', { class: 'progress-track', role: 'progressbar', 'aria-valuemin': 0, 'aria-valuemax': 100, hidden: true }, bar);
+    const result = h('p', { class: 'hint', id: 'pages-result', role: 'status' });
+    let running = false;
+    const stop = ctx.client.on('RefreshDownState', (args) => {
+        const total = Number(args[0]);
+        const received = Number(args[1]);
+        if (!running || !(total > 0))
+            return;
+        const percent = Math.min(100, Math.round(100 * received / total));
+        track.hidden = false;
+        bar.style.width = `${percent}%`;
+        track.setAttribute('aria-valuenow', String(percent));
+    });
+    start.addEventListener('click', async () => {
+        const url = address.value.trim();
+        if (!validAddress(url)) {
+            status.failed(t('firmware.badAddress'));
+            return;
+        }
+        running = true;
+        start.disabled = true;
+        result.textContent = t('pages.downloading');
+        const reply = await runWrite(status, () => ctx.client.send('DownloadFile', { downloadUrl: url, relativePath: 'tupdates/' }, { timeout: 15 * 60 * 1000 }));
+        running = false;
+        start.disabled = false;
+        track.hidden = true;
+        result.textContent = reply.ok ? t('pages.downloaded') : '';
+    });
+    const row = h('div', { class: 'field-control' }, address, start, status.el);
+    return { element: section(t('pages.title'), h('p', { class: 'hint' }, t('pages.hint')), row, track, result), dispose: stop };
+}
+
 function diagnosticsSection(ctx) {
     const list = h('ol', { class: 'log', id: 'diagnostics-log' });
     const asText = () => ctx.client.log().map((e) =>
@@ -113,9 +141,16 @@ registerPage({
     nav: { icon: 'settings', title: 'nav.settings', order: 90 },
     render(ctx) {
         const diagnostics = diagnosticsSection(ctx);
+        const pagesUpdate = pagesUpdateSection(ctx);
         const element = h('section', { class: 'page settings-page' },
             h('div', { class: 'page-head' }, h('h1', null, t('settings.title'))),
-            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), aboutSection(ctx), diagnostics.element));
-        return { element, dispose: diagnostics.dispose };
+            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
+        return {
+            element,
+            dispose: () => {
+                diagnostics.dispose();
+                pagesUpdate.dispose();
+            },
+        };
     },
 });

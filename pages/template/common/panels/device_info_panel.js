@@ -1,11 +1,15 @@
 // What the device is (name, family, key, serial, firmware, its profile
-// file) and the way back to its factory settings, after a confirmation.
+// file) and the way back to its factory settings, after a confirmation:
+// the device's reset, or for families marked "factoryWrites" (W1.0, whose
+// reset the program also sends on its own now and then) the product's
+// factory values written one by one.
 import { t } from '../core/i18n.js';
 import { h } from '../ui/dom.js';
 import { registerDevicePanel } from '../ui/registry.js';
 import { runWrite, WriteStatus } from '../ui/status.js';
 import { confirmDialog } from '../ui/dialog.js';
 import { section } from '../ui/fields.js';
+import { factoryWrites } from '../core/factory.js';
 
 function row(label, value) {
     return [h('dt', null, label), h('dd', null, value || '—')];
@@ -30,7 +34,12 @@ registerDevicePanel({
             if (!sure)
                 return;
             restore.disabled = true;
-            const result = await runWrite(status, () => session.restore(), { toast: ctx.toast });
+            // Families whose reset is not a dependable factory reset get
+            // their factory values written one by one.
+            const action = ctx.family.factoryWrites
+                ? () => session.restoreByWrites(factoryWrites(ctx.driver, ctx.product, ctx.family))
+                : () => session.restore();
+            const result = await runWrite(status, action, { toast: ctx.toast });
             restore.disabled = false;
             if (result.ok) {
                 ctx.toast(t('info.restored', { name: device.name }), 'info');

@@ -1,5 +1,5 @@
 // Lighting: effect, colour, brightness and speed, as the family's lighting
-// row holds them. Every change writes the whole row at once (one write);
+// row holds them (mice "pLights", keyboards "Lights"). Every change writes the whole row at once (one write);
 // bytes the page does not edit are written back as they were.
 import { colourText, lightingBytes, lightingState, lightingTask, parseColour, parseLightingTask, parseSummaryLighting } from '../core/lighting.js';
 import { t } from '../core/i18n.js';
@@ -28,8 +28,9 @@ async function loadBytes(ctx, index) {
 
 function render(ctx) {
     const { session, family, catalogue, toast } = ctx;
-    const index = ctx.driver.settingIndex('pLights');
     const layout = family.lighting;
+    const task = layout.task || 'pLights';
+    const index = ctx.driver.settingIndex(task);
     const modes = catalogue.lightingModes(family);
     const body = h('div', { class: 'panel-content' }, h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('device.reading')));
 
@@ -77,7 +78,7 @@ function render(ctx) {
             state = Object.assign({}, state, changes);
             bytes = lightingBytes(state, layout, bytes);
             show();
-            runWrite(status, () => session.write(index, { TaskType: 'Lights', Task: lightingTask(bytes) }, { name: 'pLights', length: layout.bytes }), {
+            runWrite(status, () => session.write(index, { TaskType: 'Lights', Task: lightingTask(bytes) }, { name: task, length: layout.bytes }), {
                 toast,
                 onFailure: () => {
                     bytes = beforeBytes;
@@ -114,6 +115,7 @@ registerDevicePanel({
     id: 'lighting',
     title: 'panel.lighting',
     order: 30,
-    supports: (device, driver) => device.kind === 'mouse' && !!device.family.lighting && Number.isFinite(driver.settingIndex('pLights')),
+    supports: (device, driver) => !!device.family && !!device.family.lighting
+        && Number.isFinite(driver.settingIndex(device.family.lighting.task || 'pLights')),
     render,
 });

@@ -79,6 +79,10 @@ const ICONS = {
     info: 'M8 1.5a6.5 6.5 0 1 1 0 13 6.5 6.5 0 0 1 0-13zM8 7v4.5M8 4.5v.5',
     log: 'M3 3.5h10M3 6.5h10M3 9.5h7M3 12.5h5',
     copy: 'M5.5 5.5h8v8h-8zM3 10.5h-.5v-8h8v.5',
+    macro: 'M2.5 3.5h11v9h-11zM5 6.5l2 1.5-2 1.5M8.5 10h3',
+    pointer: 'M4 2l8 6.5-3.6.6 2.1 4.4-1.6.8-2.1-4.4L4 12.5z',
+    remap: 'M2.5 5h9l-2.5-2.5M13.5 11h-9l2.5 2.5',
+    chip: 'M4.5 4.5h7v7h-7zM6.5 2v2.5M9.5 2v2.5M6.5 11.5V14M9.5 11.5V14M2 6.5h2.5M2 9.5h2.5M11.5 6.5H14M11.5 9.5H14',
 };
 
 export function icon(name, label) {

@@ -6,7 +6,7 @@
 //   pickAssignment({ title, driver, family, current, factory, buttonLength, extra })
 //     buttonLength: the bytes the button's row holds (what does not fit is
 //     not offered); extra: the ctx handed to assignment sources.
-import { combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, sameAssignment, MODIFIER_ORDER } from '../core/assignment.js';
+import { combinable, combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, sameAssignment, MODIFIER_ORDER } from '../core/assignment.js';
 import { t } from '../core/i18n.js';
 import { h, icon } from './dom.js';
 import { openDialog } from './dialog.js';
@@ -61,7 +61,12 @@ export function pickAssignment({ title, driver, family, current, factory, button
         let capturing = false;
         let loneModifier = null;
         const captureButton = h('button', { type: 'button', class: 'button secondary', id: 'capture-start', 'aria-pressed': 'false' }, icon('keyboard'), t('picker.press'));
+        // While a key is awaited the program captures the keyboard, so keys
+        // the desktop would take (the Windows key, Alt+Tab) reach the page.
+        const client = extra && extra.client;
         const setCapture = (on) => {
+            if (client && on !== capturing)
+                client.send('mouseTracks', { status: on ? '开始' : '停止' }, { timeout: 3000, quietNoReply: true });
             capturing = on;
             captureButton.setAttribute('aria-pressed', on ? 'true' : 'false');
             captureButton.classList.toggle('capturing', on);
@@ -71,7 +76,8 @@ export function pickAssignment({ title, driver, family, current, factory, button
         const showCaptured = (keys) => {
             const fits = combinationFits(keys, limits);
             capturedKeys = fits ? keys : null;
-            captured.textContent = fits ? keys.map((k) => keyLabel(k, t, driver)).join(' + ') : t('picker.tooMany', { n: limits.maxKeys });
+            captured.textContent = fits ? keys.map((k) => keyLabel(k, t, driver)).join(' + ')
+                : keys.every(combinable) ? t('picker.tooMany', { n: limits.maxKeys }) : t('picker.notCombinable');
             useCaptured.disabled = !fits;
         };
         captureButton.addEventListener('click', () => setCapture(!capturing));
@@ -82,7 +88,9 @@ export function pickAssignment({ title, driver, family, current, factory, button
             const box = h('input', { type: 'checkbox', value: m });
             return { m, box, label: h('label', { class: 'check' }, box, keyLabel(m, t, driver)) };
         });
-        const keyOptions = () => [h('option', { value: '' }, t('picker.noKey')), ...driver.keys().map((k) => h('option', { value: k.Task }, keyLabel(k.Task, t, driver)))];
+        // Keys a combination can name.
+        const keys = driver.keys().filter((k) => combinable(k.Task));
+        const keyOptions = () => [h('option', { value: '' }, t('picker.noKey')), ...keys.map((k) => h('option', { value: k.Task }, keyLabel(k.Task, t, driver)))];
         const comboKey1 = h('select', { 'aria-label': t('picker.key1') }, keyOptions());
         const comboKey2 = h('select', { 'aria-label': t('picker.key2') }, keyOptions());
         const comboNote = h('p', { class: 'hint', 'aria-live': 'polite' }, t('picker.comboHint', { n: limits.maxKeys }));
@@ -128,7 +136,7 @@ export function pickAssignment({ title, driver, family, current, factory, button
                 addGroup(g, t(`picker.group.${g}`), h('div', { class: 'pick-items' }, groups.get(g)));
         addGroup('keys', t('picker.group.keys'),
             h('div', { class: 'capture' }, captureButton, captured, useCaptured),
-            h('div', { class: 'pick-items keys' }, driver.keys().map((k) => itemButton(keyLabel(k.Task, t, driver), { kind: 'keys', keys: [k.Task] }, 'key'))));
+            h('div', { class: 'pick-items keys' }, keys.map((k) => itemButton(keyLabel(k.Task, t, driver), { kind: 'keys', keys: [k.Task] }, 'key'))));
         addGroup('combo', t('picker.group.combo'),
             h('div', { class: 'combo' }, modBoxes.map((x) => x.label), comboKey1, comboKey2, comboUse), comboNote);
         if (rapidFireFits(driver, buttonLength))
@@ -173,7 +181,14 @@ export function pickAssignment({ title, driver, family, current, factory, button
             h('div', { class: 'picker-search' }, icon('search'), search),
             h('div', { class: 'picker-groups' }, groupSections, noMatch),
             h('div', { class: 'dialog-actions' }, close));
-        const dialog = openDialog({ title, content, className: 'picker-dialog', onClose: () => resolve(chosen) });
+        const dialog = openDialog({
+            title, content, className: 'picker-dialog',
+            onClose: () => {
+                if (capturing)
+                    setCapture(false);
+                resolve(chosen);
+            },
+        });
         close.addEventListener('click', () => dialog.close('cancel'));
 
         dialog.addEventListener('keydown', (e) => {

@@ -4,7 +4,9 @@
 import { t, onLanguageChange } from '../core/i18n.js';
 import { h, icon } from './dom.js';
 
-export function createTitleBar(client, brand) {
+// options: { onClose } replaces the close command (a pop-up closes its own
+// view), { maximise: false } leaves minimise and maximise out (a pop-up).
+export function createTitleBar(client, brand, { onClose = null, maximise = true } = {}) {
     let maximised = false;
     let drag = null;
     let pending = null;
@@ -32,14 +34,14 @@ export function createTitleBar(client, brand) {
     const minimiseButton = button('minimise', 'minimise', () => 'window.minimise', () =>
         client.sendText('{"FuncName":"MinisizeWindow"}', { timeout: 1000, label: 'MinisizeWindow' }));
     const maximiseButton = button('maximise', 'maximise', () => (maximised ? 'window.restore' : 'window.maximise'), toggleMaximise);
-    const closeButton = button('close', 'close', () => 'window.close', () => client.send('CloseX', {}, { timeout: 2000 }));
+    const closeButton = button('close', 'close', () => 'window.close', onClose || (() => client.send('CloseX', {}, { timeout: 2000 })));
 
     const title = h('span', { class: 'titlebar-name' }, brand.name);
     const bar = h('header', { class: 'titlebar', id: 'titlebar' },
         h('span', { class: 'brand-mark', 'aria-hidden': 'true' }, brand.mark || brand.name.slice(0, 2)),
         title,
         h('span', { class: 'titlebar-space' }),
-        h('span', { class: 'window-buttons' }, minimiseButton, maximiseButton, closeButton));
+        h('span', { class: 'window-buttons' }, maximise ? minimiseButton : null, maximise ? maximiseButton : null, closeButton));
 
     // Moves are sent at most once a frame, with the distance gathered since.
     const flush = () => {
@@ -74,7 +76,7 @@ export function createTitleBar(client, brand) {
         drag = null;
     });
     bar.addEventListener('dblclick', (e) => {
-        if (!e.target.closest('button'))
+        if (maximise && !e.target.closest('button'))
             toggleMaximise();
     });
 

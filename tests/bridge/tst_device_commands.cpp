@@ -1,6 +1,9 @@
-// The device half of the page commands: "RestDevice", "GetVirtualDevice",
-// the "WriteRGBDevice" data unwrapping and "GetWindowsMouseConfig".
+// The reply texts of the device commands: "GetDevicesList", "RestDevice",
+// "GetVirtualDevice", the "WriteRGBDevice" data unwrapping and
+// "GetWindowsMouseConfig".
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QtTest>
 
 #include "device_commands.h"
@@ -12,6 +15,40 @@ class DeviceCommandsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void getDevicesListRepliesInKeyOrderAndReadsTheReportInterface()
+    {
+        DeviceScenario scenario(plainMouse("1008") + "," + w1Mouse("25A7FA91", "1011"));
+        DeviceFunctions functions;
+        DeviceMap windowCopy;
+        const std::optional<QString> reply = DeviceCommands::getDevicesList(functions, &windowCopy);
+        QVERIFY(reply.has_value());
+        const QJsonArray records = QJsonDocument::fromJson(reply->toUtf8()).array();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.at(0).toObject().value("Version").toString(), QStringLiteral("258A1008"));
+        QCOMPARE(records.at(1).toObject().value("Version").toString(), QStringLiteral("25A7FA91"));
+        QCOMPARE(records.at(1).toObject().value("ReadDevice").toString(), QStringLiteral("DisableRead"));
+        QVERIFY(!reply->contains(" "));
+        QCOMPARE(windowCopy.keys(), QStringList({"258A1008", "25A7FA91"}));
+
+        const QList<QJsonObject> reads = scenario.calls("DeviceData");
+        QCOMPARE(reads.size(), 1);
+        QCOMPARE(reads.at(0).value("count").toInt(), 1);
+        QVERIFY(reads.at(0).value("paths").toArray().at(0).toString().contains("&col05#"));
+        QCOMPARE(reads.at(0).value("ids").toArray().at(0).toDouble(), double(0x25A7FA91));
+        QCOMPARE(reads.at(0).value("result").toInt(), 1);
+    }
+
+    void getDevicesListWithoutDevicesGivesNoReplyAndStopsReading()
+    {
+        DeviceScenario scenario(QByteArray(R"({"vendorId":"258A","productId":"0016",)")
+                                + R"("interfaces":[{"collection":"01"}]})");
+        DeviceFunctions functions;
+        QVERIFY(!DeviceCommands::getDevicesList(functions, nullptr).has_value());
+        const QList<QJsonObject> reads = scenario.calls("DeviceData");
+        QCOMPARE(reads.size(), 1);
+        QCOMPARE(reads.at(0).value("count").toInt(), 0);
+    }
+
     void restDeviceResetsByFamily()
     {
         DeviceScenario scenario(plainMouse("1007", R"({"61":"01"})") + "," + w1Mouse("25A7FA91", "1011"));
@@ -45,13 +82,14 @@ private slots:
         QCOMPARE(DeviceCommands::restDevice(functions, "25A7FA91").text, QStringLiteral("RestDevice failed"));
     }
 
-    void virtualDeviceIsTheResourceText()
+    // The whole shipped list of virtual keys, as the source tree has it.
+    void virtualDeviceIsTheShippedList()
     {
-        QFile file(":/drive/Virtual");
-        QVERIFY(file.open(QIODevice::ReadOnly));
+        QFile shipped(qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/resources/drive/Virtual.xml");
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
         const QString text = DeviceCommands::getVirtualDevice();
-        QVERIFY(!text.isEmpty());
-        QCOMPARE(text, QString::fromUtf8(file.readAll()));
+        QVERIFY(text.startsWith("<"));
+        QCOMPARE(text, QString::fromUtf8(shipped.readAll()));
     }
 
     void lightingDataIsUnwrapped()

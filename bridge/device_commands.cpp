@@ -4,8 +4,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "byte_list_text.h"
 #include "device_functions.h"
-#include "device_text.h"
 #include "logging.h"
 
 namespace DeviceCommands {
@@ -34,7 +34,7 @@ QString getVirtualDevice()
 
 Reply restDevice(DeviceFunctions& functions, const QString& version)
 {
-    const bool done = DeviceText::isW1FamilyKey(version)
+    const bool done = ByteListText::isW1FamilyKey(version)
         ? functions.writeW1Address(version, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"), 9)
         : functions.resetDevice(version);
     Reply reply;

@@ -8,7 +8,7 @@
 // by ",", each byte hexadecimal with or without "0x"; addresses are
 // hexadecimal, property ids and sizes decimal. Text that does not read as a
 // number counts as 0.
-namespace DeviceText {
+namespace ByteListText {
 
 // "1f", "0x1F" and " 1f " read as 0x1f; "zz" and "" read as 0.
 quint32 hexValue(const QString& text);
@@ -31,4 +31,4 @@ QStringList valueItems(const QString& text);
 // low byte cleared, the key equals 0x25A7FA00.
 bool isW1FamilyKey(const QString& key);
 
-} // namespace DeviceText
+} // namespace ByteListText

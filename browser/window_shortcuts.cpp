@@ -1,10 +1,10 @@
-#include "query_handler.h"
+#include "window_shortcuts.h"
 
 #include "host_window.h"
 
 #include <QRect>
 
-namespace QueryHandler {
+namespace WindowShortcuts {
 
 QVector<int> moveWindowNumbers(const QString& request)
 {
@@ -60,4 +60,4 @@ bool handle(const QString& request, const QueryCallbackPtr& callback, HostWindow
     return forward && forward(request, callback);
 }
 
-} // namespace QueryHandler
+} // namespace WindowShortcuts

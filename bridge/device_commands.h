@@ -9,8 +9,9 @@
 
 class DeviceFunctions;
 
-// The device half of the page commands, for the command dispatcher: each
-// function takes the request's members and gives the reply's text.
+// The reply texts of the device commands: each function takes the
+// request's members, works through the device functions and gives the
+// reply's text (device_page_commands enters them into the command table).
 namespace DeviceCommands {
 
 // A reply that may be a failure (sent with code 0).

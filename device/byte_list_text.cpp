@@ -1,6 +1,6 @@
-#include "device_text.h"
+#include "byte_list_text.h"
 
-namespace DeviceText {
+namespace ByteListText {
 
 quint32 hexValue(const QString& text)
 {
@@ -54,4 +54,4 @@ bool isW1FamilyKey(const QString& key)
     return (hexValue(key) & 0xFFFFFF00u) == 0x25A7FA00u;
 }
 
-} // namespace DeviceText
+} // namespace ByteListText

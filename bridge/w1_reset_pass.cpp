@@ -1,6 +1,6 @@
-#include "w1_pass.h"
+#include "w1_reset_pass.h"
 
-bool W1Pass::tick()
+bool W1ResetPass::tick()
 {
     const int before = m_counter++;
     if (before < kIdleTicks)
@@ -9,7 +9,7 @@ bool W1Pass::tick()
     return true;
 }
 
-QStringList W1Pass::w1Keys(const DeviceMap& devices)
+QStringList W1ResetPass::w1Keys(const DeviceMap& devices)
 {
     QStringList keys;
     for (auto it = devices.cbegin(); it != devices.cend(); ++it) {

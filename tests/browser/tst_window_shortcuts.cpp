@@ -3,7 +3,7 @@
 // naming of pop-up views.
 #include "host_window.h"
 #include "pop_widget.h"
-#include "query_handler.h"
+#include "window_shortcuts.h"
 
 #include <QTest>
 
@@ -35,7 +35,7 @@ struct Recorder {
 };
 } // namespace
 
-class TestQueryHandler : public QObject
+class TestWindowShortcuts : public QObject
 {
     Q_OBJECT
 
@@ -47,42 +47,42 @@ private slots:
     void popupViewNames();
 };
 
-void TestQueryHandler::moveWindowNumbers()
+void TestWindowShortcuts::moveWindowNumbers()
 {
-    QCOMPARE(QueryHandler::moveWindowNumbers("MoveWindow 10,20,800,600"), QVector<int>({10, 20, 800, 600}));
-    QCOMPARE(QueryHandler::moveWindowNumbers("MoveWindow:-5,7,1,2"), QVector<int>({-5, 7, 1, 2}));
-    QCOMPARE(QueryHandler::moveWindowNumbers("MoveWindow 10,20"), QVector<int>({10, 20}));
-    QCOMPARE(QueryHandler::moveWindowNumbers("MoveWindow 1,x,3,4"), QVector<int>({1}));
-    QCOMPARE(QueryHandler::moveWindowNumbers("MoveWindow"), QVector<int>());
+    QCOMPARE(WindowShortcuts::moveWindowNumbers("MoveWindow 10,20,800,600"), QVector<int>({10, 20, 800, 600}));
+    QCOMPARE(WindowShortcuts::moveWindowNumbers("MoveWindow:-5,7,1,2"), QVector<int>({-5, 7, 1, 2}));
+    QCOMPARE(WindowShortcuts::moveWindowNumbers("MoveWindow 10,20"), QVector<int>({10, 20}));
+    QCOMPARE(WindowShortcuts::moveWindowNumbers("MoveWindow 1,x,3,4"), QVector<int>({1}));
+    QCOMPARE(WindowShortcuts::moveWindowNumbers("MoveWindow"), QVector<int>());
 }
 
-void TestQueryHandler::moveWindowMovesOrRestores()
+void TestWindowShortcuts::moveWindowMovesOrRestores()
 {
     FakeHostWindow window;
     Recorder r;
     bool forwarded = false;
     auto forward = [&](const QString&, const QueryCallbackPtr&) { return forwarded = true; };
 
-    QVERIFY(QueryHandler::handle("MoveWindow 10,20,800,600", r.callback(), &window, nullptr, forward));
+    QVERIFY(WindowShortcuts::handle("MoveWindow 10,20,800,600", r.callback(), &window, nullptr, forward));
     QCOMPARE(window.geometry, QRect(110, 70, 800, 600));
     QCOMPARE(r.answers, QStringList({"ok:"}));
 
     // Maximised: restored at its place with the given size.
     window.maximized = true;
-    QVERIFY(QueryHandler::handle("MoveWindow 10,20,640,480", r.callback(), &window, nullptr, forward));
+    QVERIFY(WindowShortcuts::handle("MoveWindow 10,20,640,480", r.callback(), &window, nullptr, forward));
     QCOMPARE(window.calls.last(), QString("restoreTo"));
     QCOMPARE(window.geometry, QRect(110, 70, 640, 480));
 
     // Any other count: no reply, nothing moves, nothing forwarded.
     const QStringList calls = window.calls;
-    QVERIFY(!QueryHandler::handle("MoveWindow 10,20", r.callback(), &window, nullptr, forward));
-    QVERIFY(!QueryHandler::handle("MoveWindow 1,2,3,4,5", r.callback(), &window, nullptr, forward));
+    QVERIFY(!WindowShortcuts::handle("MoveWindow 10,20", r.callback(), &window, nullptr, forward));
+    QVERIFY(!WindowShortcuts::handle("MoveWindow 1,2,3,4,5", r.callback(), &window, nullptr, forward));
     QCOMPARE(window.calls, calls);
     QCOMPARE(r.answers.size(), 2);
     QVERIFY(!forwarded);
 }
 
-void TestQueryHandler::minimiseShortcut()
+void TestWindowShortcuts::minimiseShortcut()
 {
     FakeHostWindow window;
     Recorder r;
@@ -93,36 +93,36 @@ void TestQueryHandler::minimiseShortcut()
         return true;
     };
     const QString exact = "{\"FuncName\":\"MinisizeWindow\"}";
-    QVERIFY(QueryHandler::handle(exact, r.callback(), &window, [&]() { ++written; }, forward));
-    QVERIFY(QueryHandler::handle(exact, r.callback(), &window, [&]() { ++written; }, forward));
+    QVERIFY(WindowShortcuts::handle(exact, r.callback(), &window, [&]() { ++written; }, forward));
+    QVERIFY(WindowShortcuts::handle(exact, r.callback(), &window, [&]() { ++written; }, forward));
     QCOMPARE(window.calls, QStringList({"minimize", "restore"}));
     QCOMPARE(written, 2);
     QCOMPARE(r.answers, QStringList({"ok:", "ok:"}));
 
     // Anything but the exact text is a command for the dispatcher.
-    QVERIFY(QueryHandler::handle("{\"FuncName\": \"MinisizeWindow\"}", r.callback(), &window, [&]() { ++written; },
+    QVERIFY(WindowShortcuts::handle("{\"FuncName\": \"MinisizeWindow\"}", r.callback(), &window, [&]() { ++written; },
                                  forward));
-    QVERIFY(QueryHandler::handle(" {\"FuncName\":\"MinisizeWindow\"}", r.callback(), &window, nullptr, forward));
+    QVERIFY(WindowShortcuts::handle(" {\"FuncName\":\"MinisizeWindow\"}", r.callback(), &window, nullptr, forward));
     QCOMPARE(forwarded.size(), 2);
     QCOMPARE(written, 2);
 
     // Without a window the shortcut still writes out and answers.
-    QVERIFY(QueryHandler::handle(exact, r.callback(), nullptr, [&]() { ++written; }, forward));
+    QVERIFY(WindowShortcuts::handle(exact, r.callback(), nullptr, [&]() { ++written; }, forward));
     QCOMPARE(written, 3);
 }
 
-void TestQueryHandler::otherRequestsForwarded()
+void TestWindowShortcuts::otherRequestsForwarded()
 {
     Recorder r;
     // No listener: not taken, and the handle stays unanswered.
     QueryCallbackPtr callback = r.callback();
-    QVERIFY(!QueryHandler::handle("{\"FuncName\":\"GetDevicesList\"}", callback, nullptr, nullptr,
+    QVERIFY(!WindowShortcuts::handle("{\"FuncName\":\"GetDevicesList\"}", callback, nullptr, nullptr,
                                   [](const QString&, const QueryCallbackPtr&) { return false; }));
     QVERIFY(!callback->answered());
-    QVERIFY(!QueryHandler::handle("{}", callback, nullptr, nullptr, nullptr));
+    QVERIFY(!WindowShortcuts::handle("{}", callback, nullptr, nullptr, nullptr));
 }
 
-void TestQueryHandler::popupViewNames()
+void TestWindowShortcuts::popupViewNames()
 {
     QCOMPARE(PopWidget::normalisedViewName("http://pages.orvanta.test/local/p/../q/view.html"),
              QString("http://pages.orvanta.test/local/q/view.html"));
@@ -131,5 +131,5 @@ void TestQueryHandler::popupViewNames()
     QCOMPARE(PopWidget::normalisedViewName("local/./view.html"), QString("local/view.html"));
 }
 
-QTEST_GUILESS_MAIN(TestQueryHandler)
-#include "tst_query_handler.moc"
+QTEST_GUILESS_MAIN(TestWindowShortcuts)
+#include "tst_window_shortcuts.moc"

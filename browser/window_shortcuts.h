@@ -9,11 +9,12 @@
 
 class HostWindow;
 
-// The handler of every page request ("cefQuery"). Two requests are served
-// right here: "MoveWindow" with four numbers, and the exact minimise
-// shortcut; every other request goes to the current listener, which answers
-// it later. A request nobody takes gets no reply.
-namespace QueryHandler {
+// The window shortcuts among the page requests ("cefQuery"), served before
+// any request reaches the command dispatcher: "MoveWindow" with four
+// numbers, and the exact minimise shortcut. Every other request is handed
+// on to the current listener, which answers it later. A request nobody
+// takes gets no reply.
+namespace WindowShortcuts {
 
 // The integers of a "MoveWindow" request: the text from index 11 on
 // ("MoveWindow" and one separator), read as comma-separated integers up to
@@ -31,4 +32,4 @@ bool handle(const QString& request, const QueryCallbackPtr& callback, HostWindow
             const std::function<void()>& beforeMinimise,
             const std::function<bool(const QString&, const QueryCallbackPtr&)>& forward);
 
-} // namespace QueryHandler
+} // namespace WindowShortcuts

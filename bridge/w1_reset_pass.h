@@ -4,11 +4,11 @@
 
 #include <QStringList>
 
-// The periodic device call of the main window. The window's 20 ms timer
-// ticks it; one tick in 502 is a pass over the devices of the W1 family
-// (keys 25A7FA00 to 25A7FAFF), each of which gets the reset write that the
-// page's "RestDevice" gives that family. About every 10 seconds.
-class W1Pass
+// The periodic reset of the W1 family. The main window's 20 ms timer ticks
+// it; one tick in 502 is a pass over the devices of the W1 family (keys
+// 25A7FA00 to 25A7FAFF), each of which gets the reset write that the page's
+// "RestDevice" gives that family. About every 10 seconds.
+class W1ResetPass
 {
 public:
     static constexpr int kIdleTicks = 501;

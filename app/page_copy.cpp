@@ -1,0 +1,48 @@
+#include "page_copy.h"
+
+#include "local_resources.h"
+#include "logging.h"
+#include "private_folder.h"
+#include "staged_unpack.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+PageCopy::PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder,
+                   const QString& privateFolder)
+    : m_debug(profile.value(QStringLiteral("Debug")) == QLatin1String("true"))
+    , m_package(applicationFolder + QStringLiteral("skn.dat"))
+    , m_startPage(profile.value(QStringLiteral("LoadPath")))
+{
+    if (m_debug)
+        m_templateFolder = QDir(applicationFolder).filePath(QStringLiteral("template"));
+    else if (isPrivateFolder(privateFolder))
+        m_templateFolder = privateFolder + QStringLiteral("/template");
+    if (!m_templateFolder.isEmpty())
+        m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
+}
+
+bool PageCopy::unpack() const
+{
+    if (m_templateFolder.isEmpty()) {
+        LOG_ERROR(QStringLiteral("Application Error: no private folder for the local page copy; "
+                                 "pages are not served from a local copy"));
+        return false;
+    }
+    if (!QFile::exists(m_package))
+        return false;
+    QString error;
+    if (unpackReplacingFolder(m_package, m_templateFolder, &error))
+        return true;
+    LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(m_package, error));
+    return false;
+}
+
+QString PageCopy::relativePageFolder(const QString& loadPath)
+{
+    static const QRegularExpression page(QStringLiteral("/[^/]*.html"));
+    QString folder = loadPath.mid(LocalResources::kPageRootLength);
+    folder.remove(page);
+    return folder;
+}

@@ -1,0 +1,113 @@
+// Firmware and page updates as the pages follow them: the states the
+// program reports with "onUpdateFirmware", the download progress of
+// "RefreshDownState", and what the page says at each step.
+
+// The file name the program takes from an address (its last path segment,
+// before any "?"); '' when it has none, which the program refuses.
+export function packageName(address) {
+    const match = /\/([^/?]+)(\?|$)/.exec(String(address || ''));
+    return match ? match[1] : '';
+}
+
+// Addresses the pages hand to the downloader: http or https with a file
+// name.
+export function validAddress(address) {
+    const text = String(address || '').trim();
+    return /^https?:\/\/[^\s/]+\/\S*$/i.test(text) && !!packageName(text);
+}
+
+// One firmware update, from the request to its end. phase: 'idle',
+// 'download', 'flash', 'done'; ok: the outcome once done; percent: the
+// download's progress, NaN when unknown.
+export class FirmwareProgress {
+    constructor() {
+        this.phase = 'idle';
+        this.ok = null;
+        this.reason = '';
+        this.percent = NaN;
+        this.path = '';
+        this.log = [];
+    }
+
+    get running() {
+        return this.phase === 'download' || this.phase === 'flash';
+    }
+
+    start() {
+        this.phase = 'download';
+        this.ok = null;
+        this.reason = '';
+        this.percent = NaN;
+        this.log = [];
+    }
+
+    // The program started flashing an image already on disk.
+    flashing() {
+        this.phase = 'flash';
+        this.ok = null;
+        this.reason = '';
+    }
+
+    // An "onUpdateFirmware" state. Returns whether it changed anything.
+    onState(text) {
+        const state = String(text || '');
+        this.log.push(state);
+        switch (state) {
+        case 'downLoading':
+            if (this.phase !== 'flash')
+                this.phase = 'download';
+            return true;
+        case 'StartUpdate':
+        case 'updating':
+            this.phase = 'flash';
+            return true;
+        case 'updated':
+            return this.finish(true, '');
+        case 'updatefailed':
+            // Before the flashing began it was the download that failed.
+            return this.finish(false, this.phase === 'download' ? 'download' : 'flash');
+        case 'url file is not captured':
+            return this.finish(false, 'address');
+        default:
+            // "dirStr + fileName": the package is there already (its path
+            // comes with the reply).
+            return false;
+        }
+    }
+
+    // A reply of "UpdateFirmware".
+    onReply(result) {
+        if (result.ok) {
+            if (result.text && result.text !== 'start download')
+                this.path = result.text;
+            return;
+        }
+        if (result.noReply)
+            return;
+        this.finish(false, result.text === 'url file is not captured' ? 'address' : result.text === 'downloadFaild' ? 'download' : 'program');
+    }
+
+    // "RefreshDownState": total and received bytes.
+    onDownload(total, received) {
+        const t = Number(total);
+        const r = Number(received);
+        if (Number.isFinite(t) && t > 0 && Number.isFinite(r) && r >= 0)
+            this.percent = Math.min(100, Math.round(100 * r / t));
+    }
+
+    finish(ok, reason) {
+        if (this.phase === 'done')
+            return false;
+        this.phase = 'done';
+        this.ok = ok;
+        this.reason = reason;
+        if (ok)
+            this.percent = 100;
+        return true;
+    }
+}
+
+// The firmware version of a device record, as its two version characters.
+export function firmwareVersion(record) {
+    return String((record && record.LastVersionNum) || '').trim();
+}

@@ -1,0 +1,73 @@
+// The local page copy: where it lies (the private folder, or the
+// application folder when debugging, none without a private folder), the
+// page folder of the start page, and the unpacking of the page package.
+#include "package_writer.h"
+#include "page_copy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPageCopy : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void foldersFollowTheProfile()
+    {
+        QTemporaryDir mine; // made for this user alone
+        const QMap<QString, QString> profile{{"Debug", "false"},
+                                             {"LoadPath", "http://pages.orvanta.test/local/tavik/main/index.html"}};
+        const PageCopy copy(profile, "/opt/orvanta/", mine.path());
+        QVERIFY(!copy.debug());
+        QCOMPARE(copy.templateFolder(), mine.path() + "/template");
+        QCOMPARE(copy.pageFolder(), mine.path() + "/template/tavik/main");
+        QCOMPARE(copy.packagePath(), QString("/opt/orvanta/skn.dat"));
+
+        QMap<QString, QString> debug = profile;
+        debug["Debug"] = "true";
+        const PageCopy debugCopy(debug, "/opt/orvanta/", mine.path());
+        QCOMPARE(debugCopy.templateFolder(), QString("/opt/orvanta/template"));
+        QCOMPARE(debugCopy.pageFolder(), QString("/opt/orvanta/template/tavik/main"));
+
+        // A folder others may enter holds no copy.
+        QVERIFY(QFile::setPermissions(mine.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                       | QFile::ReadOther | QFile::ExeOther));
+        const PageCopy shared(profile, "/opt/orvanta/", mine.path());
+        QCOMPARE(shared.templateFolder(), QString());
+        QCOMPARE(shared.pageFolder(), QString());
+        QVERIFY(!shared.unpack());
+    }
+
+    void unpacksThePackageAndKeepsIt()
+    {
+        QTemporaryDir app;
+        QTemporaryDir mine;
+        const QMap<QString, QString> profile{{"LoadPath", "http://pages.orvanta.test/local/t/index.html"}};
+        const PageCopy copy(profile, app.path() + "/", mine.path());
+        QVERIFY(!copy.unpack()); // no package
+
+        PackageFile page;
+        page.name = "t/index.html";
+        page.content = "<!doctype html><p>page</p>";
+        QString error;
+        QVERIFY2(writePackageFile(copy.packagePath(), "1.0", {page}, &error), qPrintable(error));
+        QVERIFY(copy.unpack());
+        QFile unpacked(copy.pageFolder() + "/index.html");
+        QVERIFY(unpacked.open(QIODevice::ReadOnly));
+        QCOMPARE(unpacked.readAll(), page.content);
+        QVERIFY(QFile::exists(copy.packagePath()));
+
+        // A damaged package leaves the copy as it was.
+        QFile damaged(copy.packagePath());
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a package");
+        damaged.close();
+        QVERIFY(!copy.unpack());
+        QVERIFY(QFile::exists(copy.pageFolder() + "/index.html"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageCopy)
+#include "tst_page_copy.moc"
