@@ -96,12 +96,11 @@ private:
     bool m_missing = false;  // m_path could not be opened
 };
 
-PackageFolderWriter::PackageFolderWriter(int staging, const QString &targetRoot, const RefuseFile &refuseFile,
-                                         const QString &reservedName, int target)
+PackageFolderWriter::PackageFolderWriter(int staging, const QString &targetRoot, const QString &reservedName,
+                                         int target)
     : m_staging(staging)
     , m_target(target >= 0 ? new Folders(target) : nullptr)
     , m_targetRoot(targetRoot)
-    , m_refuseFile(refuseFile)
     , m_reservedName(reservedName)
 {
 }
@@ -131,10 +130,6 @@ bool PackageFolderWriter::beginFile(const QString &name, quint32 size, QString *
         return false;
     if (!m_reservedName.isEmpty() && relative.section(QLatin1Char('/'), 0, 0) == m_reservedName) {
         *why = QStringLiteral("file name \"%1\" refused: it is the unpacking's own folder").arg(name);
-        return false;
-    }
-    if (m_refuseFile && m_refuseFile(m_targetRoot + QLatin1Char('/') + relative)) {
-        *why = QStringLiteral("file \"%1\" may not be written").arg(name);
         return false;
     }
     m_current = relative;

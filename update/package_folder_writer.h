@@ -8,13 +8,8 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
 #include <memory>
 #include <sys/types.h>
-
-// Asked about the absolute path a packed file would get in the target
-// folder; true refuses the package.
-using RefuseFile = std::function<bool(const QString &path)>;
 
 // A file of the target folder that already holds what the package holds,
 // as it was when it was compared.
@@ -49,12 +44,12 @@ class PackageFolderWriter : public PayloadStreamParser::Handler
 {
 public:
     // staging: the open staging folder (not owned), empty. targetRoot: the
-    // absolute path of the folder the files are meant for (for refuseFile
-    // and the messages). reservedName: a first segment no file may use (the
+    // absolute path of the folder the files are meant for (for the
+    // messages). reservedName: a first segment no file may use (the
     // staging folder's own name, when it sits inside the target folder).
     // target: the open target folder to compare with (not owned), or -1.
-    PackageFolderWriter(int staging, const QString &targetRoot, const RefuseFile &refuseFile = RefuseFile(),
-                        const QString &reservedName = QString(), int target = -1);
+    PackageFolderWriter(int staging, const QString &targetRoot, const QString &reservedName = QString(),
+                        int target = -1);
     ~PackageFolderWriter() override;
     PackageFolderWriter(const PackageFolderWriter &) = delete;
     PackageFolderWriter &operator=(const PackageFolderWriter &) = delete;
@@ -77,7 +72,6 @@ private:
     int m_staging;
     std::unique_ptr<Folders> m_target;
     QString m_targetRoot;
-    RefuseFile m_refuseFile;
     QString m_reservedName;
     QString m_current;  // relative path of the file being read
     int m_file = -1;    // the staged file being written

@@ -1,6 +1,7 @@
 #include "package_unpacker.h"
 
 #include "folder_removal.h"
+#include "package_folder_writer.h"
 #include "package_format.h"
 #include "package_install.h"
 #include "package_stream.h"
@@ -58,6 +59,25 @@ int makeStagingFolder(int parent, QString *name)
     return -1;
 }
 
+// Asks refuseFile about every file of the package.
+bool allowed(const PackageFolderWriter &writer, const QString &root, const RefuseFile &refuseFile, QString *error)
+{
+    if (!refuseFile)
+        return true;
+    QStringList paths;
+    for (const StagedFile &file : writer.files())
+        paths << file.path;
+    for (const UnchangedFile &file : writer.unchanged())
+        paths << file.path;
+    for (const QString &path : qAsConst(paths)) {
+        if (refuseFile(root + QLatin1Char('/') + path)) {
+            setError(error, QStringLiteral("file \"%1\" may not be written").arg(path));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *error, const RefuseFile &refuseFile)
 {
     if (targetFolder.isEmpty()) {
@@ -91,10 +111,10 @@ bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *err
 
     bool ok;
     {
-        PackageFolderWriter writer(stagingFd, root, refuseFile, stagingName, rootFd);
+        PackageFolderWriter writer(stagingFd, root, stagingName, rootFd);
         PackageStreamOptions options;
         options.threaded = true;
-        ok = readPackageStream(source, writer, error, nullptr, options)
+        ok = readPackageStream(source, writer, error, nullptr, options) && allowed(writer, root, refuseFile, error)
              && installStagedFiles(stagingFd, rootFd, root, writer.files(), writer.unchanged(), error);
     }
     ::close(stagingFd);

@@ -1,9 +1,13 @@
 #pragma once
 
-#include "package_folder_writer.h"
-
 #include <QByteArray>
 #include <QString>
+
+#include <functional>
+
+// Asked about the absolute path a packed file would get in the target
+// folder; true refuses the package.
+using RefuseFile = std::function<bool(const QString &path)>;
 
 // Unpacking update packages into a folder.
 //
@@ -30,9 +34,10 @@
 // unpacking runs, makes it fail instead of writing elsewhere. Only regular
 // files are replaced.
 //
-// `refuseFile`, when given, is asked about the absolute path of every file
-// in the target folder; when it answers true for one, the package fails and
-// writes nothing.
+// `refuseFile`, when given, is asked (on the caller's thread, once the
+// package has checked out, before anything is moved) about the absolute
+// path of every file in the target folder; when it answers true for one,
+// the package fails and writes nothing.
 bool unpackPackage(const QString &packagePath, const QString &targetFolder,
                    bool deletePackage = true, QString *error = nullptr,
                    const RefuseFile &refuseFile = RefuseFile());
