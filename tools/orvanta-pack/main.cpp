@@ -206,6 +206,8 @@ int main(int argc, char *argv[])
 {
     if (argc > 2 && std::strcmp(argv[1], "--measure") == 0)
         return runMeasured(argv + 2);
+    if (argc == 3 && std::strcmp(argv[1], "--decode") == 0)
+        return runDecodeOnly(argv[2]);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

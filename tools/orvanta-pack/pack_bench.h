@@ -13,3 +13,8 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err);
 // resident memory in KiB. Called before anything else is set up, so the
 // measured program starts from a small process. Returns the exit status.
 int runMeasured(char **argv);
+
+// "orvanta-pack --decode PACKAGE": decodes the package's LZMA stream into
+// nothing, in the pieces the unpacking uses (no digest, no payload): the
+// decoding step of the bench, in a process of its own like the others.
+int runDecodeOnly(const char *path);
