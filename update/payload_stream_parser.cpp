@@ -124,6 +124,8 @@ bool PayloadStreamParser::step(const char *&data, int &size)
         if (!m_null && !stringLength(length, version ? kMaxVersionBytes : kMaxNameBytes,
                                      version ? "payload version" : "file name"))
             return false;
+        if (!version && !m_null && (m_nameBytes += length) > kMaxNameBytesInAll)
+            return fail(QStringLiteral("the file names take more than %1 bytes").arg(kMaxNameBytesInAll));
         m_want = m_null ? 0 : m_want;
         m_state = version ? State::Version : State::Name;
         if (m_want > 0)
@@ -153,6 +155,8 @@ bool PayloadStreamParser::step(const char *&data, int &size)
         m_field.clear();
         if (m_count == 0)
             return fail(QStringLiteral("package holds no files"));
+        if (m_count > kMaxFiles)
+            return fail(QStringLiteral("package holds %1 files, more than %2").arg(m_count).arg(kMaxFiles));
         if (m_count > left() / kMinEntrySize)
             return fail(QStringLiteral("%1 files cannot fit the %2 bytes left of the payload")
                             .arg(m_count)

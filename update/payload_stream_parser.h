@@ -13,15 +13,20 @@
 // 32-bit length, 0xFFFFFFFF for null, then the bytes.)
 //
 // Every length is checked against the bytes the payload can still hold
-// (its announced size) before it is used. A file count of 0, a size field
-// that differs from the content length, an odd string length, a file name
-// longer than kMaxNameBytes and a version longer than kMaxVersionBytes fail.
+// (its announced size) before it is used. A file count of 0 or above
+// kMaxFiles, a size field that differs from the content length, an odd
+// string length, a file name longer than kMaxNameBytes, names longer than
+// kMaxNameBytesInAll together and a version longer than kMaxVersionBytes
+// fail: what the caller keeps per file stays bounded
+// whatever the payload claims.
 // Bytes after the last file are ignored.
 class PayloadStreamParser
 {
 public:
     static constexpr quint32 kMaxNameBytes = 8192;       // 4096 UTF-16 units
     static constexpr quint32 kMaxVersionBytes = 65536;
+    static constexpr quint32 kMaxFiles = 65536;
+    static constexpr quint64 kMaxNameBytesInAll = 16 * 1024 * 1024;
 
     // What the parser finds, in payload order. A false answer stops the
     // parsing with the handler's reason.
@@ -83,6 +88,7 @@ private:
     QString m_name;
     quint32 m_size = 0;
     quint32 m_contentLeft = 0;
+    quint64 m_nameBytes = 0;
     QString m_error;
     bool m_refused = false;
 };

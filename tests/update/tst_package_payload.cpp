@@ -55,6 +55,7 @@ private slots:
         QTest::newRow("count 0") << version + u32be(0);
         QTest::newRow("count larger than entries") << version + u32be(2) + entry(QStringLiteral("a"), "x");
         QTest::newRow("count 0xFFFFFFFF") << version + u32be(0xFFFFFFFF) + entry(QStringLiteral("a"), "x");
+        QTest::newRow("count above the limit") << version + u32be(65537) + QByteArray(65537 * 12, '\0');
         QTest::newRow("odd string length") << version + u32be(1) + u32be(3) + QByteArray("abc") + u32be(0) + u32be(0);
         QTest::newRow("string longer than payload") << version + u32be(1) + u32be(0x7FFFFFFE) + QByteArray(16, 'a');
         QTest::newRow("content longer than payload")
