@@ -42,18 +42,16 @@ void DriverDefinition::index()
     if (!m_loaded)
         return;
     // Every Driver element at the top and every Key inside, in document
-    // order; a row whose attribute comes twice is found under each value.
+    // order. Like the query, a row is found by the first of its attributes
+    // of that name (pugixml's @Name step reads only that one).
     for (pugi::xml_node driver = m_doc.child("Driver"); driver; driver = driver.next_sibling("Driver")) {
         for (pugi::xml_node key = driver.child("Key"); key; key = key.next_sibling("Key")) {
-            for (pugi::xml_attribute attribute = key.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-                QHash<QByteArray, pugi::xml_node>* table = nullptr;
-                if (std::strcmp(attribute.name(), "Task") == 0)
-                    table = &m_byTask;
-                else if (std::strcmp(attribute.name(), "Index") == 0)
-                    table = &m_byIndex;
-                if (table && !table->contains(QByteArray(attribute.value())))
-                    table->insert(QByteArray(attribute.value()), key);
-            }
+            const pugi::xml_attribute task = key.attribute("Task");
+            if (task && !m_byTask.contains(QByteArray(task.value())))
+                m_byTask.insert(QByteArray(task.value()), key);
+            const pugi::xml_attribute index = key.attribute("Index");
+            if (index && !m_byIndex.contains(QByteArray(index.value())))
+                m_byIndex.insert(QByteArray(index.value()), key);
         }
     }
 }
