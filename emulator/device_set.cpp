@@ -1,6 +1,7 @@
 #include "device_set.h"
 
 #include "byte_text.h"
+#include "json_text.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -357,9 +358,11 @@ bool parseDeviceSet(const QByteArray &json, DeviceSet *set)
 {
     *set = DeviceSet();
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    bool repeated = false;
+    const QJsonDocument document = JsonText::parse(json, &parseError, &repeated);
     if (!document.isObject()) {
-        set->problems.append(QStringLiteral("not a JSON object: %1").arg(parseError.errorString()));
+        set->problems.append(repeated ? QStringLiteral("an object names a member twice (at offset %1)").arg(parseError.offset)
+                                      : QStringLiteral("not a JSON object: %1").arg(parseError.errorString()));
         return false;
     }
     set->root = document.object();
