@@ -1,7 +1,5 @@
 #include "command_request.h"
 
-#include "json_text.h"
-
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -16,7 +14,7 @@ DecodedRequest decodeRequest(const QString& request)
         decoded.kind = DecodedRequest::RestoreWindow;
         return decoded;
     }
-    const QJsonDocument document = JsonText::parse(request.toUtf8());
+    const QJsonDocument document = QJsonDocument::fromJson(request.toUtf8());
     if (!document.isObject()) {
         decoded.kind = DecodedRequest::NotAnObject;
         return decoded;

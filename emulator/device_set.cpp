@@ -1,7 +1,6 @@
 #include "device_set.h"
 
 #include "byte_text.h"
-#include "json_text.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -358,11 +357,9 @@ bool parseDeviceSet(const QByteArray &json, DeviceSet *set)
 {
     *set = DeviceSet();
     QJsonParseError parseError;
-    bool repeated = false;
-    const QJsonDocument document = JsonText::parse(json, &parseError, &repeated);
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (!document.isObject()) {
-        set->problems.append(repeated ? QStringLiteral("an object names a member twice (at offset %1)").arg(parseError.offset)
-                                      : QStringLiteral("not a JSON object: %1").arg(parseError.errorString()));
+        set->problems.append(QStringLiteral("not a JSON object: %1").arg(parseError.errorString()));
         return false;
     }
     set->root = document.object();

@@ -10,7 +10,6 @@
 #include "update_prompt.h"
 #include "update_values.h"
 #include "updater_launch.h"
-#include "json_text.h"
 
 namespace {
 
@@ -64,7 +63,7 @@ void UpdateCheck::handle_doCheckUpdate(HttpRequestWorker* worker)
         return;
     }
     QJsonParseError parseError;
-    const QJsonDocument document = JsonText::parse(worker->response, &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(worker->response, &parseError);
     const QJsonObject answer = document.object();
     if (parseError.error != QJsonParseError::NoError || !document.isObject()
         || !answer.value(QStringLiteral("code")).isDouble()

@@ -1,7 +1,5 @@
 #include "device_set_snapshot.h"
 
-#include "json_text.h"
-
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -58,7 +56,7 @@ QStringList sorted(QStringList list)
 DeviceSetSnapshot deviceSetSnapshot(const QByteArray &json)
 {
     DeviceSetSnapshot snapshot;
-    const QJsonDocument document = JsonText::parse(json);
+    const QJsonDocument document = QJsonDocument::fromJson(json);
     if (!document.isObject())
         return snapshot;
     const QJsonArray devices = document.object().value(QLatin1String("devices")).toArray();
