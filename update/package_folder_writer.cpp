@@ -1,5 +1,6 @@
 #include "package_folder_writer.h"
 
+#include "folder_below.h"
 #include "package_entry_path.h"
 
 #include <QFile>
@@ -12,22 +13,14 @@
 
 namespace {
 
+using folder_below::folderOf;
+using folder_below::nameOf;
+
 constexpr int kCompareChunk = 256 * 1024;
 
 QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-QString folderOf(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
-}
-
-QByteArray nameOf(const QString &path)
-{
-    return QFile::encodeName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
 // Reads exactly size bytes at offset; false at the end of the file or on
@@ -65,16 +58,7 @@ public:
         if (m_path == relative && (m_fd >= 0 || m_missing))
             return m_fd;
         close();
-        int fd = ::dup(m_base);
-        const QStringList segments = relative.isEmpty() ? QStringList() : relative.split(QLatin1Char('/'));
-        for (const QString &segment : segments) {
-            if (fd < 0)
-                break;
-            const int next = ::openat(fd, QFile::encodeName(segment).constData(),
-                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            ::close(fd);
-            fd = next;
-        }
+        const int fd = folder_below::open(m_base, relative);
         m_fd = fd;
         m_path = relative;
         m_missing = fd < 0;

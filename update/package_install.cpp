@@ -1,5 +1,7 @@
 #include "package_install.h"
 
+#include "folder_below.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -10,6 +12,9 @@
 #include <unistd.h>
 
 namespace {
+
+using folder_below::folderOf;
+using folder_below::nameOf;
 
 QString systemError()
 {
@@ -42,46 +47,6 @@ struct Step {
     QString path;       // relative to the target
     QByteArray staged;  // the staged file's name; MovedAside: the old file's
 };
-
-// Opens the folder `relative` below `base`, one segment after the other,
-// never through a link. With `created`, missing folders are made and
-// recorded there.
-int openFolder(int base, const QString &relative, QVector<Step> *created)
-{
-    int fd = ::dup(base);
-    if (relative.isEmpty() || fd < 0)
-        return fd;
-    QString path;
-    for (const QString &segment : relative.split(QLatin1Char('/'))) {
-        path += (path.isEmpty() ? QString() : QStringLiteral("/")) + segment;
-        const QByteArray native = QFile::encodeName(segment);
-        if (created) {
-            if (::mkdirat(fd, native.constData(), 0777) == 0) {
-                created->append({Step::NewFolder, path, QByteArray()});
-            } else if (errno != EEXIST) {
-                ::close(fd);
-                return -1;
-            }
-        }
-        const int next = ::openat(fd, native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(fd);
-        if (next < 0)
-            return -1;
-        fd = next;
-    }
-    return fd;
-}
-
-QString folderOf(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
-}
-
-QByteArray nameOf(const QString &path)
-{
-    return QFile::encodeName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
-}
 
 bool unsupported()
 {
@@ -118,7 +83,7 @@ private:
 
     bool stillUnchanged(const UnchangedFile &file)
     {
-        const Descriptor folder(openFolder(m_target, folderOf(file.path), nullptr));
+        const Descriptor folder(folder_below::open(m_target, folderOf(file.path)));
         struct stat info;
         return folder.get() >= 0
                && ::fstatat(folder.get(), nameOf(file.path).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
@@ -131,7 +96,10 @@ private:
     {
         if (m_folder.get() >= 0 && m_folderPath == folder)
             return m_folder.get();
-        m_folder.reset(openFolder(m_target, folder, &m_steps));
+        QStringList created;
+        m_folder.reset(folder_below::open(m_target, folder, &created));
+        for (const QString &path : qAsConst(created))
+            m_steps.append({Step::NewFolder, path, QByteArray()});
         m_folderPath = folder;
         if (m_folder.get() < 0)
             fail(error, QStringLiteral("cannot make folder %1/%2: a part of it is not a folder (%3)")
@@ -190,7 +158,7 @@ private:
         m_folder.reset();
         for (int i = m_steps.size() - 1; i >= 0; --i) {
             const Step &step = m_steps.at(i);
-            const Descriptor folder(openFolder(m_target, folderOf(step.path), nullptr));
+            const Descriptor folder(folder_below::open(m_target, folderOf(step.path)));
             const QByteArray name = nameOf(step.path);
             bool undone = folder.get() >= 0;
             if (undone) {
