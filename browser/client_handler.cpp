@@ -33,6 +33,7 @@ ClientHandler::ClientHandler()
     : m_startupUrl(QStringLiteral("about:blank"))
     , m_opener(new DesktopOpener)
 {
+    m_clock.start();
     // Whichever thread asks first, the handler lives in the GUI thread,
     // where its events are sent.
     if (QCoreApplication::instance())
@@ -177,6 +178,7 @@ void ClientHandler::viewClosing(WebView* view)
     }
     if (m_listener == view)
         m_listener = nullptr;
+    m_crashReloads.remove(view);
     if (known && m_openCount > 0)
         --m_openCount;
 }
@@ -340,6 +342,24 @@ void ClientHandler::onRenderProcessTerminated(WebView* view)
     if (url.scheme() == LocalResources::localScheme())
         url = LocalResources::toNetworkUrl(url);
     const QString address = url.toString().toLower();
-    if (!address.isEmpty() && !address.startsWith(m_startupUrl))
-        view->load(QUrl(m_startupUrl));
+    if (address.isEmpty() || address.startsWith(m_startupUrl))
+        return;
+    const auto last = m_crashReloads.constFind(view);
+    if (last != m_crashReloads.constEnd() && m_clock.elapsed() - last.value() < kCrashReloadIntervalMs) {
+        LOG_ERROR(QStringLiteral("Application Error: the page %1 ended again right after it was reloaded;"
+                                 " it is left as it is")
+                      .arg(Logger::clipped(address)));
+        return;
+    }
+    m_crashReloads.insert(view, m_clock.elapsed());
+    LOG_ERROR(QStringLiteral("Application Error: the page %1 ended; loading %2")
+                  .arg(Logger::clipped(address), Logger::clipped(m_startupUrl)));
+    // Loading from within the browser's own notice of the ended renderer
+    // takes the whole program down: the load waits for the event loop.
+    QPointer<WebView> guard(view);
+    const QUrl startup(m_startupUrl);
+    QTimer::singleShot(0, this, [guard, startup]() {
+        if (guard)
+            guard->load(startup);
+    });
 }
