@@ -47,7 +47,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_pageCopy.unpack();
 
     // The device write worker on its thread with the Driver definitions,
-    // and the devices.
+    // and the devices. The files the pages edit stay in the application
+    // folder.
+    m_devices.fileCache().setFolder(m_applicationFolder);
     m_devices.start();
     setWindowOpacity(1.0);
     setMouseTracking(true);

@@ -255,7 +255,7 @@ void TestWindow::closeRequestHidesOnly()
 
 void TestWindow::minimiseShortcutWritesFileCache()
 {
-    const QString path = m_temp.filePath("profile.xml");
+    const QString path = m_app.filePath("profile.xml");
     QFile::remove(path);
     m_window->deviceSession().fileCache().store(path, "<profile/>");
     bool answered = false;
@@ -389,7 +389,7 @@ void TestWindow::w1PassEvery502Ticks()
 
 void TestWindow::trayExitClosesApplication()
 {
-    const QString path = m_temp.filePath("settings.xml");
+    const QString path = m_app.filePath("settings.xml");
     m_window->deviceSession().fileCache().store(path, "<settings/>");
     m_window->show();
     QVERIFY(!isQuitting());
