@@ -231,11 +231,13 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!QFile::exists(marker));
 
+        // What cannot be started, there or not, is a process that failed to
+        // start.
         const Answer missing = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/nothing.sh"}}));
         QCOMPARE(missing.text, QString("OpenEXE Faile,File not find"));
         QVERIFY(writeFile(host.path("plain.txt"), "not a program"));
         const Answer notAProgram = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/plain.txt"}}));
-        QCOMPARE(notAProgram.text, QString("OpenEXE Faile"));
+        QCOMPARE(notAProgram.text, QString("OpenEXE Faile,File not find"));
 
         const Answer started = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/tool.sh"}}));
         QCOMPARE(started.kind, Answer::Success);
