@@ -101,6 +101,17 @@ void ClientHandler::removeNamed(const QString& name)
     m_named.remove(name);
 }
 
+void ClientHandler::renameNamed(WebView* view, const QString& name)
+{
+    for (auto it = m_named.begin(); it != m_named.end();) {
+        if (it.value() == view)
+            it = m_named.erase(it);
+        else
+            ++it;
+    }
+    registerNamed(name, view);
+}
+
 WebView* ClientHandler::namedBrowser(const QString& name) const
 {
     return m_named.value(name);

@@ -74,6 +74,9 @@ public:
     void setCurrentViewName(const QString& name) { m_currentViewName = name; }
     void registerNamed(const QString& name, WebView* view);
     void removeNamed(const QString& name);
+    // Registers view under name in place of the names it had (the main view
+    // on another page).
+    void renameNamed(WebView* view, const QString& name);
     WebView* namedBrowser(const QString& name) const;
     QStringList namedBrowsers() const;
     int openBrowserCount() const { return m_openCount; }
