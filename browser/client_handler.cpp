@@ -8,6 +8,8 @@
 #include "logging.h"
 #include "window_shortcuts.h"
 #include "message_event.h"
+#include "no_follow_file.h"
+#include "program_files.h"
 #include "web_page.h"
 #include "web_view.h"
 
@@ -332,9 +334,21 @@ void ClientHandler::onDownloadRequested(QWebEngineDownloadItem* download)
     QString name = QFileInfo(download->downloadFileName()).fileName();
     if (name.isEmpty() || name == QLatin1String(".."))
         name = QStringLiteral("download");
+    const QString path = QDir(folder).filePath(name);
+    // Like every file a page has written: never through a link, never over
+    // one of the program's own files.
+    QString refusal;
+    if (isProgramFile(path))
+        refusal = QStringLiteral("one of the program's own files");
+    else
+        NoFollowFile::canWrite(path, QString(), &refusal);
+    if (!refusal.isEmpty()) {
+        LOG_ERROR(QStringLiteral("Application Error: download to '%1' refused: %2").arg(path, refusal));
+        download->cancel();
+        return;
+    }
     download->setDownloadDirectory(folder);
     download->setDownloadFileName(name);
-    const QString path = QDir(folder).filePath(name);
     QPointer<WebView> guard(starter);
     connect(download, &QWebEngineDownloadItem::downloadProgress, this,
             [this, guard, path](qint64 received, qint64 total) { RefreshDownState(guard, total, received, path); });

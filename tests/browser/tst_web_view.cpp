@@ -424,6 +424,17 @@ void TestWebView::downloadsReportProgressToTheirView()
     QCOMPARE(progress.first().at(0).toInt(), 3000);
     QCOMPARE(progress.first().at(2).toString(), path);
     QTRY_COMPARE(QFileInfo(path).size(), qint64(3000));
+
+    // A link where the file would go, dangling or not: the download is
+    // refused, nothing is written through it.
+    QTemporaryDir outside;
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::link(outside.filePath("firmware.bin"), path));
+    BrowserTest::evaluate(m_view->page(), "location.href = '" + m_server.pageRoot() + "t/download/again'");
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedPaths().contains("/local/t/download/again"), 20000);
+    QTest::qWait(1000);
+    QVERIFY(!QFileInfo::exists(outside.filePath("firmware.bin")));
+    QVERIFY(QFileInfo(path).isSymLink());
 }
 
 void TestWebView::viewsTalkOnlyToTheirHost()
