@@ -302,12 +302,18 @@ bool save(const QString& path, const QByteArray& bytes, const QString& inside, Q
     }
     if (exists)
         ::fchmod(fd.get(), mode);
-    const bool written = writeAll(fd.get(), bytes.constData(), bytes.size()) && ::fsync(fd.get()) == 0;
-    const QString why = systemError();
-    const int closed = ::close(fd.release());
-    if (!written || closed != 0
-        || ::renameat(folder.get(), temporary.constData(), folder.get(), native(name).constData()) != 0) {
-        setError(error, QStringLiteral("cannot write '%1': %2").arg(path, written && closed == 0 ? systemError() : why));
+    bool ok = writeAll(fd.get(), bytes.constData(), bytes.size()) && ::fsync(fd.get()) == 0;
+    QString reason = ok ? QString() : systemError();
+    if (::close(fd.release()) != 0 && ok) {
+        ok = false;
+        reason = systemError();
+    }
+    if (ok && ::renameat(folder.get(), temporary.constData(), folder.get(), native(name).constData()) != 0) {
+        ok = false;
+        reason = systemError();
+    }
+    if (!ok) {
+        setError(error, QStringLiteral("cannot write '%1': %2").arg(path, reason));
         ::unlinkat(folder.get(), temporary.constData(), 0);
         return false;
     }

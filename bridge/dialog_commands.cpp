@@ -69,7 +69,8 @@ void saveCommand(CommandContext& c)
         c.succeed(QStringLiteral("SaveCommand Success!"));
         return;
     }
-    LOG_WARNING(QStringLiteral("Application Error: SaveCommand cannot write '%1': %2").arg(Logger::clipped(*path), error));
+    LOG_WARNING(QStringLiteral("Application Error: SaveCommand cannot write '%1': %2")
+                    .arg(Logger::clipped(*path), error));
     c.fail(QStringLiteral("SaveCommand is failed!"));
 }
 

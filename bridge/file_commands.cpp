@@ -157,7 +157,8 @@ void unPackFile(CommandContext& c)
     // up inside the folder.
     QString refusal;
     if (package && target && !NoFollowFile::makeFolder(*target, folder, &refusal)) {
-        LOG_WARNING(QStringLiteral("Application Error: UnPackFile refused '%1': %2").arg(Logger::clipped(unPath), refusal));
+        LOG_WARNING(QStringLiteral("Application Error: UnPackFile refused '%1': %2")
+                        .arg(Logger::clipped(unPath), refusal));
         target.reset();
     }
     if (package && isProgramFile(folder, *package)) {
