@@ -6,6 +6,8 @@
 #include "view_host.h"
 #include "web_view.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QMap>
 #include <QMutex>
 #include <QObject>
@@ -72,6 +74,9 @@ public:
     void setCurrentViewName(const QString& name) { m_currentViewName = name; }
     void registerNamed(const QString& name, WebView* view);
     void removeNamed(const QString& name);
+    // Registers view under name in place of the names it had (the main view
+    // on another page).
+    void renameNamed(WebView* view, const QString& name);
     WebView* namedBrowser(const QString& name) const;
     QStringList namedBrowsers() const;
     int openBrowserCount() const { return m_openCount; }
@@ -89,6 +94,10 @@ public:
     bool isSystemKey(int qtKey) const override;
     // 20 MiB.
     static bool grantsQuota(qint64 bytes);
+    // A view whose renderer ends again within this time of the reload that
+    // followed its last crash is left as it is: a page that crashes at once
+    // is not reloaded over and over.
+    static constexpr qint64 kCrashReloadIntervalMs = 10000;
 
     // Events, one sender per name.
     void devicesChanged(int kind);          // main browser, after 500 ms
@@ -130,4 +139,8 @@ private:
     bool m_debugMenu = false;
     std::unique_ptr<ExternalOpener> m_opener;
     std::function<void()> m_minimiseHook;
+    // When each view was last reloaded after a renderer crash (m_clock's
+    // time).
+    QElapsedTimer m_clock;
+    QHash<const WebView*, qint64> m_crashReloads;
 };
