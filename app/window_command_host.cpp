@@ -167,11 +167,15 @@ void WindowCommandHost::openView(const QString& url, int width, int height)
 void WindowCommandHost::closeView()
 {
     m_window.popups().closeCurrent();
-    // Page requests go to the main view again, and the window shortcuts act
-    // on the main window.
+    // Page requests go to the main view again, the window shortcuts act on
+    // the main window, and events for the current view (firmware progress)
+    // reach the main page instead of the pop-up that is gone.
     ClientHandler* handler = m_window.clientHandler();
     handler->setCurrentListener(m_window.mainView());
     handler->setHostWindow(&m_window);
+    const QString mainName = handler->nameOf(m_window.mainView());
+    if (!mainName.isEmpty())
+        handler->setCurrentViewName(mainName);
 }
 
 void WindowCommandHost::showTrayMessage(const QString& title, const QString& text)

@@ -119,6 +119,15 @@ WebView* ClientHandler::namedBrowser(const QString& name) const
     return m_named.value(name);
 }
 
+QString ClientHandler::nameOf(const WebView* view) const
+{
+    for (auto it = m_named.constBegin(); it != m_named.constEnd(); ++it) {
+        if (view && it.value() == view)
+            return it.key();
+    }
+    return QString();
+}
+
 QStringList ClientHandler::namedBrowsers() const
 {
     return m_named.keys();

@@ -78,6 +78,8 @@ public:
     // on another page).
     void renameNamed(WebView* view, const QString& name);
     WebView* namedBrowser(const QString& name) const;
+    // The name view is registered under ("" when it has none).
+    QString nameOf(const WebView* view) const;
     QStringList namedBrowsers() const;
     int openBrowserCount() const { return m_openCount; }
     QVector<WebView*> popupBrowsers() const;

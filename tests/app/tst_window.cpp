@@ -412,6 +412,12 @@ void TestWindow::popupsOpenCloseAndAreAddressed()
     QTRY_VERIFY(!sent.isEmpty());
     for (const QList<QVariant>& event : sent)
         QVERIFY(event.at(0).value<WebView*>() != popup->view());
+    // Events for the current view reach the main page again (a firmware
+    // update started there after a pop-up closed).
+    sent.clear();
+    handler->onUpdateFirmware("updated");
+    QCOMPARE(sent.count(), 1);
+    QCOMPARE(sent.first().at(0).value<WebView*>(), main);
     QTRY_VERIFY(closed.isNull());
 
     // Opened again: a new pop-up.
