@@ -373,12 +373,13 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             h('details', { class: 'macro-text' }, h('summary', null, t('macro.asText')), textArea, h('div', { class: 'field-control' }, textApply, textNote)),
             h('div', { class: 'capacity', 'aria-live': 'polite' }, h('span', { class: 'capacity-track' }, capacityBar), capacityText),
             problemsText,
-            h('div', { class: 'macro-library-row' }, libraryChoice, libraryLoad, librarySave, exportButton, importButton, libraryStatus),
-            h('div', { class: 'dialog-actions' }, cancel, use));
+            h('div', { class: 'macro-library-row' }, libraryChoice, libraryLoad, librarySave, exportButton, importButton, libraryStatus));
 
+        // The editor scrolls when the window is small; its buttons stay in
+        // view below it.
         const dialog = openDialog({
             title: purpose === 'assign' ? t('macro.titleAssign') : t('macro.titleLibrary'),
-            content,
+            content: [content, h('div', { class: 'dialog-actions' }, cancel, use)],
             className: 'macro-dialog',
             onClose: () => {
                 if (recording)
