@@ -15,12 +15,14 @@ PsMainWindow::PsMainWindow(QWidget* parent)
 
 void PsMainWindow::setupFrameless()
 {
+    const QSize content = contentsRect().size();
     m_frameless = true;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowMaximizeButtonHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     applyLimits();
+    resizeContent(content);
 }
 
 int PsMainWindow::shadowMargin() const
@@ -33,13 +35,21 @@ int PsMainWindow::shadowMargin() const
 void PsMainWindow::setContentMinimumSize(const QSize& size)
 {
     m_contentMin = size;
+    m_contentMax = m_contentMax.expandedTo(size);
     applyLimits();
 }
 
 void PsMainWindow::setContentMaximumSize(const QSize& size)
 {
     m_contentMax = size;
+    m_contentMin = m_contentMin.boundedTo(size);
     applyLimits();
+}
+
+void PsMainWindow::resizeContent(const QSize& size)
+{
+    const int m = shadowMargin();
+    resize(size + QSize(2 * m, 2 * m));
 }
 
 void PsMainWindow::applyLimits()

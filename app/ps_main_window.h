@@ -20,11 +20,16 @@ public:
     explicit PsMainWindow(QWidget* parent = nullptr);
 
     // Frameless flags, translucency for the shadow, the state connection.
+    // The content keeps its size: the shadow goes around it.
     void setupFrameless();
 
     // Size limits of the content; the widget's own limits add the margins.
+    // A minimum beyond the maximum raises the maximum, a maximum below the
+    // minimum lowers the minimum.
     void setContentMinimumSize(const QSize& size);
     void setContentMaximumSize(const QSize& size);
+    // Sizes the window so that its content (the web view) is size.
+    void resizeContent(const QSize& size);
     QSize contentMinimumSize() const { return m_contentMin; }
     QSize contentMaximumSize() const { return m_contentMax; }
 

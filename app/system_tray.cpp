@@ -30,6 +30,12 @@ QString SystemTray::exitText(const QString& language)
     return language == QLatin1String("en") ? QStringLiteral("EXIT") : QStringLiteral("退出");
 }
 
+void SystemTray::showInfo(const QString& title, const QString& text)
+{
+    showMessage(title, text, QSystemTrayIcon::Information, kInfoBalloonMs);
+    emit infoShown(title, text, kInfoBalloonMs);
+}
+
 void SystemTray::doshowWidget()
 {
     if (trayModeText() == QLatin1String("EnableTray"))

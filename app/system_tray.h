@@ -22,6 +22,10 @@ public:
     static QString openText(const QString& language);
     static QString exitText(const QString& language);
 
+    // A balloon with the information icon, shown for 800 ms.
+    static constexpr int kInfoBalloonMs = 800;
+    void showInfo(const QString& title, const QString& text);
+
     QMenu* menu() const { return m_menu; }
     QAction* openAction() const { return m_open; }
     QAction* exitAction() const { return m_exit; }
@@ -29,6 +33,8 @@ public:
 signals:
     void showWidget();
     void closeApp();
+    // A balloon was asked for (shown where the desktop has a tray).
+    void infoShown(const QString& title, const QString& text, int msecs);
 
 public slots:
     void doshowWidget();

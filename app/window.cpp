@@ -11,6 +11,7 @@
 #include "pointer_settings.h"
 #include "popup_table.h"
 #include "quit_request.h"
+#include "screen_fit.h"
 #include "system_tray.h"
 #include "tray_mode.h"
 #include "update_service.h"
@@ -35,8 +36,10 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         setObjectName(QStringLiteral("MainWindow"));
 
     // A missing or malformed ClientSize gives the smallest window rather
-    // than a window of no size.
-    const QSize size = clientSizeOf(m_profile);
+    // than a window of no size, and none is larger than the screens.
+    const QSize profileSize = clientSizeOf(m_profile);
+    const QSize size = ScreenFit::size(profileSize.width(), profileSize.height(), ScreenFit::availableArea().size())
+                           .value_or(profileSize);
     setWindowTitle(QStringLiteral("RX318 Pro"));
     if (m_profile.contains(QStringLiteral("ClientSize")))
         setContentMaximumSize(size);
@@ -47,7 +50,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_pageCopy.unpack();
 
     // The device write worker on its thread with the Driver definitions,
-    // and the devices.
+    // and the devices. The files the pages edit stay in the application
+    // folder.
+    m_devices.fileCache().setFolder(m_applicationFolder);
     m_devices.start();
     setWindowOpacity(1.0);
     setMouseTracking(true);
@@ -68,6 +73,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_mainView = new WebView(*handler, QUrl(startPage), startPage, this);
     m_mainView->resize(size);
     setContentMinimumSize(size);
+    resizeContent(size);
     m_popups = std::make_unique<PopupTable>(*handler);
 
     // Page requests of the main view and the pop-ups go to the command
@@ -191,6 +197,33 @@ void Window::showFromInstance()
     activateWindow();
     show();
     raise();
+}
+
+void Window::maximizeWindow(QWidget* window)
+{
+    if (!window || window == this) {
+        // Asked again while maximised, the normal geometry stays the one
+        // to go back to.
+        if (!isMaximized())
+            m_rememberedGeometry = geometry();
+        maximizeToWorkArea();
+        return;
+    }
+    m_rememberedGeometry = window->geometry();
+    if (QScreen* screen = window->screen())
+        window->setGeometry(screen->availableGeometry());
+}
+
+void Window::restoreWindow(QWidget* window)
+{
+    if (!window || window == this) {
+        restoreFromMaximized();
+        if (m_rememberedGeometry.isValid())
+            setGeometry(m_rememberedGeometry);
+        return;
+    }
+    if (m_rememberedGeometry.isValid())
+        window->setGeometry(m_rememberedGeometry);
 }
 
 void Window::periodicTick()

@@ -82,6 +82,11 @@ public:
     bool writeOutFileCache();
     // The "show" command of a later instance: un-minimise, activate, show.
     void showFromInstance();
+    // "maxsizeWindow" and "restoreWindow" for the top-level window a page
+    // request came from (this window or a pop-up): it takes the screen's
+    // available geometry, and gets back the geometry it had before.
+    void maximizeWindow(QWidget* window);
+    void restoreWindow(QWidget* window);
     // One tick of the 20 ms timer.
     void periodicTick();
 
@@ -125,6 +130,7 @@ private:
     SystemTray* m_tray = nullptr;
     WebView* m_mainView = nullptr;
     std::unique_ptr<PopupTable> m_popups;
+    QRect m_rememberedGeometry;
     int m_timerId = 0;
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;

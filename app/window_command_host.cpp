@@ -10,7 +10,10 @@
 #include "client_handler.h"
 #include "device_data_handler.h"
 #include "input_automation.h"
+#include "logging.h"
+#include "pop_widget.h"
 #include "popup_table.h"
+#include "screen_fit.h"
 #include "system_tray.h"
 #include "web_view.h"
 #include "window.h"
@@ -86,31 +89,54 @@ void WindowCommandHost::openUrl(const QString& url)
     QDesktopServices::openUrl(QUrl(url));
 }
 
+// The widget of the browser host's host window: the window the request
+// came from.
+QWidget* WindowCommandHost::requestWindow() const
+{
+    QWidget* host = m_window.clientHandler()->hostWindow();
+    return host ? host->window() : &m_window;
+}
+
 void WindowCommandHost::maximizeWindow()
 {
-    m_window.maximizeToWorkArea();
+    m_window.maximizeWindow(requestWindow());
 }
 
 void WindowCommandHost::restoreWindow()
 {
-    m_window.restoreFromMaximized();
+    m_window.restoreWindow(requestWindow());
 }
 
 void WindowCommandHost::loginMain(const QString& url, int width, int height)
 {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize limit = ScreenFit::availableArea().size() - QSize(2, 2) * m_window.shadowMargin();
+    const std::optional<QSize> size = ScreenFit::size(width, height, limit);
+    if (!size || !screen) {
+        LOG_WARNING(QStringLiteral("Application Error: LoginMain refused %1 x %2").arg(width).arg(height));
+        return;
+    }
     m_window.hide();
-    if (WebView* view = m_window.mainView())
+    WebView* view = m_window.mainView();
+    if (view) {
+        view->resize(*size);
         view->load(QUrl(url));
-    m_window.resize(width, height);
-    Window* window = &m_window;
-    QTimer::singleShot(1000, window, [window] {
-        if (QScreen* screen = window->screen()) {
-            QRect frame = window->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
-        }
-        window->show();
-    });
+    }
+    // The new page is the one events are addressed to, and the one a
+    // crashed renderer comes back to.
+    ClientHandler* handler = m_window.clientHandler();
+    handler->setCurrentViewName(url);
+    handler->setStartupUrl(url);
+    if (view)
+        handler->renameNamed(view, url);
+    m_window.setContentMinimumSize(*size);
+    // Centred on the primary screen, the shadow around the page.
+    const QRect desktop = screen->geometry();
+    const int margin = m_window.shadowMargin();
+    m_window.move(desktop.left() + (desktop.width() - size->width()) / 2 - margin,
+                  desktop.top() + (desktop.height() - size->height()) / 2 - margin);
+    m_window.resizeContent(*size);
+    QTimer::singleShot(1000, &m_window, [window = &m_window] { window->show(); });
 }
 
 void WindowCommandHost::loadUrl(const QString& address)
@@ -133,18 +159,29 @@ void WindowCommandHost::goForward()
 
 void WindowCommandHost::openView(const QString& url, int width, int height)
 {
-    m_window.popups().open(url, width, height);
+    // Events for the current view go to the pop-up from now on.
+    if (m_window.popups().open(url, width, height))
+        m_window.clientHandler()->setCurrentViewName(PopWidget::normalisedViewName(url));
 }
 
 void WindowCommandHost::closeView()
 {
     m_window.popups().closeCurrent();
+    // Page requests go to the main view again, the window shortcuts act on
+    // the main window, and events for the current view (firmware progress)
+    // reach the main page instead of the pop-up that is gone.
+    ClientHandler* handler = m_window.clientHandler();
+    handler->setCurrentListener(m_window.mainView());
+    handler->setHostWindow(&m_window);
+    const QString mainName = handler->nameOf(m_window.mainView());
+    if (!mainName.isEmpty())
+        handler->setCurrentViewName(mainName);
 }
 
 void WindowCommandHost::showTrayMessage(const QString& title, const QString& text)
 {
     if (SystemTray* tray = m_window.tray())
-        tray->showMessage(title, text);
+        tray->showInfo(title, text);
 }
 
 void WindowCommandHost::hideToTray()

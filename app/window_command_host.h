@@ -45,6 +45,8 @@ public:
                                         const QString& filter) override;
 
 private:
+    QWidget* requestWindow() const;
+
     Window& m_window;
     ClientProfileSettings m_settings;
 };

@@ -16,6 +16,8 @@ public:
     // Empty when the file or the key does not exist.
     QString read(const QString &key) const;
     // Creates the file when missing; false when it could not be written.
+    // Any text reads back the same, in this process or another, characters
+    // beyond the Basic Multilingual Plane (emoji) included.
     bool write(const QString &key, const QString &value) const;
 
 private:

@@ -10,6 +10,13 @@ class QDateTime;
 //   [1207/235901.123:INFO:application(214)] Application Info: ...
 // A message is written only when the minimum severity admits it; the switch
 // --log-severity=info|warning|error|disable sets that minimum (default info).
+//
+// Every diagnostic line of the program is written at INFO, whatever it
+// reports: what a line is about its text says ("Application Info:",
+// "Application Error:", "Update Error:"), and readers of the log (and the
+// --log-severity switch) rely on one severity for all of them. LOG_WARNING
+// and LOG_ERROR say what the caller reports and are written at INFO as
+// well; the other severities remain for the switch.
 enum class LogSeverity { Info = 0, Warning = 1, Error = 2, Disable = 3 };
 
 namespace Logger {
@@ -52,5 +59,5 @@ void write(LogSeverity severity, const char *sourceFile, int line, const QString
     } while (0)
 
 #define LOG_INFO(message) ORVANTA_LOG(LogSeverity::Info, message)
-#define LOG_WARNING(message) ORVANTA_LOG(LogSeverity::Warning, message)
-#define LOG_ERROR(message) ORVANTA_LOG(LogSeverity::Error, message)
+#define LOG_WARNING(message) ORVANTA_LOG(LogSeverity::Info, message)
+#define LOG_ERROR(message) ORVANTA_LOG(LogSeverity::Info, message)

@@ -1,15 +1,17 @@
 #include "dialog_commands.h"
 
+#include <QBuffer>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include "command_context.h"
 #include "command_file.h"
 #include "command_host.h"
 #include "command_table.h"
-#include "whole_file.h"
+#include "logging.h"
+#include "no_follow_file.h"
+#include "program_files.h"
 
 namespace {
 
@@ -52,15 +54,24 @@ void saveCommand(CommandContext& c)
     const auto path = c.host().saveFileName(QStringLiteral("Save"), documentsFolder(), QStringLiteral("pfd(*.pfd)"));
     if (!path)
         return;
-    // Written beside the file and renamed over it, so a failed save leaves
-    // an earlier file whole.
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || !CommandFile::write(file, c.text(QStringLiteral("CommandString")))
-        || !commitWholeFile(file)) {
-        c.fail(QStringLiteral("SaveCommand is failed!"));
+    // The user chose the file, anywhere; still, nothing is written through
+    // a link (the name is refused), nor over one of the program's own
+    // files. Written beside the file and renamed over it, so a failed save
+    // leaves an earlier file whole.
+    QBuffer content;
+    content.open(QIODevice::WriteOnly);
+    QString error;
+    if (!CommandFile::write(content, c.text(QStringLiteral("CommandString")))) {
+        error = QStringLiteral("cannot encode the command");
+    } else if (isProgramFile(c.host().applicationFolder(), *path)) {
+        error = QStringLiteral("one of the program's own files");
+    } else if (NoFollowFile::save(*path, content.data(), QString(), &error)) {
+        c.succeed(QStringLiteral("SaveCommand Success!"));
         return;
     }
-    c.succeed(QStringLiteral("SaveCommand Success!"));
+    LOG_WARNING(QStringLiteral("Application Error: SaveCommand cannot write '%1': %2")
+                    .arg(Logger::clipped(*path), error));
+    c.fail(QStringLiteral("SaveCommand is failed!"));
 }
 
 void loadCommand(CommandContext& c)

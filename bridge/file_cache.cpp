@@ -2,10 +2,9 @@
 
 #include <QFile>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 #include "logging.h"
-#include "whole_file.h"
+#include "no_follow_file.h"
 
 bool FileCache::contains(const QString& path) const
 {
@@ -51,24 +50,25 @@ bool FileCache::hasPending() const
     return !m_pending.isEmpty();
 }
 
+void FileCache::setFolder(const QString& folder)
+{
+    QMutexLocker lock(&m_mutex);
+    m_folder = folder;
+}
+
 bool FileCache::writeOut()
 {
     QMutexLocker lock(&m_mutex);
+    QStringList failed;
     for (const QString& path : qAsConst(m_pending)) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            LOG_ERROR(QStringLiteral("Application Error: cannot write '%1': %2")
-                         .arg(path, file.errorString()));
-            return false;
-        }
-        if (!writeWholeFile(file, m_texts.value(path).toUtf8())) {
-            LOG_ERROR(QStringLiteral("Application Error: cannot write '%1': %2")
-                         .arg(path, file.errorString()));
-            return false;
+        QString error;
+        if (!NoFollowFile::save(path, m_texts.value(path).toUtf8(), m_folder, &error)) {
+            LOG_ERROR(QStringLiteral("Application Error: cannot write '%1': %2").arg(path, error));
+            failed.append(path);
         }
     }
-    m_pending.clear();
-    return true;
+    m_pending = failed;
+    return failed.isEmpty();
 }
 
 QMap<QString, QString> FileCache::entries() const

@@ -35,16 +35,22 @@ public:
     // unless it is there already.
     void store(const QString& path, const QString& text);
 
+    // The folder every written file must stay in (the application folder);
+    // empty: anywhere. Either way no file is written through a symbolic
+    // link.
+    void setFolder(const QString& folder);
+
     QStringList pending() const;
     bool hasPending() const;
 
     // Writes every pending path, in order, as UTF-8. Each file is written to
     // a temporary file beside it and renamed over it, so a full disk or a
-    // locked file never leaves a truncated file behind. At the first file
-    // that cannot be written the write-out stops and the pending list is
-    // kept whole, so the next write-out retries it; after the last file the
-    // list is cleared. Answers whether every pending file was written (true
-    // when nothing was pending).
+    // locked file never leaves a truncated file behind. A file that cannot
+    // be written (its folder gone or outside the folder, its name a link, a
+    // full disk) stays pending, for the next write-out to retry, and the
+    // files after it are written all the same; the others leave the list.
+    // Answers whether every pending file was written (true when nothing was
+    // pending).
     bool writeOut();
 
     // Every cached (path, text) pair, in path order.
@@ -54,4 +60,5 @@ private:
     mutable QMutex m_mutex;
     QMap<QString, QString> m_texts;
     QStringList m_pending;
+    QString m_folder;
 };

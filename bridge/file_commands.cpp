@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "path_inside_folder.h"
 #include "client_settings.h"
@@ -12,9 +11,9 @@
 #include "file_cache.h"
 #include "folder_removal.h"
 #include "logging.h"
+#include "no_follow_file.h"
 #include "package_unpacker.h"
 #include "program_files.h"
-#include "whole_file.h"
 #include "xml_text.h"
 
 namespace {
@@ -66,43 +65,63 @@ void readFileToStr(CommandContext& c)
         c.fail(kQueryFailed);
 }
 
-bool writeNewFile(const QString& path, const QString& text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    return writeWholeFile(file, text.toUtf8());
-}
+const QString kModifyFailed = QStringLiteral("ModifyFileFromStr failed");
 
-void modifyFileFromStr(CommandContext& c)
+// The file a page may write, below the application folder: its folders are
+// made when missing, its name is not a symbolic link, it is not a folder
+// and not one of the program's own files. Otherwise nullopt, with the
+// refusal logged.
+std::optional<QString> writablePageFile(const QString& folder, const QString& given)
 {
-    const QString given = c.text(QStringLiteral("FilePath"));
-    const std::optional<QString> path = pathInsideFolder(c.host().applicationFolder(), given);
+    const std::optional<QString> path = pathInsideFolder(folder, given);
     if (!path) {
-        // The command has no failure reply: nothing is written and the page
-        // gets no answer.
         logRefused(QStringLiteral("ModifyFileFromStr"), given);
-        return;
+        return std::nullopt;
     }
     // Executables, libraries, the page package, the device set, the
     // settings and the updater are never replaced by a page's XML.
-    if (isProgramFile(c.host().applicationFolder(), *path)) {
+    if (isProgramFile(folder, *path)) {
         logProtected(QStringLiteral("ModifyFileFromStr"), given);
+        return std::nullopt;
+    }
+    QString error;
+    if (!NoFollowFile::makeFolder(QFileInfo(*path).path(), folder, &error)
+        || !NoFollowFile::canWrite(*path, folder, &error)) {
+        LOG_WARNING(QStringLiteral("Application Error: ModifyFileFromStr refused '%1': %2")
+                        .arg(Logger::clipped(given), error));
+        return std::nullopt;
+    }
+    return path;
+}
+
+// Every refusal fails at once, so that nothing the page believes saved
+// waits in the cache for a write-out that can never succeed.
+void modifyFileFromStr(CommandContext& c)
+{
+    const QString given = c.text(QStringLiteral("FilePath"));
+    const QString folder = c.host().applicationFolder();
+    const std::optional<QString> path = writablePageFile(folder, given);
+    if (!path) {
+        c.fail(kModifyFailed);
         return;
     }
     // What does not parse would replace the file with the fragment the
-    // parser got through; the file is left as it is instead, and the page
-    // gets no answer.
+    // parser got through; the file is left as it is instead.
     const std::optional<QString> reindented = XmlText::reindent(c.text(QStringLiteral("ContentStr")));
     if (!reindented) {
         LOG_ERROR(QStringLiteral("Application Error: ModifyFileFromStr: the content for '%1' is not XML;"
                                  " the file is left as it is")
-                      .arg(given));
+                      .arg(Logger::clipped(given)));
+        c.fail(kModifyFailed);
         return;
     }
     const QString& text = *reindented;
-    if (!QFileInfo::exists(*path) && !writeNewFile(*path, text))
-        LOG_ERROR(QStringLiteral("Application Error: cannot create '%1'").arg(*path));
+    QString error;
+    if (!QFileInfo::exists(*path) && !NoFollowFile::save(*path, text.toUtf8(), folder, &error)) {
+        LOG_ERROR(QStringLiteral("Application Error: cannot create '%1': %2").arg(*path, error));
+        c.fail(kModifyFailed);
+        return;
+    }
     FileCache& cache = c.host().fileCache();
     cache.store(*path, text);
     c.succeed(QStringLiteral("ModifyFileFromStr success"));
@@ -129,11 +148,19 @@ void unPackFile(CommandContext& c)
     // as well as the target, and it must not be one of the program's own
     // files; nor may the package write over one of them.
     std::optional<QString> package = pathInsideFolder(folder, fileName, AbsolutePaths::Accept);
-    const std::optional<QString> target = pathInsideFolder(folder, unPath);
+    std::optional<QString> target = pathInsideFolder(folder, unPath);
     if (!package)
         logRefused(QStringLiteral("UnPackFile"), fileName);
     if (!target)
         logRefused(QStringLiteral("UnPackFile"), unPath);
+    // The target folder is made here, never through a link, and must end
+    // up inside the folder.
+    QString refusal;
+    if (package && target && !NoFollowFile::makeFolder(*target, folder, &refusal)) {
+        LOG_WARNING(QStringLiteral("Application Error: UnPackFile refused '%1': %2")
+                        .arg(Logger::clipped(unPath), refusal));
+        target.reset();
+    }
     if (package && isProgramFile(folder, *package)) {
         logProtected(QStringLiteral("UnPackFile"), fileName);
         package.reset();

@@ -15,6 +15,7 @@ HeadlessHost::HeadlessHost(const QString& folder, ClientSettings& settings, Even
     , m_updates(m_folder)
     , m_automation(InputAutomationSetup::headless())
 {
+    m_devices.fileCache().setFolder(m_folder);
     QObject::connect(&m_updates, &UpdateService::pageEvent,
                      [this](const QString& name, const QVariantList& args) { sendPageEvent(name, args, QString()); });
 }

@@ -1,8 +1,8 @@
 #include "settings_commands.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
 
@@ -57,17 +57,40 @@ void openExe(CommandContext& c)
         c.fail(QStringLiteral("OpenEXE Faile"));
         return;
     }
-    // Started detached: the program outlives the command and the caller
-    // (orvanta-cli exits right after the request).
-    QProcess process;
-    process.setProgram(*program);
-    process.setArguments({QCoreApplication::applicationFilePath()});
-    if (process.startDetached()) {
+    // A child that outlives the command: its process object has no parent
+    // and goes when the child ends, so the program never kills it on the
+    // way out. It gets none of the caller's standard streams (orvanta-cli
+    // reads requests and writes answers there).
+    auto* process = new QProcess;
+    process->setProgram(*program);
+    process->setArguments({QCoreApplication::applicationFilePath()});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), process,
+                     &QObject::deleteLater);
+    process->start();
+
+    // A look at the process 50 ms on: still starting, running, or gone
+    // (it could not be started, or ended at once).
+    QElapsedTimer clock;
+    clock.start();
+    if (process->waitForStarted(50))
+        process->waitForFinished(qMax<qint64>(0, 50 - clock.elapsed()));
+    switch (process->state()) {
+    case QProcess::Starting:
+        process->waitForStarted(100);
+        c.succeed(QStringLiteral("OpenEXE success,Exe Staring"));
+        return;
+    case QProcess::Running:
         c.succeed(QStringLiteral("OpenEXE success,Exe Runing"));
         return;
+    case QProcess::NotRunning:
+        break;
     }
-    c.fail(QFileInfo(*program).isFile() ? QStringLiteral("OpenEXE Faile")
-                                        : QStringLiteral("OpenEXE Faile,File not find"));
+    const bool failedToStart = process->error() == QProcess::FailedToStart;
+    process->deleteLater();
+    c.fail(failedToStart ? QStringLiteral("OpenEXE Faile,File not find") : QStringLiteral("OpenEXE Faile"));
 }
 
 void openUrl(CommandContext& c)

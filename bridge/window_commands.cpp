@@ -40,9 +40,8 @@ void loadUrl(CommandContext& c)
 {
     if (!c.has(QStringLiteral("url")))
         return;
-    // The page names a file below the application folder.
-    const QString local = c.host().applicationFolder() + c.text(QStringLiteral("url"));
-    c.host().loadUrl(QUrl::fromLocalFile(local).toString());
+    const QUrl address = localPageAddress(c.host().applicationFolder(), c.text(QStringLiteral("url")));
+    c.host().loadUrl(address.toString(QUrl::FullyEncoded));
 }
 
 void goBack(CommandContext& c)
@@ -102,6 +101,19 @@ void sendMsgToMainBrowser(CommandContext& c)
 }
 
 } // namespace
+
+QUrl localPageAddress(const QString& folder, const QString& page)
+{
+    const int hash = page.indexOf(QLatin1Char('#'));
+    const QString beforeHash = hash >= 0 ? page.left(hash) : page;
+    const int question = beforeHash.indexOf(QLatin1Char('?'));
+    QUrl address = QUrl::fromLocalFile(folder + (question >= 0 ? beforeHash.left(question) : beforeHash));
+    if (question >= 0)
+        address.setQuery(beforeHash.mid(question + 1));
+    if (hash >= 0)
+        address.setFragment(page.mid(hash + 1));
+    return address;
+}
 
 CloseAction closeActionOf(const QMap<QString, QString>& profile)
 {

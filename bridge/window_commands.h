@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QUrl>
 
 class CommandTable;
 
@@ -15,3 +16,7 @@ void addWindowCommands(CommandTable& table);
 // the tray, and without CloseFunc nothing happens.
 enum class CloseAction { Nothing, CloseApplication, HideToTray };
 CloseAction closeActionOf(const QMap<QString, QString>& profile);
+
+// The address "loadurl" loads: the file page names below folder (which
+// ends with "/"), with the query and fragment page gives ("lp.html?x=1#a").
+QUrl localPageAddress(const QString& folder, const QString& page);

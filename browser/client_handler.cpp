@@ -8,6 +8,8 @@
 #include "logging.h"
 #include "window_shortcuts.h"
 #include "message_event.h"
+#include "no_follow_file.h"
+#include "program_files.h"
 #include "web_page.h"
 #include "web_view.h"
 
@@ -33,6 +35,7 @@ ClientHandler::ClientHandler()
     : m_startupUrl(QStringLiteral("about:blank"))
     , m_opener(new DesktopOpener)
 {
+    m_clock.start();
     // Whichever thread asks first, the handler lives in the GUI thread,
     // where its events are sent.
     if (QCoreApplication::instance())
@@ -100,9 +103,29 @@ void ClientHandler::removeNamed(const QString& name)
     m_named.remove(name);
 }
 
+void ClientHandler::renameNamed(WebView* view, const QString& name)
+{
+    for (auto it = m_named.begin(); it != m_named.end();) {
+        if (it.value() == view)
+            it = m_named.erase(it);
+        else
+            ++it;
+    }
+    registerNamed(name, view);
+}
+
 WebView* ClientHandler::namedBrowser(const QString& name) const
 {
     return m_named.value(name);
+}
+
+QString ClientHandler::nameOf(const WebView* view) const
+{
+    for (auto it = m_named.constBegin(); it != m_named.constEnd(); ++it) {
+        if (view && it.value() == view)
+            return it.key();
+    }
+    return QString();
 }
 
 QStringList ClientHandler::namedBrowsers() const
@@ -177,6 +200,7 @@ void ClientHandler::viewClosing(WebView* view)
     }
     if (m_listener == view)
         m_listener = nullptr;
+    m_crashReloads.remove(view);
     if (known && m_openCount > 0)
         --m_openCount;
 }
@@ -319,9 +343,21 @@ void ClientHandler::onDownloadRequested(QWebEngineDownloadItem* download)
     QString name = QFileInfo(download->downloadFileName()).fileName();
     if (name.isEmpty() || name == QLatin1String(".."))
         name = QStringLiteral("download");
+    const QString path = QDir(folder).filePath(name);
+    // Like every file a page has written: never through a link, never over
+    // one of the program's own files.
+    QString refusal;
+    if (isProgramFile(path))
+        refusal = QStringLiteral("one of the program's own files");
+    else
+        NoFollowFile::canWrite(path, QString(), &refusal);
+    if (!refusal.isEmpty()) {
+        LOG_ERROR(QStringLiteral("Application Error: download to '%1' refused: %2").arg(path, refusal));
+        download->cancel();
+        return;
+    }
     download->setDownloadDirectory(folder);
     download->setDownloadFileName(name);
-    const QString path = QDir(folder).filePath(name);
     QPointer<WebView> guard(starter);
     connect(download, &QWebEngineDownloadItem::downloadProgress, this,
             [this, guard, path](qint64 received, qint64 total) { RefreshDownState(guard, total, received, path); });
@@ -340,6 +376,24 @@ void ClientHandler::onRenderProcessTerminated(WebView* view)
     if (url.scheme() == LocalResources::localScheme())
         url = LocalResources::toNetworkUrl(url);
     const QString address = url.toString().toLower();
-    if (!address.isEmpty() && !address.startsWith(m_startupUrl))
-        view->load(QUrl(m_startupUrl));
+    if (address.isEmpty() || address.startsWith(m_startupUrl))
+        return;
+    const auto last = m_crashReloads.constFind(view);
+    if (last != m_crashReloads.constEnd() && m_clock.elapsed() - last.value() < kCrashReloadIntervalMs) {
+        LOG_ERROR(QStringLiteral("Application Error: the page %1 ended again right after it was reloaded;"
+                                 " it is left as it is")
+                      .arg(Logger::clipped(address)));
+        return;
+    }
+    m_crashReloads.insert(view, m_clock.elapsed());
+    LOG_ERROR(QStringLiteral("Application Error: the page %1 ended; loading %2")
+                  .arg(Logger::clipped(address), Logger::clipped(m_startupUrl)));
+    // Loading from within the browser's own notice of the ended renderer
+    // takes the whole program down: the load waits for the event loop.
+    QPointer<WebView> guard(view);
+    const QUrl startup(m_startupUrl);
+    QTimer::singleShot(0, this, [guard, startup]() {
+        if (guard)
+            guard->load(startup);
+    });
 }

@@ -6,6 +6,8 @@
 #include "view_host.h"
 #include "web_view.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QMap>
 #include <QMutex>
 #include <QObject>
@@ -72,7 +74,12 @@ public:
     void setCurrentViewName(const QString& name) { m_currentViewName = name; }
     void registerNamed(const QString& name, WebView* view);
     void removeNamed(const QString& name);
+    // Registers view under name in place of the names it had (the main view
+    // on another page).
+    void renameNamed(WebView* view, const QString& name);
     WebView* namedBrowser(const QString& name) const;
+    // The name view is registered under ("" when it has none).
+    QString nameOf(const WebView* view) const;
     QStringList namedBrowsers() const;
     int openBrowserCount() const { return m_openCount; }
     QVector<WebView*> popupBrowsers() const;
@@ -89,6 +96,10 @@ public:
     bool isSystemKey(int qtKey) const override;
     // 20 MiB.
     static bool grantsQuota(qint64 bytes);
+    // A view whose renderer ends again within this time of the reload that
+    // followed its last crash is left as it is: a page that crashes at once
+    // is not reloaded over and over.
+    static constexpr qint64 kCrashReloadIntervalMs = 10000;
 
     // Events, one sender per name.
     void devicesChanged(int kind);          // main browser, after 500 ms
@@ -130,4 +141,8 @@ private:
     bool m_debugMenu = false;
     std::unique_ptr<ExternalOpener> m_opener;
     std::function<void()> m_minimiseHook;
+    // When each view was last reloaded after a renderer crash (m_clock's
+    // time).
+    QElapsedTimer m_clock;
+    QHash<const WebView*, qint64> m_crashReloads;
 };

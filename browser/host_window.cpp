@@ -1,5 +1,7 @@
 #include "host_window.h"
 
+#include "screen_fit.h"
+
 bool WidgetHostWindow::isMinimized() const
 {
     return m_window && m_window->isMinimized();
@@ -41,4 +43,9 @@ void WidgetHostWindow::restore()
         return;
     m_window->showNormal();
     m_window->activateWindow();
+}
+
+QRect WidgetHostWindow::screenArea() const
+{
+    return ScreenFit::availableArea(m_window);
 }

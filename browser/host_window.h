@@ -20,6 +20,8 @@ public:
     // Minimises without taking the focus.
     virtual void minimize() = 0;
     virtual void restore() = 0;
+    // The area the window may take on the screens; null: no limit known.
+    virtual QRect screenArea() const { return QRect(); }
 };
 
 // A HostWindow over a Qt top-level widget. Geometry is that of the content:
@@ -39,6 +41,7 @@ public:
     void moveAndResize(const QRect& geometry) override;
     void minimize() override;
     void restore() override;
+    QRect screenArea() const override;
 
 private:
     QPointer<QWidget> m_window;

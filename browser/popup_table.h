@@ -13,8 +13,9 @@ class ViewHost;
 
 // The pop-ups the pages opened ("OpenView"), by page address: one per
 // address, owned by the table (top-level widgets without a parent), and the
-// current one (the pop-up activated last). The page requests of every
-// pop-up leave the table as its jsMessage.
+// current one (the pop-up shown or activated last). The page requests of every
+// pop-up leave the table as its jsMessage. A pop-up whose address contains
+// "/set.html" stays on top of other windows.
 class PopupTable : public QObject
 {
     Q_OBJECT
@@ -23,10 +24,14 @@ public:
     explicit PopupTable(ViewHost& host, QObject* parent = nullptr);
     ~PopupTable() override;
 
-    // Shows the pop-up for url, opening it at (width, height) unless one is
-    // open for that address already (that one is raised and activated).
-    void open(const QString& url, int width, int height);
-    // Closes the pop-up activated last, when it is still there.
+    // Shows the pop-up for url, opening it at (width, height), limited to
+    // what the screens can show, unless one is open for that address
+    // already (that one is raised and activated). False, and nothing
+    // opened, when width or height is 0 or less.
+    bool open(const QString& url, qint64 width, qint64 height);
+    // Closes the pop-up activated last, when there is one: it leaves the
+    // table and the host's named browsers at once (no event reaches it
+    // any more), and is deleted once the event loop gets there.
     void closeCurrent();
 
     PopWidget* find(const QString& url) const { return m_popups.value(url); }

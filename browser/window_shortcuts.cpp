@@ -1,6 +1,7 @@
 #include "window_shortcuts.h"
 
 #include "host_window.h"
+#include "screen_fit.h"
 
 #include <QRect>
 
@@ -31,14 +32,18 @@ bool handle(const QString& request, const QueryCallbackPtr& callback, HostWindow
 {
     if (request.startsWith(QLatin1String("MoveWindow"))) {
         const QVector<int> n = moveWindowNumbers(request);
-        if (n.size() != 4)
+        if (n.size() != 4 || n[2] <= 0 || n[3] <= 0)
             return false;
         if (host) {
+            // Whatever the numbers, the window stays one the screens can
+            // show.
             const QRect frame = host->frameGeometry();
+            const QRect area = host->screenArea();
             if (host->isMinimized() || host->isMaximized())
-                host->restoreTo(QRect(frame.left(), frame.top(), n[2], n[3]));
+                host->restoreTo(ScreenFit::place(frame.left(), frame.top(), n[2], n[3], area));
             else
-                host->moveAndResize(QRect(frame.left() + n[0], frame.top() + n[1], n[2], n[3]));
+                host->moveAndResize(ScreenFit::place(qint64(frame.left()) + n[0], qint64(frame.top()) + n[1], n[2],
+                                                     n[3], area));
         }
         if (callback)
             callback->success(QString());

@@ -11,7 +11,8 @@ class HostWindow;
 
 // The window shortcuts among the page requests ("cefQuery"), served before
 // any request reaches the command dispatcher: "MoveWindow" with four
-// numbers, and the exact minimise shortcut. Every other request is handed
+// numbers (a width or height of 0 or less is no request; the window is
+// kept on the screens), and the exact minimise shortcut. Every other request is handed
 // on to the current listener, which answers it later. A request nobody
 // takes gets no reply.
 namespace WindowShortcuts {

@@ -13,6 +13,7 @@
 #include "logging.h"
 #include "package_unpacker.h"
 #include "path_inside_folder.h"
+#include "program_files.h"
 
 namespace {
 
@@ -93,13 +94,18 @@ void commonFileDownloader::prepareFile(const QString& address, const QString& su
     }
     // Checked again now that the folder exists: a symbolic link on the way
     // is resolved and must still end inside the base folder. The name is
-    // one plain segment; a link there is never followed (prepareResume and
-    // openForAppend see to that).
+    // one plain segment; a link there is refused, never followed
+    // (prepareResume and openForAppend see to that).
     if (!pathInsideFolder(base, *folder, AbsolutePaths::Accept)) {
         m_refusal = QStringLiteral("the folder '%1' is outside '%2'").arg(subFolder, base);
         return;
     }
     const QString path = QDir(*folder).filePath(name);
+    // Nor may a download replace one of the program's own files.
+    if (isProgramFile(base, path)) {
+        m_refusal = QStringLiteral("'%1' is one of the program's own files").arg(path);
+        return;
+    }
     const qint64 count = DownloadFile::prepareResume(path);
     if (count < 0) {
         m_refusal = QStringLiteral("'%1' exists and is not a file").arg(path);
@@ -235,7 +241,7 @@ void commonFileDownloader::partMetaGot()
 
 bool commonFileDownloader::startOver()
 {
-    if (!m_file->isOpen() && !DownloadFile::openForAppend(*m_file, m_path))
+    if (!m_file->isOpen() && !DownloadFile::openForAppend(*m_file, m_path, m_options.baseFolder))
         return false;
     if (!DownloadFile::truncate(*m_file))
         return false;
@@ -289,7 +295,7 @@ bool commonFileDownloader::appendAvailable()
         return true;
     if (!m_file->isOpen()) {
         QString why;
-        if (!DownloadFile::openForAppend(*m_file, m_path, &why)) {
+        if (!DownloadFile::openForAppend(*m_file, m_path, m_options.baseFolder, &why)) {
             LOG_ERROR(QStringLiteral("Update Error: Could not open output file '%1' for appending").arg(m_path));
             fail(why);
             return false;
@@ -388,8 +394,11 @@ void commonFileDownloader::finish()
         return;
     closeFile();
     QString error;
-    // unpackPackage deletes the package once it has read it.
-    if (!unpackPackage(m_path, m_options.unpackFolder, true, &error)) {
+    // unpackPackage deletes the package once it has read it. What it holds
+    // never replaces one of the program's own files.
+    const QString base = m_options.baseFolder;
+    const RefuseFile ownFile = [base](const QString& path) { return isProgramFile(base, path); };
+    if (!unpackPackage(m_path, m_options.unpackFolder, true, &error, ownFile)) {
         fail(QStringLiteral("cannot unpack '%1': %2").arg(m_path, error));
         return;
     }

@@ -1,11 +1,12 @@
 #include "download_file.h"
 
+#include "no_follow_file.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,17 +47,15 @@ qint64 prepareResume(const QString& path)
     struct stat info;
     if (::lstat(name.constData(), &info) != 0)
         return errno == ENOENT ? 0 : -1;
-    if (S_ISLNK(info.st_mode))
-        return ::unlink(name.constData()) == 0 ? 0 : -1;
     if (!S_ISREG(info.st_mode))
         return -1;
 
-    const int fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = NoFollowFile::openForWriting(path, 0, QString());
     if (fd < 0)
         return -1;
     // The file that was opened is the one that counts, whatever the name
     // points to by now.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0) {
         ::close(fd);
         return -1;
     }
@@ -74,25 +73,10 @@ qint64 prepareResume(const QString& path)
     return count;
 }
 
-bool openForAppend(QFile& file, const QString& path, QString* error)
+bool openForAppend(QFile& file, const QString& path, const QString& inside, QString* error)
 {
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    struct stat info;
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (error)
-            *error = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("not a regular file");
-        if (fd >= 0)
-            ::close(fd);
-        return false;
-    }
-    file.setFileName(path);
-    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return NoFollowFile::open(file, path, O_CREAT | O_APPEND, QIODevice::WriteOnly | QIODevice::Append, inside,
+                              error);
 }
 
 bool truncate(QFile& file)

@@ -26,14 +26,15 @@ QString fallbackName();
 //  - size a multiple of 100 KiB (not 0): the whole size;
 //  - otherwise the file is cut to the last multiple of 100 KiB, and deleted
 //    when that is 0 (an empty file, or one shorter than 100 KiB);
-//  - a file of 2 GiB or more, or a symbolic link, is deleted: 0.
-// -1 when the path holds something that is not a file (a folder, say).
+//  - a file of 2 GiB or more is deleted: 0.
+// -1 when the path holds something that is not a regular file (a folder,
+// a symbolic link, dangling or not): the download is refused.
 qint64 prepareResume(const QString& path);
 
 // Opens path for appending, creating it (mode 0644) when missing. Refuses a
-// symbolic link in the last segment and anything that is not a regular
-// file.
-bool openForAppend(QFile& file, const QString& path, QString* error = nullptr);
+// symbolic link in the last segment, anything that is not a regular file
+// and, with `inside` given, a folder that resolves outside it.
+bool openForAppend(QFile& file, const QString& path, const QString& inside, QString* error = nullptr);
 
 // Empties the file at path (a server that ignored the range asked for).
 bool truncate(QFile& file);

@@ -76,17 +76,17 @@ QByteArray newBoundary()
         + QByteArray::number(random);
 }
 
-QByteArray multipartBody(const HttpRequestSpec& spec, const QByteArray& boundary)
+QByteArray multipartBody(const HttpRequestSpec& request, const QByteArray& boundary)
 {
     QByteArray body;
-    for (const auto& variable : spec.variables()) {
+    for (const auto& variable : request.variables()) {
         body += "--" + boundary + kLineEnd;
         body += "Content-Disposition: form-data; " + headerAttribute(QStringLiteral("name"), variable.first)
             + kLineEnd;
         body += "Content-Type: text/plain" + kLineEnd + kLineEnd;
         body += variable.second.toUtf8() + kLineEnd;
     }
-    for (const HttpRequestSpec::File& file : spec.files()) {
+    for (const HttpRequestSpec::File& file : request.files()) {
         QByteArray content;
         if (!readUploadFile(file.localPath, &content))
             continue;

@@ -5,9 +5,9 @@
 #include <QPair>
 #include <QString>
 
-#include "http_request_spec.h"
+#include "http_request_description.h"
 
-// The bytes of an HTTP request body and address, built from a request spec.
+// The bytes of an HTTP request body and address, built from a request description.
 namespace HttpRequestLayout {
 
 // key=value pairs joined by "&", keys and values percent-encoded (UTF-8;
@@ -29,7 +29,7 @@ QByteArray newBoundary();
 // The multipart body: one text part per variable, one binary part per
 // readable file, then "--" boundary "--" without a line break. Files larger
 // than kMaxUploadFileSize are skipped like unreadable ones.
-QByteArray multipartBody(const HttpRequestSpec& spec, const QByteArray& boundary);
+QByteArray multipartBody(const HttpRequestSpec& request, const QByteArray& boundary);
 
 constexpr qint64 kMaxUploadFileSize = 64 * 1024 * 1024;
 

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-#include "http_request_spec.h"
+#include "http_request_description.h"
 
 class QNetworkAccessManager;
 

@@ -4,7 +4,7 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
-#include "http_request_spec.h"
+#include "http_request_description.h"
 #include "http_request_worker.h"
 #include "logging.h"
 #include "update_prompt.h"

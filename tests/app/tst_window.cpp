@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScreen>
@@ -30,6 +31,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineProfile>
+
+#include <signal.h>
 
 class TestWindow : public QObject
 {
@@ -48,13 +51,18 @@ private slots:
     void minimiseShortcutWritesFileCache();
     void deviceWriteAnswersOldestFirst();
     void pageRequestsRunThroughTheDispatcher();
+    void popupsOpenCloseAndAreAddressed();
     void deviceNoticesRaiseDevicesChanged();
     void musicDataReachesTheLightingView();
     void w1PassEvery502Ticks();
+    void loginMainMakesTheStartPage();
     void trayExitClosesApplication();
 
 private:
     QStringList loggedCalls(const QString& name) const;
+    // A page request of view as the browser host takes it: view's window
+    // becomes the host window and the request goes to the current listener.
+    void request(WebView* view, const QString& text);
 
     QTemporaryDir m_app;
     QTemporaryDir m_temp;
@@ -125,6 +133,12 @@ QStringList TestWindow::loggedCalls(const QString& name) const
     return keys;
 }
 
+void TestWindow::request(WebView* view, const QString& text)
+{
+    ClientHandler::instance()->handleQuery(view, text, makeQueryCallback(nullptr, nullptr));
+    QCoreApplication::processEvents();
+}
+
 void TestWindow::buildsFromProfile()
 {
     const QString templateFolder = m_temp.path() + "/template";
@@ -181,17 +195,24 @@ void TestWindow::framelessSizing()
     QCOMPARE(m_window->minimumSize(), QSize(500 + 2 * margin, 400 + 2 * margin));
     QCOMPARE(m_window->maximumSize(), QSize(540 + 2 * margin, 425 + 2 * margin));
     m_window->show();
+    // The page gets the profile's whole size; the shadow goes around it.
+    QCOMPARE(m_window->contentsRect().size(), QSize(540, 425));
     QTRY_COMPARE(m_window->mainView()->geometry(), m_window->contentsRect());
 
-    // Maximised: the screen's available geometry, no shadow.
-    m_window->maximizeToWorkArea();
+    // Maximised by the page: the screen's available geometry, no shadow;
+    // restored: the geometry it had.
+    m_window->move(30, 40);
+    const QRect normal = m_window->geometry();
+    request(m_window->mainView(), "{\"FuncName\":\"maxsizeWindow\"}");
     QTRY_VERIFY(m_window->isMaximized());
     QTRY_COMPARE(m_window->geometry(), m_window->screen()->availableGeometry());
     QCOMPARE(m_window->shadowMargin(), 0);
     QTRY_COMPARE(m_window->mainView()->geometry(), m_window->rect());
+    request(m_window->mainView(), "{\"FuncName\":\"maxsizeWindow\"}");
 
-    m_window->restoreFromMaximized();
+    request(m_window->mainView(), "{\"FuncName\":\"restoreWindow\"}");
     QTRY_VERIFY(!m_window->isMaximized());
+    QTRY_COMPARE(m_window->geometry(), normal);
     QCOMPARE(m_window->shadowMargin(), margin);
     QCOMPARE(m_window->maximumSize(), QSize(540 + 2 * margin, 425 + 2 * margin));
 }
@@ -222,6 +243,13 @@ void TestWindow::trayFollowsTrayMode()
     m_window->hide();
     tray->openAction()->trigger();
     QVERIFY(m_window->isVisible());
+
+    // "ShowMsgBox": an information balloon for 800 ms.
+    QSignalSpy balloon(tray, &SystemTray::infoShown);
+    emit m_window->mainView()->jsMessage("{\"FuncName\":\"ShowMsgBox\",\"Message\":\"Saved\"}",
+                                         makeQueryCallback(nullptr, nullptr));
+    QCOMPARE(balloon.count(), 1);
+    QCOMPARE(balloon.first(), QVariantList({"Info", "Saved", 800}));
 
     setTrayModeText("DisableTray");
     m_window->hide();
@@ -255,7 +283,7 @@ void TestWindow::closeRequestHidesOnly()
 
 void TestWindow::minimiseShortcutWritesFileCache()
 {
-    const QString path = m_temp.filePath("profile.xml");
+    const QString path = m_app.filePath("profile.xml");
     QFile::remove(path);
     m_window->deviceSession().fileCache().store(path, "<profile/>");
     bool answered = false;
@@ -327,6 +355,81 @@ void TestWindow::pageRequestsRunThroughTheDispatcher()
         popup->close();
 }
 
+void TestWindow::popupsOpenCloseAndAreAddressed()
+{
+    ClientHandler* handler = ClientHandler::instance();
+    WebView* main = m_window->mainView();
+    const QRect screen = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+    const QString url = "about:blank#/set.html";
+    const QString open = QString("{\"FuncName\":\"OpenView\",\"Url\":\"%1\",\"width\":%2,\"height\":%3}");
+
+    // No window of nothing, and none larger than the screens.
+    const int before = m_window->popups().size();
+    emit main->jsMessage(open.arg(url).arg(0).arg(200), makeQueryCallback(nullptr, nullptr));
+    QCOMPARE(m_window->popups().size(), before);
+    emit main->jsMessage(open.arg(url).arg(40000).arg(2000000000), makeQueryCallback(nullptr, nullptr));
+    PopWidget* popup = m_window->popups().find(url);
+    QVERIFY(popup);
+    QSignalSpy loaded(popup->view(), &WebView::loadFinished);
+    QVERIFY(popup->width() <= screen.width() && popup->height() <= screen.height());
+    QVERIFY(popup->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(handler->currentViewName(), url);
+    QTRY_COMPARE(m_window->popups().current(), popup);
+    QTRY_COMPARE(handler->namedBrowser(url), popup->view());
+    QCOMPARE(handler->currentListener(), popup->view());
+
+    // Events for the current view reach the pop-up.
+    QSignalSpy sent(handler, &ClientHandler::eventSent);
+    handler->onUpdateFirmware("50");
+    QCOMPARE(sent.count(), 1);
+    QCOMPARE(sent.first().at(0).value<WebView*>(), popup->view());
+
+    // Maximised and restored from the pop-up: the pop-up, not the window.
+    popup->setGeometry(QRect(10, 20, 300, 200));
+    request(popup->view(), "{\"FuncName\":\"maxsizeWindow\"}");
+    QCOMPARE(popup->geometry(), popup->screen()->availableGeometry());
+    QVERIFY(!m_window->isMaximized());
+    request(popup->view(), "{\"FuncName\":\"restoreWindow\"}");
+    QCOMPARE(popup->geometry(), QRect(10, 20, 300, 200));
+
+    // Its renderer crashes: the start page comes back in it, and the
+    // program lives on.
+    QVERIFY(loaded.count() > 0 || loaded.wait(20000));
+    QVERIFY(::kill(pid_t(popup->view()->page()->renderProcessPid()), SIGKILL) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(popup->view()->url().toString().endsWith("t/index.html"), 20000);
+
+    // Closed by its page: gone from the table and the named browsers, no
+    // event reaches it, requests go to the main view again, and it goes.
+    QPointer<PopWidget> closed(popup);
+    request(popup->view(), "{\"FuncName\":\"CloseView\"}");
+    QCOMPARE(m_window->popups().size(), before);
+    QVERIFY(!m_window->popups().find(url));
+    QVERIFY(!handler->namedBrowser(url));
+    QCOMPARE(handler->currentListener(), main);
+    QCOMPARE(handler->hostWindow(), m_window);
+    sent.clear();
+    handler->onDeviceData("1,2");
+    QTRY_VERIFY(!sent.isEmpty());
+    for (const QList<QVariant>& event : sent)
+        QVERIFY(event.at(0).value<WebView*>() != popup->view());
+    // Events for the current view reach the main page again (a firmware
+    // update started there after a pop-up closed).
+    sent.clear();
+    handler->onUpdateFirmware("updated");
+    QCOMPARE(sent.count(), 1);
+    QCOMPARE(sent.first().at(0).value<WebView*>(), main);
+    QTRY_VERIFY(closed.isNull());
+
+    // Opened again: a new pop-up.
+    emit main->jsMessage(open.arg(url).arg(300).arg(200), makeQueryCallback(nullptr, nullptr));
+    QVERIFY(m_window->popups().find(url));
+    QCOMPARE(m_window->popups().find(url)->size(), QSize(300, 200));
+    QTRY_COMPARE(m_window->popups().current(), m_window->popups().find(url));
+    request(m_window->popups().find(url)->view(), "{\"FuncName\":\"CloseView\"}");
+    QCOMPARE(m_window->popups().size(), before);
+    handler->setCurrentViewName(m_loadPath);
+}
+
 void TestWindow::deviceNoticesRaiseDevicesChanged()
 {
     QSignalSpy sent(ClientHandler::instance(), &ClientHandler::eventSent);
@@ -387,9 +490,37 @@ void TestWindow::w1PassEvery502Ticks()
     QCOMPARE(loggedCalls("dcW1WriteAddress"), firstPass);
 }
 
+void TestWindow::loginMainMakesTheStartPage()
+{
+    ClientHandler* handler = ClientHandler::instance();
+    const QString url = m_loadPath + "?login";
+    const QString login = QString("{\"FuncName\":\"LoginMain\",\"Url\":\"%1\",\"width\":\"%2\",\"height\":\"%3\"}");
+    emit m_window->mainView()->jsMessage(login.arg(url).arg(0).arg(410), makeQueryCallback(nullptr, nullptr));
+    QCOMPARE(handler->startupUrl(), m_loadPath);
+    QVERIFY(m_window->isVisible());
+
+    emit m_window->mainView()->jsMessage(login.arg(url).arg(520).arg(410), makeQueryCallback(nullptr, nullptr));
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(handler->startupUrl(), url);
+    QCOMPARE(handler->currentViewName(), url);
+    QCOMPARE(handler->namedBrowser(url), m_window->mainView());
+    QVERIFY(!handler->namedBrowser(m_loadPath));
+    QCOMPARE(m_window->contentMinimumSize(), QSize(520, 410));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 5000);
+    QCOMPARE(m_window->contentsRect().size(), QSize(520, 410));
+    QTRY_COMPARE(m_window->mainView()->size(), QSize(520, 410));
+
+    // Back to the first page; larger than the screens is made to fit.
+    emit m_window->mainView()->jsMessage(login.arg(m_loadPath).arg(540).arg(40000),
+                                         makeQueryCallback(nullptr, nullptr));
+    QVERIFY(m_window->height() <= QGuiApplication::primaryScreen()->availableVirtualGeometry().height());
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 5000);
+    QCOMPARE(handler->namedBrowser(m_loadPath), m_window->mainView());
+}
+
 void TestWindow::trayExitClosesApplication()
 {
-    const QString path = m_temp.filePath("settings.xml");
+    const QString path = m_app.filePath("settings.xml");
     m_window->deviceSession().fileCache().store(path, "<settings/>");
     m_window->show();
     QVERIFY(!isQuitting());

@@ -34,6 +34,26 @@ private slots:
         QVERIFY2(bytes.contains(QStringLiteral("Theme=\u6df1\u8272").toUtf8()), bytes.constData());
     }
 
+    // Read by a program started later (here: a copy of the file, which
+    // nothing in this process has cached).
+    void everyCharacterReadsBackInAnotherProcess()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir later;
+        LocalSettings settings(dir.path());
+        const QString emoji = QStringLiteral("a\U0001F600b");
+        QVERIFY(settings.write("Theme", QStringLiteral("\u6df1\u8272")));
+        QVERIFY(settings.write("f", emoji));
+        QVERIFY(settings.write("Language", "de"));   // a later write keeps it
+        QCOMPARE(settings.read("f"), emoji);
+        QFile::remove(later.filePath("conf.ini"));
+        QVERIFY(QFile::copy(settings.filePath(), later.filePath("conf.ini")));
+        const LocalSettings copy(later.path());
+        QCOMPARE(copy.read("f"), emoji);
+        QCOMPARE(copy.read("Theme"), QStringLiteral("\u6df1\u8272"));
+        QCOMPARE(copy.read("Language"), QStringLiteral("de"));
+    }
+
     void nothingIsCachedBetweenAccesses()
     {
         QTemporaryDir dir;

@@ -44,6 +44,7 @@ public:
         : m_window(window)
     {
         m_folder = m_dir.path() + QLatin1Char('/');
+        cache.setFolder(m_folder);
         handler.setProfileSource(&cache);
     }
 

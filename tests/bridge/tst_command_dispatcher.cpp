@@ -165,11 +165,15 @@ private slots:
         QCOMPARE(send(dispatcher, R"({"FuncName":"LoginMain","Url":"main.html","width":"800","height":"600"})").kind,
                  Answer::None);
         QCOMPARE(send(dispatcher, R"({"FuncName":"loadurl","url":"skin/index.html"})").kind, Answer::None);
+        // A query and a fragment stay a query and a fragment.
+        send(dispatcher, "{\"FuncName\":\"loadurl\",\"url\":\"lp.html?x=1&y=a%20b#top\"}");
         QCOMPARE(send(dispatcher, R"({"FuncName":"SendMsgToMainBrowser","url":"set","msg":"hi"})").text,
                  QString("SendMsgToMainBrowser success"));
         QCOMPARE(send(dispatcher, R"({"FuncName":"CloseView"})").kind, Answer::None);
         QCOMPARE(host.calls, QStringList({"goBack", "goForward", "tray Info Saved", "loginMain main.html 800 600",
                                           "loadUrl " + QUrl::fromLocalFile(host.path("skin/index.html")).toString(),
+                                          "loadUrl " + QUrl::fromLocalFile(host.path("lp.html")).toString()
+                                              + "?x=1&y=a%20b#top",
                                           "event onBrowserMsg hi set", "closeView"}));
 
         RecordingHost headless(false);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "command_dispatcher.h"
@@ -96,11 +97,23 @@ private slots:
 
     void anUnwritableFileFailsTheSave()
     {
+        QTemporaryDir outside;
         RecordingHost host;
         CommandDispatcher dispatcher(host);
-        host.nextFileName = host.path("no/such/folder/x.pfd");
-        QCOMPARE(send(dispatcher, R"({"FuncName":"SaveCommand","CommandString":"x"})").text,
-                 QString("SaveCommand is failed!"));
+        // A link as the chosen name, dangling or not, is not written
+        // through; nor is one of the program's own files overwritten.
+        QVERIFY(writeFile(outside.filePath("kept.pfd"), "kept"));
+        QVERIFY(QFile::link(outside.filePath("kept.pfd"), host.path("link.pfd")));
+        QVERIFY(QFile::link(outside.filePath("new.pfd"), host.path("dangling.pfd")));
+        QVERIFY(writeFile(host.path("Updater"), "program"));
+        for (const char* name : {"no/such/folder/x.pfd", "link.pfd", "dangling.pfd", "Updater"}) {
+            host.nextFileName = host.path(name);
+            QCOMPARE(send(dispatcher, R"({"FuncName":"SaveCommand","CommandString":"x"})").text,
+                     QString("SaveCommand is failed!"));
+        }
+        QCOMPARE(readAll(outside.filePath("kept.pfd")), QByteArray("kept"));
+        QVERIFY(!QFileInfo::exists(outside.filePath("new.pfd")));
+        QCOMPARE(readAll(host.path("Updater")), QByteArray("program"));
     }
 };
 

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,8 +94,9 @@ private slots:
         cache.store(locked, "new");
         cache.store(good, "good");
         QVERIFY(!cache.writeOut());
-        QCOMPARE(cache.pending(), QStringList({locked, good}));
+        QCOMPARE(cache.pending(), QStringList({locked}));
         QCOMPARE(readAll(locked), QByteArray("old")); // not truncated
+        QCOMPARE(readAll(good), QByteArray("good"));  // not held up
 
         QVERIFY(QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner
                                           | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
@@ -112,6 +114,30 @@ private slots:
         QVERIFY(!cache.writeOut());
         QCOMPARE(cache.pending(), QStringList({path}));
         QCOMPARE(cache.entries().value(path), QString("x"));
+    }
+
+    // A link put where a pending file goes, or a folder that now leads out
+    // of the cache's folder, is never written through.
+    void neverWritesThroughALink()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir outside;
+        FileCache cache;
+        cache.setFolder(dir.path());
+        const QString linked = dir.filePath("linked.xml");
+        const QString dangling = dir.filePath("dangling.xml");
+        const QString below = dir.filePath("sub/p.xml");
+        QVERIFY(writeFile(outside.filePath("victim.xml"), "victim"));
+        QVERIFY(QFile::link(outside.filePath("victim.xml"), linked));
+        QVERIFY(QFile::link(outside.filePath("new.xml"), dangling));
+        QVERIFY(QFile::link(outside.path(), dir.filePath("sub")));
+        for (const QString& path : {linked, dangling, below})
+            cache.store(path, "owned");
+        QVERIFY(!cache.writeOut());
+        QCOMPARE(cache.pending(), QStringList({linked, dangling, below}));
+        QCOMPARE(readAll(outside.filePath("victim.xml")), QByteArray("victim"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList({"victim.xml"}));
+        QVERIFY(QFileInfo(linked).isSymLink() && QFileInfo(dangling).isSymLink());
     }
 };
 

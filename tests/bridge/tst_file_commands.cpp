@@ -118,8 +118,8 @@ private slots:
         const QByteArray before = readAll(host.path("p.xml"));
         QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "p.xml"},
                                            {"ContentStr", "<Configuration><Conf>"}}))
-                     .kind,
-                 Answer::None);
+                     .text,
+                 QString("ModifyFileFromStr failed"));
         QCOMPARE(readAll(host.path("p.xml")), before);
         QCOMPARE(send(dispatcher, read).text, QString("RightClick"));
 
@@ -136,23 +136,46 @@ private slots:
         RecordingHost host;
         CommandDispatcher dispatcher(host);
         QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").kind, Answer::None);
+        const auto modify = [&](const QString& path, const QString& content) {
+            return send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", path}, {"ContentStr", content}}));
+        };
 
-        // "blocked" is a file, so nothing can be written below it.
+        // What cannot be a file fails at once and is never pending: the
+        // folder itself (FilePath missing), a folder, a file below a file.
         QVERIFY(writeFile(host.path("blocked"), "x"));
-        QVERIFY(writeFile(host.path("ok.xml"), "<a/>"));
-        send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "blocked/p.xml"}, {"ContentStr", "<b/>"}}));
-        send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "ok.xml"}, {"ContentStr", "<c/>"}}));
-        QCOMPARE(host.cache.pending().size(), 2);
-        QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").kind, Answer::None);
-        QCOMPARE(host.cache.pending().size(), 2);
-        QCOMPARE(readAll(host.path("ok.xml")), QByteArray("<a/>"));   // untouched, not truncated
+        QVERIFY(QDir().mkpath(host.path("folder")));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"ModifyFileFromStr","ContentStr":"<a/>"})").text,
+                 QString("ModifyFileFromStr failed"));
+        for (const char* path : {"", "folder", "folder/", "blocked/p.xml"}) {
+            const Answer refused = modify(path, "<b/>");
+            QCOMPARE(refused.kind, Answer::Failure);
+            QCOMPARE(refused.text, QString("ModifyFileFromStr failed"));
+        }
+        QVERIFY(!host.cache.hasPending());
+        // Missing folders are made.
+        QCOMPARE(modify("nosuch/x.xml", "<n/>").text, QString("ModifyFileFromStr success"));
+        QVERIFY(readAll(host.path("nosuch/x.xml")).contains("<n />"));
 
-        QVERIFY(QFile::remove(host.path("blocked")));
-        QVERIFY(QDir().mkpath(host.path("blocked")));
+        // A file that cannot be written later stays pending without holding
+        // up the files after it.
+        QVERIFY(writeFile(host.path("ok.xml"), "<a/>"));
+        QCOMPARE(modify("d/p.xml", "<a/>").kind, Answer::Success);
+        host.cache.store(host.path("d/p.xml"), "<b />");   // an edit not yet written out
+        QVERIFY(QDir().rename(host.path("d"), host.path("d.away")));
+        QVERIFY(writeFile(host.path("d"), "now a file"));
+        QCOMPARE(modify("d/p.xml", "<c/>").kind, Answer::Failure);   // refused at once
+        QCOMPARE(modify("ok.xml", "<c/>").kind, Answer::Success);
+        QVERIFY(readAll(host.path("ok.xml")).contains("<c />"));
+        QCOMPARE(host.cache.pending(), QStringList({host.path("d/p.xml")}));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").kind, Answer::None);
+        QCOMPARE(modify("ok.xml", "<e/>").kind, Answer::Success);
+        QVERIFY(readAll(host.path("ok.xml")).contains("<e />"));
+
+        QVERIFY(QFile::remove(host.path("d")));
+        QVERIFY(QDir().rename(host.path("d.away"), host.path("d")));
         QCOMPARE(send(dispatcher, R"({"FuncName":"savexml"})").text, QString("save xml success"));
         QVERIFY(!host.cache.hasPending());
-        QVERIFY(readAll(host.path("blocked/p.xml")).contains("<b />"));
-        QVERIFY(readAll(host.path("ok.xml")).contains("<c />"));
+        QVERIFY(readAll(host.path("d/p.xml")).contains("<b />"));
     }
 
     void pathsOutsideTheFolderAreRefused()
@@ -163,15 +186,20 @@ private slots:
         const QString secret = outside.filePath("secret.xml");
         QVERIFY(writeFile(secret, "<secret/>"));
         QVERIFY(QFile::link(outside.path(), host.path("link")));
+        // Links as the name itself: to a file outside, and dangling.
+        QVERIFY(QFile::link(secret, host.path("linked.xml")));
+        QVERIFY(QFile::link(outside.filePath("dang.xml"), host.path("dang.xml")));
         const QString up = QDir(host.applicationFolder()).relativeFilePath(secret);
         QVERIFY(up.startsWith("../"));
 
-        for (const QString& path : {up, QString("link/secret.xml"), "sub/../../" + up}) {
-            const Answer read = send(dispatcher, request({{"FuncName", "ReadFileToStr"}, {"FilePath", path}, {"Xpath", "/*"}}));
-            QCOMPARE(read.text, QString("queryProfile load xml file failed!"));
+        for (const QString& path : {up, QString("link/secret.xml"), "sub/../../" + up, QString("link/new.xml"),
+                                    QString("linked.xml"), QString("dang.xml"), QString("link/sub/new.xml")}) {
             const Answer modify = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", path},
                                                            {"ContentStr", "<owned/>"}}));
-            QCOMPARE(modify.kind, Answer::None);
+            QCOMPARE(modify.kind, Answer::Failure);
+            QCOMPARE(modify.text, QString("ModifyFileFromStr failed"));
+            const Answer read = send(dispatcher, request({{"FuncName", "ReadFileToStr"}, {"FilePath", path}, {"Xpath", "/*"}}));
+            QCOMPARE(read.text, QString("queryProfile load xml file failed!"));
         }
         // An absolute path is taken below the folder, like any other.
         QCOMPARE(send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "/inside.xml"},
@@ -203,11 +231,13 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!QFile::exists(marker));
 
+        // What cannot be started, there or not, is a process that failed to
+        // start.
         const Answer missing = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/nothing.sh"}}));
         QCOMPARE(missing.text, QString("OpenEXE Faile,File not find"));
         QVERIFY(writeFile(host.path("plain.txt"), "not a program"));
         const Answer notAProgram = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/plain.txt"}}));
-        QCOMPARE(notAProgram.text, QString("OpenEXE Faile"));
+        QCOMPARE(notAProgram.text, QString("OpenEXE Faile,File not find"));
 
         const Answer started = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", "/tool.sh"}}));
         QCOMPARE(started.kind, Answer::Success);
@@ -292,7 +322,7 @@ private slots:
             QCOMPARE(unpack.text, QString("failed!"));
             const Answer modify = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", name},
                                                             {"ContentStr", "<owned/>"}}));
-            QCOMPARE(modify.kind, Answer::None);
+            QCOMPARE(modify.text, QString("ModifyFileFromStr failed"));
         }
         send(dispatcher, R"({"FuncName":"savexml"})");
         for (const QString& name : own)

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QWebEngineProfile>
 
+#include <signal.h>
+
 namespace {
 void writeFile(const QString& path, const QByteArray& text)
 {
@@ -86,6 +88,7 @@ private slots:
     void popupsOpenInSystemBrowser();
     void downloadsReportProgressToTheirView();
     void viewsTalkOnlyToTheirHost();
+    void rendererCrashReloadsTheStartPage();
 
 private:
     void ask(const QString& request);
@@ -421,6 +424,17 @@ void TestWebView::downloadsReportProgressToTheirView()
     QCOMPARE(progress.first().at(0).toInt(), 3000);
     QCOMPARE(progress.first().at(2).toString(), path);
     QTRY_COMPARE(QFileInfo(path).size(), qint64(3000));
+
+    // A link where the file would go, dangling or not: the download is
+    // refused, nothing is written through it.
+    QTemporaryDir outside;
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::link(outside.filePath("firmware.bin"), path));
+    BrowserTest::evaluate(m_view->page(), "location.href = '" + m_server.pageRoot() + "t/download/again'");
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedPaths().contains("/local/t/download/again"), 20000);
+    QTest::qWait(1000);
+    QVERIFY(!QFileInfo::exists(outside.filePath("firmware.bin")));
+    QVERIFY(QFileInfo(path).isSymLink());
 }
 
 void TestWebView::viewsTalkOnlyToTheirHost()
@@ -444,6 +458,33 @@ void TestWebView::viewsTalkOnlyToTheirHost()
 
     delete view;
     QCOMPARE(host.calls.last(), QString("viewClosing other"));
+}
+
+void TestWebView::rendererCrashReloadsTheStartPage()
+{
+    // A renderer that ends away from the start page: the start page is
+    // loaded again, and the program lives on. A page that ends again right
+    // after is left as it is rather than reloaded in a loop.
+    ClientHandler* handler = ClientHandler::instance();
+    const QString startup = handler->startupUrl();
+    handler->setStartupUrl(m_indexUrl);
+    writeFile(m_pages.path() + "/lp.html", "<html><body>lp</body></html>");
+    int ended = 0;
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this, [&ended]() { ++ended; });
+    for (int round = 0; round < 2; ++round) {
+        QSignalSpy loaded(m_view, &WebView::loadFinished);
+        m_view->load(QUrl::fromLocalFile(m_pages.path() + "/lp.html"));
+        QVERIFY(loaded.wait(20000));
+        QVERIFY(::kill(pid_t(m_view->page()->renderProcessPid()), SIGSEGV) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(ended, round + 1, 20000);
+        if (round == 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_view->url().toString().endsWith("t/index.html"), 20000);
+            QVERIFY(BrowserTest::waitFor(m_view->page(), "typeof ask", "function"));
+        }
+    }
+    QTest::qWait(500);
+    QVERIFY(m_view->url().toString().endsWith("lp.html"));
+    handler->setStartupUrl(startup);
 }
 
 int main(int argc, char** argv)

@@ -14,6 +14,7 @@ public:
     bool minimized = false;
     bool maximized = false;
     QRect geometry{100, 50, 540, 425};
+    QRect area;
     QStringList calls;
 
     bool isMinimized() const override { return minimized; }
@@ -23,6 +24,7 @@ public:
     void moveAndResize(const QRect& g) override { calls << "moveAndResize"; geometry = g; }
     void minimize() override { calls << "minimize"; minimized = true; }
     void restore() override { calls << "restore"; minimized = false; }
+    QRect screenArea() const override { return area; }
 };
 
 struct Recorder {
@@ -80,6 +82,20 @@ void TestWindowShortcuts::moveWindowMovesOrRestores()
     QCOMPARE(window.calls, calls);
     QCOMPARE(r.answers.size(), 2);
     QVERIFY(!forwarded);
+
+    // Sizes of nothing are refused the same way; huge sizes and far places
+    // are kept on the screens.
+    QVERIFY(!WindowShortcuts::handle("MoveWindow 0,0,0,480", r.callback(), &window, nullptr, forward));
+    QVERIFY(!WindowShortcuts::handle("MoveWindow 0,0,640,-1", r.callback(), &window, nullptr, forward));
+    QCOMPARE(window.calls, calls);
+    window.area = QRect(0, 0, 1920, 1040);
+    QVERIFY(WindowShortcuts::handle("MoveWindow 0,0,40000,2000000000", r.callback(), &window, nullptr, forward));
+    QCOMPARE(window.geometry, QRect(0, 0, 1920, 1040));
+    window.geometry = QRect(100, 50, 540, 425);
+    QVERIFY(WindowShortcuts::handle("MoveWindow 2147483647,-2147483648,540,425", r.callback(), &window, nullptr,
+                                    forward));
+    QCOMPARE(window.geometry, QRect(1920 - 540, 0, 540, 425));
+    QCOMPARE(r.answers.size(), 4);
 }
 
 void TestWindowShortcuts::minimiseShortcut()

@@ -4,7 +4,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import en from '../../pages/template/common/strings/en.js';
 import zh from '../../pages/template/common/strings/zh.js';
-import { format, supportedLanguage } from '../../pages/template/common/core/i18n.js';
+import { format, startLanguage, supportedLanguage } from '../../pages/template/common/core/i18n.js';
+import { fakeProgram } from './fake_program.mjs';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import products from '../../pages/template/common/data/products.js';
 import { definition, FAMILIES, here } from './helpers.mjs';
@@ -88,4 +89,21 @@ test('texts are filled and languages recognised', () => {
     assert.equal(supportedLanguage('zh-CN'), 'zh');
     assert.equal(supportedLanguage('en'), 'en');
     assert.equal(supportedLanguage('de'), '');
+});
+
+test('the pages start in the kept language, else keep the desktop\'s for the tray', async () => {
+    const conf = {};
+    const answers = {
+        ReadConf: (c) => (conf[c.KeyName] ? [true, conf[c.KeyName]] : [false, 'File Or KeyName does not exist']),
+        WriteConf: (c) => { conf[c.KeyName] = c.WriteData; return [true, 'Write Success']; },
+        GetDefaultLanguage: () => [true, 'zh'],
+    };
+    const first = fakeProgram({ answers });
+    assert.equal(await startLanguage(first.client), 'zh');
+    assert.equal(conf.Language, 'zh');
+    conf.Language = 'en';
+    const later = fakeProgram({ answers });
+    assert.equal(await startLanguage(later.client), 'en');
+    assert.equal(later.sent('WriteConf').length, 0);
+    assert.equal(later.sent('GetDefaultLanguage').length, 0);
 });

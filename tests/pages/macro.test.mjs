@@ -2,9 +2,10 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { MacroRecorder, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep, parseStepsText, removeStep,
     setAllDelays, setDelay, stepsForScheme, stepsText } from '../../pages/template/common/core/macro.js';
-import { exportText, importText, libraryXml, parseLibrary, withMacro } from '../../pages/template/common/core/macro_library.js';
+import { LIBRARY_PATH, changeLibrary, exportText, importText, libraryXml, parseLibrary, readLibrary, withMacro } from '../../pages/template/common/core/macro_library.js';
 import { fromRequest, toRequest } from '../../pages/template/common/core/assignment.js';
 import { definition } from './helpers.mjs';
+import { fakeProgram } from './fake_program.mjs';
 
 const key = (k, down = true) => ({ type: 'key', down, key: k });
 const wait = (ms) => ({ type: 'delay', ms });
@@ -101,4 +102,21 @@ test('the library keeps macros by name and reads only what it knows', () => {
     assert.deepEqual(importText('按下(B)延迟(5)弹起(B)', 'Imported'), { name: 'Imported', steps: '按下(B)延迟(5)弹起(B)', repeat: 1, mode: '' });
     assert.equal(importText('<Macro Name="x">nothing</Macro>'), null);
     assert.equal(importText('just words'), null);
+});
+
+test('a library change keeps what was saved since the list was read', async () => {
+    const program = fakeProgram({ files: { [LIBRARY_PATH]: libraryXml([{ name: 'Old', steps: '按下(A)', repeat: 1, mode: '' }]) } });
+    const shown = await readLibrary(program.client);
+    // The macro editor saves another macro meanwhile.
+    await changeLibrary(program.client, (list) => withMacro(list, { name: 'New', steps: '按下(B)', repeat: 1, mode: '' }));
+    const { reply, macros } = await changeLibrary(program.client, (list) => list.filter((m) => m.name !== shown[0].name));
+    assert.ok(reply.ok);
+    assert.deepEqual(macros.map((m) => m.name), ['New']);
+    assert.deepEqual(parseLibrary(program.files[LIBRARY_PATH]).map((m) => m.name), ['New']);
+    // A refused write leaves the file's list shown.
+    const refusing = fakeProgram({ files: { [LIBRARY_PATH]: program.files[LIBRARY_PATH] },
+        answers: { ModifyFileFromStr: () => [false, 'ModifyFileFromStr failed'] } });
+    const failed = await changeLibrary(refusing.client, () => []);
+    assert.equal(failed.reply.ok, false);
+    assert.deepEqual(failed.macros.map((m) => m.name), ['New']);
 });

@@ -43,6 +43,7 @@ private slots:
     void keyCombinationOnM2();
     void dpiColourOnW1();
     void recordedMacroOnM1();
+    void macroEditorFitsTheWindow();
     void keyColourOnKeyboard();
     void firmwareUpdate();
     void languageSwitch();
@@ -226,6 +227,27 @@ void TestPagesEndToEnd::recordedMacroOnM1()
     const QJsonObject button = waitForCall("dcWriteProperty", {{"id", 63}, {"size", 4}});
     QCOMPARE(button.value("data").toString(), QString("04,00,00,0c"));
     QVERIFY(waitJs("document.querySelector('#assign-63 .assignment').textContent === 'Macro, 3 steps, 1×'"));
+}
+
+void TestPagesEndToEnd::macroEditorFitsTheWindow()
+{
+    // A long macro with its text open: the editor scrolls, its buttons stay
+    // inside the 960 x 640 window.
+    QVERIFY(open("#/macros", "!!document.querySelector('#macro-new')"));
+    js("document.querySelector('#macro-new').click()");
+    QVERIFY(waitJs("!!document.querySelector('#macro-text')"));
+    js(QString::fromUtf8("document.querySelector('details.macro-text').open = true;"
+                         "document.querySelector('#macro-text').value = '%1';"
+                         "document.querySelector('#macro-text-apply').click();")
+           .arg(QString::fromUtf8("按下(A)延迟(30)弹起(A)延迟(30)").repeated(8)));
+    QVERIFY(waitJs("document.querySelectorAll('#macro-steps li').length === 32"));
+    for (const char* button : {"#macro-use", "#macro-cancel"}) {
+        const QString inside = QStringLiteral("(() => { const r = document.querySelector('%1').getBoundingClientRect();"
+                                              " return r.height > 0 && r.top >= 0 && r.bottom <= innerHeight; })()").arg(button);
+        QVERIFY2(js(inside).toBool(), button);
+    }
+    js("document.querySelector('#macro-cancel').click()");
+    QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
 }
 
 void TestPagesEndToEnd::keyColourOnKeyboard()

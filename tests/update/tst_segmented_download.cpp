@@ -202,16 +202,30 @@ private slots:
         QVERIFY(outside.finished && !outside.ok);
         QVERIFY(server.requests().isEmpty());
 
-        // A link where the file goes is replaced, never written through.
+        // A link where the file goes, dangling or not, is refused, never
+        // written through.
         QTemporaryDir other;
         const QString victim = other.filePath("victim");
         QVERIFY(writeFile(victim, QByteArray(204800, 'v')));
         QDir().mkpath(base.filePath("tupdates"));
         QVERIFY(QFile::link(victim, partial("pkg.dat")));
+        QVERIFY(QFile::link(other.filePath("new.dat"), partial("new.dat")));
         server.serve("/pkg.dat", sizedPackage("payload.bin", 1000));
-        QVERIFY(download("/pkg.dat").ok);
-        QCOMPARE(server.header(0, "Range"), QByteArray("bytes=0-"));
+        server.serve("/new.dat", sizedPackage("payload.bin", 1000));
+        QVERIFY(!download("/pkg.dat").ok);
+        QVERIFY(!download("/new.dat").ok);
+        QVERIFY(server.requests().isEmpty());
         QCOMPARE(readFile(victim), QByteArray(204800, 'v'));
+        QVERIFY(!QFile::exists(other.filePath("new.dat")));
+
+        // Nor does a download, or what it unpacks, replace the program's
+        // own files.
+        QVERIFY(writeFile(base.filePath("Updater"), "program"));
+        server.serve("/Updater", sizedPackage("payload.bin", 1000));
+        server.serve("/evil.dat", sizedPackage("Updater", 1000));
+        QVERIFY(!download("/Updater", "").ok);
+        QVERIFY(!download("/evil.dat").ok);
+        QCOMPARE(readFile(base.filePath("Updater")), QByteArray("program"));
     }
 
     void oneDownloadOfAFileAtATime()

@@ -23,10 +23,10 @@ struct RecordingPrompt : UpdatePrompt {
     }
 };
 
-bool run(HttpRequestWorker& worker, HttpRequestSpec& spec)
+bool run(HttpRequestWorker& worker, HttpRequestSpec& request)
 {
     QSignalSpy done(&worker, &HttpRequestWorker::on_execution_finished);
-    worker.execute(&spec);
+    worker.execute(&request);
     return done.wait(5000);
 }
 

@@ -7,7 +7,7 @@ import { Catalogue } from './core/catalogue.js';
 import products from './data/products.js';
 import { DeviceList } from './core/devices.js';
 import { DriverCache } from './core/device_session.js';
-import { t, setLanguage, supportedLanguage, onLanguageChange, language } from './core/i18n.js';
+import { t, setLanguage, startLanguage, onLanguageChange, language } from './core/i18n.js';
 import { h, icon, clear } from './ui/dom.js';
 import { createTitleBar } from './ui/titlebar.js';
 import { Toasts } from './ui/status.js';
@@ -42,15 +42,6 @@ function readBrand() {
 }
 
 
-// The language kept in conf.ini, else the desktop's.
-async function loadLanguage(client) {
-    const stored = await client.send('ReadConf', { KeyName: 'Language' }, { timeout: 2000 });
-    if (stored.ok && supportedLanguage(stored.text))
-        return supportedLanguage(stored.text);
-    const desktop = await client.send('GetDefaultLanguage', {}, { timeout: 2000 });
-    return (desktop.ok && supportedLanguage(desktop.text)) || 'en';
-}
-
 // The tray behaviour lives in the program only while it runs; the page keeps
 // the choice in conf.ini and hands it over at every start. Without a choice
 // the tray icon opens the window (some builds start with it doing nothing
@@ -66,7 +57,7 @@ export async function start() {
     const client = CommandClient.forPage(window);
     const toasts = new Toasts();
     const catalogue = new Catalogue(products);
-    const lang = await loadLanguage(client);
+    const lang = await startLanguage(client);
     setLanguage(lang);
     document.documentElement.lang = language() === 'zh' ? 'zh-CN' : 'en';
     restoreTrayBehaviour(client);

@@ -20,14 +20,14 @@ export function parseDeviceList(text) {
 // What an input report says, as far as the family's page data knows its
 // form: { stage } for a DPI stage report, else {}.
 export function decodeReport(text, family) {
-    const spec = family && family.reports && family.reports.dpiStage;
-    if (!spec)
+    const report = family && family.reports && family.reports.dpiStage;
+    if (!report)
         return {};
     const items = String(text).split(',').map((s) => s.trim().toLowerCase());
-    const prefix = spec.prefix.split(',');
-    if (items.length <= spec.byte || prefix.some((p, i) => items[i] !== p))
+    const prefix = report.prefix.split(',');
+    if (items.length <= report.byte || prefix.some((p, i) => items[i] !== p))
         return {};
-    const stage = parseInt(items[spec.byte], 16);
+    const stage = parseInt(items[report.byte], 16);
     return Number.isFinite(stage) ? { stage } : {};
 }
 

@@ -17,6 +17,21 @@ export function supportedLanguage(code) {
     return c.startsWith('zh') ? 'zh' : c.startsWith('en') ? 'en' : '';
 }
 
+// The language the pages start in: the one kept in conf.ini, else the
+// desktop's (else English). A language found on the desktop is kept in
+// conf.ini at once: the tray menu reads it there at the program's next
+// start and, without it, shows Chinese whatever the pages show.
+// client: the command client.
+export async function startLanguage(client) {
+    const stored = await client.send('ReadConf', { KeyName: 'Language' }, { timeout: 2000 });
+    if (stored.ok && supportedLanguage(stored.text))
+        return supportedLanguage(stored.text);
+    const desktop = await client.send('GetDefaultLanguage', {}, { timeout: 2000 });
+    const chosen = (desktop.ok && supportedLanguage(desktop.text)) || 'en';
+    await client.send('WriteConf', { KeyName: 'Language', WriteData: chosen }, { timeout: 2000 });
+    return chosen;
+}
+
 export function language() {
     return current;
 }

@@ -89,3 +89,25 @@ export function importText(text, fallbackName = '') {
         macro.name = cleanName(fallbackName);
     return macro;
 }
+
+// The library as the file holds it now; [] when there is none.
+export async function readLibrary(client) {
+    const reply = await client.send('ReadFileToStr', { FilePath: LIBRARY_PATH, Xpath: '/Macros' }, { timeout: 3000 });
+    return reply.ok ? parseLibrary(reply.text) : [];
+}
+
+export function writeLibrary(client, macros) {
+    return client.send('ModifyFileFromStr', { FilePath: LIBRARY_PATH, ContentStr: libraryXml(macros) });
+}
+
+// One change of the library, made to what the file holds when it is made,
+// not to a list read earlier: the macro editor saves into the library too,
+// and a change made to an older list would drop what it saved.
+// change(macros) returns the new list. Resolves with { reply, macros }:
+// macros is the list now kept (the file's, when the write failed).
+export async function changeLibrary(client, change) {
+    const current = await readLibrary(client);
+    const next = change(current);
+    const reply = await writeLibrary(client, next);
+    return { reply, macros: reply.ok ? next : current };
+}

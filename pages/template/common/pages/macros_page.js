@@ -3,12 +3,12 @@
 // button being assigned.
 import { failureText } from '../core/client.js';
 import { parseStepsText } from '../core/macro.js';
-import { exportText, importText, withMacro } from '../core/macro_library.js';
+import { changeLibrary, exportText, importText, readLibrary, withMacro } from '../core/macro_library.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';
 import { registerAssignmentSource, registerPage } from '../ui/registry.js';
 import { confirmDialog } from '../ui/dialog.js';
-import { openMacroEditor, readLibrary, writeLibrary } from '../ui/macro_editor.js';
+import { openMacroEditor } from '../ui/macro_editor.js';
 
 registerAssignmentSource({
     id: 'macro',
@@ -44,16 +44,14 @@ registerPage({
         const status = h('p', { class: 'hint', role: 'status', id: 'macros-status' });
         let macros = [];
 
-        const save = async (next, message) => {
-            const reply = await writeLibrary(ctx.client, next);
-            if (!reply.ok) {
-                status.textContent = failureText(reply, t);
-                return false;
-            }
-            macros = next;
+        // Every change is made to the library as the file holds it then
+        // (the editor saves into it too); the list shows what is kept.
+        const save = async (change, message) => {
+            const { reply, macros: kept } = await changeLibrary(ctx.client, change);
+            macros = kept;
             draw();
-            status.textContent = message;
-            return true;
+            status.textContent = reply.ok ? message : failureText(reply, t);
+            return reply.ok;
         };
 
         const edit = async (macro) => {
@@ -63,12 +61,14 @@ registerPage({
                 return;
             }
             const edited = await openMacroEditor({ ctx, driver, family: { macroModes: family.macroModes }, familyVersion: '', macro, purpose: 'library' });
-            if (!edited)
+            if (!edited) {
+                // What the editor saved into the library on its own.
+                macros = await readLibrary(ctx.client);
+                draw();
                 return;
-            let next = macros;
-            if (macro && macro.name !== edited.name)
-                next = next.filter((m) => m.name !== macro.name);
-            await save(withMacro(next, edited), t('macro.librarySaved', { name: edited.name }));
+            }
+            await save((list) => withMacro(macro && macro.name !== edited.name ? list.filter((m) => m.name !== macro.name) : list, edited),
+                t('macro.librarySaved', { name: edited.name }));
         };
 
         const draw = () => {
@@ -90,7 +90,7 @@ registerPage({
                 removeButton.addEventListener('click', async () => {
                     const sure = await confirmDialog({ title: t('macros.deleteTitle'), text: t('macros.deleteText', { name: m.name }), confirm: t('macros.delete'), danger: true });
                     if (sure)
-                        await save(macros.filter((x) => x !== m), t('macros.deleted', { name: m.name }));
+                        await save((list) => list.filter((x) => x.name !== m.name), t('macros.deleted', { name: m.name }));
                 });
                 list.append(h('li', { class: 'macro-item', dataset: { name: m.name } },
                     h('span', { class: 'macro-item-text' }, h('span', { class: 'device-name' }, m.name),
@@ -113,7 +113,7 @@ registerPage({
                 status.textContent = t('macro.importEmpty');
                 return;
             }
-            await save(withMacro(macros, m), t('macro.importedFrom', { name: m.name }));
+            await save((list) => withMacro(list, m), t('macro.importedFrom', { name: m.name }));
         });
 
         readLibrary(ctx.client).then((read) => {

@@ -10,7 +10,7 @@
 //   the macro goes on a button; 'library': it is saved in the library.
 import { BUTTON_IDS, MacroRecorder, macroButtons, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep,
     parseStepsText, removeStep, setAllDelays, setDelay, stepsText } from '../core/macro.js';
-import { LIBRARY_PATH, exportText, importText, libraryXml, parseLibrary, withMacro } from '../core/macro_library.js';
+import { changeLibrary, exportText, importText, readLibrary, withMacro } from '../core/macro_library.js';
 import { keyLabel } from '../core/assignment.js';
 import { failureText } from '../core/client.js';
 import { t } from '../core/i18n.js';
@@ -23,15 +23,6 @@ const STOP = '停止';
 // a recording that hears nothing for this long ends by itself: a keyboard
 // alone can end it.
 const QUIET_STOP_MS = 10000;
-
-export async function readLibrary(client) {
-    const reply = await client.send('ReadFileToStr', { FilePath: LIBRARY_PATH, Xpath: '/Macros' }, { timeout: 3000 });
-    return reply.ok ? parseLibrary(reply.text) : [];
-}
-
-export async function writeLibrary(client, macros) {
-    return client.send('ModifyFileFromStr', { FilePath: LIBRARY_PATH, ContentStr: libraryXml(macros) });
-}
 
 export function buttonName(word) {
     return BUTTON_IDS[word] ? t(`macro.button.${BUTTON_IDS[word]}`) : word;
@@ -334,11 +325,10 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
                 name.focus();
                 return;
             }
-            const next = withMacro(await readLibrary(client), m);
-            const reply = await writeLibrary(client, next);
+            const { reply, macros } = await changeLibrary(client, (list) => withMacro(list, m));
+            library = macros;
+            fillLibrary();
             if (reply.ok) {
-                library = next;
-                fillLibrary();
                 libraryStatus.textContent = t('macro.librarySaved', { name: m.name });
             } else {
                 libraryStatus.textContent = failureText(reply, t);
@@ -383,12 +373,13 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             h('details', { class: 'macro-text' }, h('summary', null, t('macro.asText')), textArea, h('div', { class: 'field-control' }, textApply, textNote)),
             h('div', { class: 'capacity', 'aria-live': 'polite' }, h('span', { class: 'capacity-track' }, capacityBar), capacityText),
             problemsText,
-            h('div', { class: 'macro-library-row' }, libraryChoice, libraryLoad, librarySave, exportButton, importButton, libraryStatus),
-            h('div', { class: 'dialog-actions' }, cancel, use));
+            h('div', { class: 'macro-library-row' }, libraryChoice, libraryLoad, librarySave, exportButton, importButton, libraryStatus));
 
+        // The editor scrolls when the window is small; its buttons stay in
+        // view below it.
         const dialog = openDialog({
             title: purpose === 'assign' ? t('macro.titleAssign') : t('macro.titleLibrary'),
-            content,
+            content: [content, h('div', { class: 'dialog-actions' }, cancel, use)],
             className: 'macro-dialog',
             onClose: () => {
                 if (recording)

@@ -1,4 +1,4 @@
-#include "http_request_spec.h"
+#include "http_request_description.h"
 
 HttpRequestSpec::HttpRequestSpec(const QString& url, const QString& method)
     : url(url)
