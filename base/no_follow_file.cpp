@@ -1,5 +1,7 @@
 #include "no_follow_file.h"
 
+#include "descriptor.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -30,33 +32,6 @@ QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
 }
-
-// A descriptor closed when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(); }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 bool isWithin(const QString& root, const QString& path)
 {

@@ -2,6 +2,8 @@
 
 #include "folder_below.h"
 
+#include "descriptor.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -20,26 +22,6 @@ QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
-
-// An open descriptor, closed when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor() { reset(); }
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // One step taken, and how to take it back.
 struct Step {
