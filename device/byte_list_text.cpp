@@ -2,14 +2,21 @@
 
 namespace ByteListText {
 
-quint32 hexValue(const QString& text)
+bool readHex(const QString& text, quint32* value)
 {
     QString digits = text.trimmed();
     if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
         digits = digits.mid(2);
     bool ok = false;
-    const quint32 value = digits.toUInt(&ok, 16);
-    return ok ? value : 0;
+    *value = digits.toUInt(&ok, 16);
+    return ok;
+}
+
+quint32 hexValue(const QString& text)
+{
+    quint32 value = 0;
+    readHex(text, &value);
+    return value;
 }
 
 int decimalValue(const QString& text)

@@ -12,6 +12,9 @@ namespace ByteListText {
 
 // "1f", "0x1F" and " 1f " read as 0x1f; "zz" and "" read as 0.
 quint32 hexValue(const QString& text);
+// The same, telling whether the text was a hexadecimal number at all; on
+// false *value is 0.
+bool readHex(const QString& text, quint32* value);
 int decimalValue(const QString& text);
 
 // The items of a byte list, each turned into the low byte of its value.

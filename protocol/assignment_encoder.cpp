@@ -41,12 +41,8 @@ EncodedAssignment colourCode(const QString& task)
 // which would shift the bytes after it.
 QString singleKeyCode(const QString& code)
 {
-    QString digits = code.trimmed();
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        digits = digits.mid(2);
-    bool ok = false;
-    const uint value = digits.toUInt(&ok, 16);
-    return ok && value <= 0xFF ? code.trimmed() : QString();
+    quint32 value = 0;
+    return ByteListText::readHex(code, &value) && value <= 0xFF ? code.trimmed() : QString();
 }
 
 } // namespace

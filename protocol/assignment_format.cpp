@@ -1,5 +1,7 @@
 #include "assignment_format.h"
 
+#include "byte_list_text.h"
+
 #include <QRegularExpression>
 
 #include <limits>
@@ -12,12 +14,8 @@ namespace {
 // it; anything else counts as 0.
 quint32 modeByte(const QString& mode)
 {
-    QString digits = mode.trimmed();
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        digits = digits.mid(2);
-    bool ok = false;
-    const uint value = digits.toUInt(&ok, 16);
-    return ok && value <= 0xFF ? value : 0;
+    quint32 value = 0;
+    return ByteListText::readHex(mode, &value) && value <= 0xFF ? value : 0;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "macro_block_w1.h"
 
 #include "block_write.h"
+#include "byte_list_text.h"
 #include "macro_encoding.h"
 
 namespace {
@@ -11,16 +12,6 @@ constexpr quint32 kBlockStride = 0x180;
 constexpr int kFirstButtonIndex = 61;
 // Buttons 1 .. 16 (Index 61 .. 76) have a macro block each.
 constexpr int kButtons = 16;
-
-bool keyCode(const QString& text, quint32* code)
-{
-    QString digits = text.trimmed();
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        digits = digits.mid(2);
-    bool ok = false;
-    *code = digits.toUInt(&ok, 16);
-    return ok;
-}
 
 bool isModifier(quint32 code)
 {
@@ -36,7 +27,7 @@ QString modifierBit(quint32 code)
 QString keyBytes(const MacroStep& step, const char* plainType, const char* modifierType)
 {
     quint32 code = 0;
-    if (keyCode(step.value, &code) && isModifier(code))
+    if (ByteListText::readHex(step.value, &code) && isModifier(code))
         return QStringLiteral("%1,%2,0x00").arg(QLatin1String(modifierType), modifierBit(code));
     return QStringLiteral("%1,%2,0x00").arg(QLatin1String(plainType), step.value);
 }
@@ -76,7 +67,7 @@ QStringList macroBlockW1(const MacroSteps& steps)
     quint32 sum = 0;
     for (const QString& item : items) {
         quint32 value = 0;
-        keyCode(item, &value);
+        ByteListText::readHex(item, &value);
         sum += value;
     }
     items << QStringLiteral("%1").arg((0x55u - sum) & 0xFF, 2, 16, QLatin1Char('0'));
