@@ -6,6 +6,7 @@
 #include "logging.h"
 #include "quit_request.h"
 #include "updater_launch.h"
+#include "program_folder_plugins.h"
 
 #include <QDir>
 #include <QWebEngineProfile>
@@ -20,6 +21,7 @@ int main(int argc, char* argv[])
     QString folder;
     {
         Application app(argc, argv);
+        keepPluginsOutOfProgramFolder();
         Logger::applyCommandLine(app.arguments());
         folder = QCoreApplication::applicationDirPath();
 

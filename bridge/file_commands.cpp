@@ -165,7 +165,9 @@ void unPackFile(CommandContext& c)
         logProtected(QStringLiteral("UnPackFile"), fileName);
         package.reset();
     }
-    const RefuseFile ownFile = [folder](const QString& path) { return isProgramFile(folder, path); };
+    const RefuseFile ownFile = [folder](const QString& path, const QByteArray& head) {
+        return refusesProgramWrite(folder, path, head);
+    };
     QString error;
     if (package && target && unpackPackage(*package, *target, true, &error, ownFile)) {
         c.succeed(QStringLiteral("success!"));

@@ -7,6 +7,7 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include "download_file.h"
@@ -56,6 +57,18 @@ bool acceptedStatus(int status)
     return status == 200 || status == 206 || status == 416;
 }
 
+// The content coding of a reply: "" or "identity" for the bytes as they are.
+QByteArray contentCoding(const QNetworkReply* reply)
+{
+    for (const QByteArray& name : reply->rawHeaderList()) {
+        if (name.toLower() == "content-encoding")
+            return reply->rawHeader(name).trimmed().toLower();
+    }
+    return QByteArray();
+}
+
+constexpr int kPaceCheckMs = 1000;
+
 } // namespace
 
 commonFileDownloader::commonFileDownloader(QThread* thread, const QString& address, const QString& subFolder,
@@ -67,6 +80,9 @@ commonFileDownloader::commonFileDownloader(QThread* thread, const QString& addre
 {
     if (m_options.unpackFolder.isEmpty())
         m_options.unpackFolder = m_options.baseFolder;
+    m_pace = new QTimer(this);
+    m_pace->setInterval(kPaceCheckMs);
+    connect(m_pace, &QTimer::timeout, this, &commonFileDownloader::checkPace);
     prepareFile(address, subFolder);
     if (thread) {
         // The manager and the file are children: they move along.
@@ -83,6 +99,10 @@ commonFileDownloader::~commonFileDownloader()
 
 void commonFileDownloader::prepareFile(const QString& address, const QString& subFolder)
 {
+    if (!DownloadFile::isWebAddress(address)) {
+        m_refusal = QStringLiteral("'%1' is not an http or https address").arg(address);
+        return;
+    }
     QString name = DownloadFile::fileNameOf(address);
     if (name.isEmpty())
         name = DownloadFile::fallbackName();
@@ -143,7 +163,46 @@ void commonFileDownloader::start()
         fail(m_refusal);
         return;
     }
+    m_started.start();
+    m_paceMarks = {qMakePair(qint64(0), downloadedBytes())};
+    if (m_options.deadlineMs > 0 || m_options.minimumBytesPerSecond > 0)
+        m_pace->start();
     sendRequest();
+}
+
+void commonFileDownloader::checkPace()
+{
+    if (m_done)
+        return;
+    const qint64 now = m_started.elapsed();
+    if (m_options.deadlineMs > 0 && now >= m_options.deadlineMs) {
+        endSlow(QStringLiteral("%1 was not downloaded within %2 s").arg(m_address).arg(m_options.deadlineMs / 1000.0));
+        return;
+    }
+    if (m_options.minimumBytesPerSecond <= 0 || m_options.rateWindowMs <= 0)
+        return;
+    m_paceMarks.append(qMakePair(now, downloadedBytes()));
+    // The oldest mark kept is the last one at or before the window's start.
+    while (m_paceMarks.size() > 1 && m_paceMarks.at(1).first <= now - m_options.rateWindowMs)
+        m_paceMarks.removeFirst();
+    const QPair<qint64, qint64> first = m_paceMarks.first();
+    const qint64 span = now - first.first;
+    if (span < m_options.rateWindowMs)
+        return;
+    const qint64 bytes = m_paceMarks.last().second - first.second;
+    if (bytes * 1000 < m_options.minimumBytesPerSecond * span)
+        endSlow(QStringLiteral("%1 came at %2 bytes in %3 s, slower than %4 bytes a second")
+                    .arg(m_address)
+                    .arg(bytes)
+                    .arg(span / 1000.0)
+                    .arg(m_options.minimumBytesPerSecond));
+}
+
+void commonFileDownloader::endSlow(const QString& why)
+{
+    LOG_ERROR(QStringLiteral("Update Error: %1").arg(why));
+    dropReply();
+    endKeepingFile();
 }
 
 void commonFileDownloader::sendRequest()
@@ -156,6 +215,9 @@ void commonFileDownloader::sendRequest()
 
     QNetworkRequest request{QUrl(m_address)};
     request.setRawHeader("Range", "bytes=" + QByteArray::number(m_requestedFrom) + '-');
+    // Bytes as they are: Qt would otherwise ask for gzip and inflate the
+    // reply before a byte of it is counted.
+    request.setRawHeader("Accept-Encoding", "identity");
     request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, true);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
@@ -200,6 +262,12 @@ void commonFileDownloader::partMetaGot()
     if (m_metaChecked || (status != 200 && status != 206))
         return;
     m_metaChecked = true;
+    const QByteArray coding = contentCoding(m_reply);
+    if (!coding.isEmpty() && coding != "identity") {
+        fail(QStringLiteral("%1 came with the content coding '%2'; only the bytes as they are are taken")
+                 .arg(m_address, QString::fromLatin1(coding.left(40))));
+        return;
+    }
 
     // The reply must go on where the file ends, or the file starts over.
     const qint64 start = status == 206 ? rangeStart(range) : 0;
@@ -397,7 +465,9 @@ void commonFileDownloader::finish()
     // unpackPackage deletes the package once it has read it. What it holds
     // never replaces one of the program's own files.
     const QString base = m_options.baseFolder;
-    const RefuseFile ownFile = [base](const QString& path) { return isProgramFile(base, path); };
+    RefuseFile ownFile;
+    if (m_options.refuseProgramFiles)
+        ownFile = [base](const QString& path, const QByteArray& head) { return refusesProgramWrite(base, path, head); };
     if (!unpackPackage(m_path, m_options.unpackFolder, true, &error, ownFile)) {
         fail(QStringLiteral("cannot unpack '%1': %2").arg(m_path, error));
         return;
@@ -431,6 +501,8 @@ void commonFileDownloader::endKeepingFile()
 
 void commonFileDownloader::closeFile()
 {
+    if (m_pace && m_pace->isActive())
+        m_pace->stop();
     if (m_file && m_file->isOpen())
         m_file->close();
 }

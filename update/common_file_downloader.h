@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVector>
 
 #include "package_format.h"
 
 class QFile;
+class QTimer;
 class QNetworkAccessManager;
 class QThread;
 
@@ -21,8 +24,20 @@ struct DownloadOptions {
     QString unpackFolder;
     // A transfer that moves no byte for this long ends as a network error.
     int stallTimeoutMs = 30000;
+    // A transfer slower than this many bytes a second, measured over
+    // rateWindowMs, ends as a network error (a server that sends a byte now
+    // and then would otherwise hold the download forever); 0: no minimum.
+    qint64 minimumBytesPerSecond = 256;
+    int rateWindowMs = 60000;
+    // The whole download ends as a network error after this long; 0: no
+    // deadline.
+    int deadlineMs = 0;
     // Every download is an update package, and no larger package unpacks.
     qint64 maxSize = PackageFormat::kMaxPackageFileSize;
+    // What a package holds never replaces one of the program's own files nor
+    // becomes a program (refusesProgramWrite): the rule of everything pages
+    // download. The updater, whose packages are the program, turns it off.
+    bool refuseProgramFiles = true;
 };
 
 // One segmented download on a worker thread. The file is
@@ -43,6 +58,12 @@ struct DownloadOptions {
 //    byte 0 when the reply starts elsewhere).
 //  - A reply that ends before the announced total is followed by a request
 //    for the rest.
+//  - Only http and https addresses are fetched. The server is asked for the
+//    bytes as they are ("Accept-Encoding: identity"), and a reply that comes
+//    compressed all the same is refused: every size limit counts the bytes
+//    that land on disk, never a compressed stream that would unpack to more.
+//  - A download slower than the minimum rate, or still running at its
+//    deadline, ends like a network error (the partial file is kept).
 //
 // Constructed on the caller's thread, which prepares the file; everything
 // else runs on the worker thread (or, without one, on the caller's thread
@@ -77,6 +98,8 @@ public slots:
 
 private:
     void onReplyFinished();
+    void checkPace();
+    void endSlow(const QString& why);
     void prepareFile(const QString& address, const QString& subFolder);
     bool startOver();
     bool appendAvailable();
@@ -90,6 +113,10 @@ private:
 
     QString m_address;
     DownloadOptions m_options;
+    QTimer* m_pace = nullptr;
+    QElapsedTimer m_started;
+    // Bytes received by the time of each pace check, for the rate window.
+    QVector<QPair<qint64, qint64>> m_paceMarks;  // (elapsed ms, downloaded)
     QNetworkAccessManager* m_manager = nullptr;
     QPointer<QNetworkReply> m_reply;
     QFile* m_file = nullptr;

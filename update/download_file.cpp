@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -34,6 +35,14 @@ QString fileNameOf(const QString& address)
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QString();
     return name;
+}
+
+bool isWebAddress(const QString& address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+           && !url.host().isEmpty();
 }
 
 QString fallbackName()

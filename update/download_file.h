@@ -16,6 +16,11 @@ constexpr qint64 kResumeBoundary = 102400;
 // "" when nothing matches or the segment is "." or "..".
 QString fileNameOf(const QString& address);
 
+// True for an http or https address with a host: the only addresses a
+// download fetches (file: and data: would make the downloader a way to copy
+// any file the user can read into the program's folder).
+bool isWebAddress(const QString& address);
+
 // "file-" followed by a random number: the name of a download whose
 // address has none.
 QString fallbackName();

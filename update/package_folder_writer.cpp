@@ -2,6 +2,7 @@
 
 #include "folder_below.h"
 #include "package_entry_path.h"
+#include "program_files.h"
 
 #include <QFile>
 
@@ -117,6 +118,7 @@ bool PackageFolderWriter::beginFile(const QString &name, quint32 size, QString *
         return false;
     }
     m_current = relative;
+    m_head.clear();
     m_compared = 0;
     // A name seen before is judged by its last content.
     for (int i = m_unchanged.size() - 1; i >= 0; --i) {
@@ -164,7 +166,7 @@ bool PackageFolderWriter::startStaging(QString *why)
     }
     if (seen == m_staged.constEnd()) {
         m_staged.insert(m_current, m_files.size());
-        m_files.append({m_current, name});
+        m_files.append({m_current, name, QByteArray()});
     }
     // The part that agreed with the target file comes from there.
     if (m_compare >= 0) {
@@ -204,6 +206,8 @@ bool PackageFolderWriter::writeAll(const char *data, int size, QString *why)
 
 bool PackageFolderWriter::fileData(const char *data, int size, QString *why)
 {
+    if (m_head.size() < kProgramContentHeadSize)
+        m_head.append(data, qMin(size, kProgramContentHeadSize - m_head.size()));
     if (m_compare >= 0) {
         if (m_buffer.size() < size)
             m_buffer.resize(qMax(size, kCompareChunk));
@@ -226,6 +230,7 @@ bool PackageFolderWriter::endFile(QString *why)
         m_unchanged.append(m_stamp);
         return true;
     }
+    m_files[m_staged.value(m_current)].head = m_head;
     const int fd = m_file;
     m_file = -1;
     if (::close(fd) != 0) {

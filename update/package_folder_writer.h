@@ -25,6 +25,7 @@ struct UnchangedFile {
 struct StagedFile {
     QString path;        // relative to the target folder
     QByteArray staged;   // its name in the staging folder
+    QByteArray head;     // the first bytes of its content, to judge what it is
 };
 
 // Writes the files of a package, as they are decoded, into a folder that
@@ -74,6 +75,7 @@ private:
     QString m_targetRoot;
     QString m_reservedName;
     QString m_current;  // relative path of the file being read
+    QByteArray m_head;  // the first bytes of the file being read
     int m_file = -1;    // the staged file being written
     int m_compare = -1; // the target file being compared
     qint64 m_compared = 0;

@@ -64,14 +64,14 @@ bool allowed(const PackageFolderWriter &writer, const QString &root, const Refus
 {
     if (!refuseFile)
         return true;
-    QStringList paths;
+    QVector<QPair<QString, QByteArray>> files;
     for (const StagedFile &file : writer.files())
-        paths << file.path;
+        files.append({file.path, file.head});
     for (const UnchangedFile &file : writer.unchanged())
-        paths << file.path;
-    for (const QString &path : qAsConst(paths)) {
-        if (refuseFile(root + QLatin1Char('/') + path)) {
-            setError(error, QStringLiteral("file \"%1\" may not be written").arg(path));
+        files.append({file.path, QByteArray()});
+    for (const auto &file : qAsConst(files)) {
+        if (refuseFile(root + QLatin1Char('/') + file.first, file.second)) {
+            setError(error, QStringLiteral("file \"%1\" may not be written").arg(file.first));
             return false;
         }
     }

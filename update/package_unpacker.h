@@ -6,8 +6,9 @@
 #include <functional>
 
 // Asked about the absolute path a packed file would get in the target
-// folder; true refuses the package.
-using RefuseFile = std::function<bool(const QString &path)>;
+// folder and the first bytes of its new content (empty for a file the
+// target holds already, unchanged); true refuses the package.
+using RefuseFile = std::function<bool(const QString &path, const QByteArray &head)>;
 
 // Unpacking update packages into a folder.
 //

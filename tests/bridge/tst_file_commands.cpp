@@ -345,6 +345,56 @@ private slots:
                  Answer::Success);
     }
 
+    void nothingWrittenMakesQtLoadForeignCode()
+    {
+        // A package that would make the next start load a plugin of its
+        // own: qt.conf pointing Qt's plugins at a folder of the package, and
+        // the plugin itself (an ELF with no ".so" in its name). Each part on
+        // its own is refused too, and so is a program in disguise.
+        RecordingHost host;
+        CommandDispatcher dispatcher(host);
+        const QByteArray qtConf = "[Paths]\nPlugins=plug\n";
+        const QByteArray plugin = "\x7f" "ELF" + QByteArray(200, '\x01');
+        const QList<QVector<PackageFile>> packages = {
+            {{"qt.conf", qtConf}, {"plug/platforms/qoffscreen-plugin", plugin}},
+            {{"qt.conf", qtConf}},
+            {{"pages/sub/qt.conf", qtConf}},
+            {{"plug/platforms/qoffscreen-plugin", plugin}},
+            {{"platforms/libqxcb.so.txt", "not even a program"}},
+            {{"imageformats/readme", "text"}},
+            {{"tools/run", "#!/bin/sh\nrm -rf ~\n"}},
+        };
+        for (const auto& files : packages) {
+            QVERIFY(QDir().mkpath(host.path("tupdates")));
+            QVERIFY(writePackageFile(host.path("tupdates/p.dat"), "1.0", files));
+            const Answer unpack = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/p.dat"},
+                                                            {"UnPath", ""}}));
+            QCOMPARE(unpack.text, QString("failed!"));
+        }
+        for (const QString& name : {"qt.conf", "plug", "pages", "platforms", "imageformats", "tools"})
+            QVERIFY2(!QFileInfo::exists(host.path(name)), qPrintable(name));
+
+        // INI lines inside an XML element would be read by Qt's settings
+        // reader: no page writes a qt.conf, here or in any folder.
+        for (const QString& name : {QString("qt.conf"), QString("pages/qt.conf"), QString("platforms/x.xml")}) {
+            const Answer modify = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", name},
+                                                            {"ContentStr", "<a>\n[Paths]\nPlugins=plug\n</a>"}}));
+            QCOMPARE(modify.text, QString("ModifyFileFromStr failed"));
+        }
+        send(dispatcher, R"({"FuncName":"savexml"})");
+        QVERIFY(!QFileInfo::exists(host.path("qt.conf")));
+        QVERIFY(!QFileInfo::exists(host.path("pages/qt.conf")));
+
+        // What pages may unpack still unpacks.
+        QVERIFY(QDir().mkpath(host.path("tupdates")));
+        QVERIFY(writePackageFile(host.path("tupdates/p.dat"), "1.0",
+                                 {{"pages/index.html", "<p>"}, {"pages/image/a.png", "\x89PNG"}}));
+        QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/p.dat"}, {"UnPath", ""}}))
+                     .text,
+                 QString("success!"));
+        QCOMPARE(readAll(host.path("pages/index.html")), QByteArray("<p>"));
+    }
+
     void failedUnpackNeverDeletesThroughALink()
     {
         QTemporaryDir outside;

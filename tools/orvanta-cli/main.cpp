@@ -26,6 +26,7 @@
 #include "application_folder.h"
 #include "logging.h"
 #include "update_service.h"
+#include "program_folder_plugins.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ bool takeNumber(const QStringList& args, int& i, int* value)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    keepPluginsOutOfProgramFolder();
     Logger::applyCommandLine(app.arguments());
     QTextStream err(stderr);
 

@@ -18,10 +18,12 @@
 #include "logging.h"
 #include "updater_arguments.h"
 #include "updater_run.h"
+#include "program_folder_plugins.h"
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    keepPluginsOutOfProgramFolder();
     UpdaterArguments arguments;
     arguments.appFolder = QCoreApplication::applicationDirPath();
     arguments.instanceName = InstanceGuard::defaultServerName();

@@ -85,6 +85,8 @@ bool UpdaterRun::download(const QString& workFolder, QString* why)
     DownloadOptions options;
     options.baseFolder = workFolder;
     options.unpackFolder = QDir(workFolder).filePath(QStringLiteral("staging"));
+    // The package is the program: its files are meant to be programs.
+    options.refuseProgramFiles = false;
     for (int attempt = 1; attempt <= kDownloadAttempts; ++attempt) {
         wrapFileDownload download;
         QEventLoop loop;
