@@ -8,7 +8,9 @@
 #include "command_table.h"
 #include "download_file.h"
 #include "logging.h"
+#include "package_reader.h"
 #include "path_inside_folder.h"
+#include "program_files.h"
 #include "update_service.h"
 
 namespace {
@@ -19,6 +21,34 @@ const QString kDownloadFailed = QStringLiteral("downloadFaild");
 void firmwareEvent(CommandContext& c, const QString& state)
 {
     c.host().sendPageEvent(QStringLiteral("onUpdateFirmware"), {state});
+}
+
+// The device the request is for: the page's device key, as every device
+// command names it ("" when the request names none).
+QString requestedDevice(const CommandContext& c)
+{
+    return c.text(QStringLiteral("Version")).trimmed();
+}
+
+// Downloads fetch http and https only.
+bool refusedAddress(const QString& command, const QString& url)
+{
+    if (DownloadFile::isWebAddress(url))
+        return false;
+    LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': only http and https addresses are downloaded")
+                    .arg(command, Logger::clipped(url)));
+    return true;
+}
+
+// A file left where a download lands counts as downloaded only when it is
+// a whole package; a part of one (a download that broke off) goes to the
+// downloader, which resumes it.
+bool isWholePackage(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    PackagePayload payload;
+    return inspectPackage(path, &payload);
 }
 
 void updateFirmware(CommandContext& c)
@@ -32,9 +62,13 @@ void updateFirmware(CommandContext& c)
         firmwareEvent(c, kNotCaptured);
         return;
     }
+    if (refusedAddress(QStringLiteral("UpdateFirmware"), url)) {
+        c.fail(kDownloadFailed);
+        return;
+    }
     const QString folder = c.host().applicationFolder();
     const std::optional<QString> existing = pathInsideFolder(folder, name);
-    if (existing && QFileInfo::exists(*existing)) {
+    if (existing && isWholePackage(*existing)) {
         // The page's own name for this state.
         firmwareEvent(c, QStringLiteral("dirStr + fileName"));
         c.succeed(*existing);
@@ -45,7 +79,7 @@ void updateFirmware(CommandContext& c)
         c.fail(kDownloadFailed);
         return;
     }
-    updates->downloadFirmware(url, c.callback());
+    updates->downloadFirmware(url, c.callback(), requestedDevice(c));
     c.succeed(QStringLiteral("start download"));
     firmwareEvent(c, QStringLiteral("downLoading"));
 }
@@ -53,21 +87,28 @@ void updateFirmware(CommandContext& c)
 void executeUpdate(CommandContext& c)
 {
     // "UpdateState", "DeviceVersion" and "DeviceId" come along but change
-    // nothing: the image itself names its device.
+    // nothing: the image itself names its device, and "Version", when the
+    // page sends it, the device the image must be for.
     const QString filePath = c.text(QStringLiteral("FilePath"));
     UpdateService* updates = c.host().updateService();
-    // The image is deleted once read: it must lie in the application folder.
-    const std::optional<QString> image =
-        pathInsideFolder(c.host().applicationFolder(), filePath, AbsolutePaths::Accept);
+    const QString folder = c.host().applicationFolder();
+    // The image is deleted once flashed: it must lie in the application
+    // folder, and be none of the program's own files.
+    std::optional<QString> image = pathInsideFolder(folder, filePath, AbsolutePaths::Accept);
+    if (!image) {
+        LOG_WARNING(QStringLiteral("Application Error: ExecuteUpdate-- refused '%1': outside the application folder")
+                        .arg(Logger::clipped(filePath)));
+    } else if (isProgramFile(folder, *image)) {
+        LOG_WARNING(QStringLiteral("Application Error: ExecuteUpdate-- refused '%1': one of the program's own files")
+                        .arg(Logger::clipped(filePath)));
+        image.reset();
+    }
     if (!image || !updates) {
-        if (!image)
-            LOG_WARNING(QStringLiteral("Application Error: ExecuteUpdate-- refused '%1': outside the application folder")
-                            .arg(filePath));
         firmwareEvent(c, QStringLiteral("updatefailed"));
         return;
     }
     firmwareEvent(c, QStringLiteral("StartUpdate"));
-    updates->startFirmwareUpdate(*image);
+    updates->startFirmwareUpdate(*image, requestedDevice(c));
 }
 
 void downloadFile(CommandContext& c)
@@ -81,6 +122,10 @@ void downloadFile(CommandContext& c)
         c.fail(kNotCaptured);
         return;
     }
+    if (refusedAddress(QStringLiteral("DownloadFile"), url)) {
+        c.fail(kDownloadFailed);
+        return;
+    }
     const std::optional<QString> folder = pathInsideFolder(c.host().applicationFolder(), relativePath);
     if (!folder) {
         LOG_WARNING(QStringLiteral("Application Error: DownloadFile refused '%1': outside the application folder")
@@ -89,7 +134,7 @@ void downloadFile(CommandContext& c)
         return;
     }
     const QString existing = QDir(*folder).filePath(name);
-    if (QFileInfo::exists(existing)) {
+    if (isWholePackage(existing)) {
         c.succeed(existing);
         return;
     }

@@ -57,13 +57,15 @@ bool FirmwareImage::load(const QString& path, FirmwareImage* image, QString* err
         bytes.truncate(int(done));
     }
     ::close(fd);
-    // The image is used once, whatever it holds.
-    ::unlink(name.constData());
     if (tooLong) {
         setError(error, QStringLiteral("%1 is longer than a firmware image (%2 bytes)").arg(path).arg(kImageSize));
         return false;
     }
-    return parse(bytes, image, error);
+    if (!parse(bytes, image, error))
+        return false;
+    // An image is used once.
+    ::unlink(name.constData());
+    return true;
 }
 
 bool FirmwareImage::parse(const QByteArray& bytes, FirmwareImage* image, QString* error)
@@ -89,16 +91,32 @@ bool FirmwareImage::parse(const QByteArray& bytes, FirmwareImage* image, QString
         return false;
     }
     QString id;
-    for (int i = 0; i < kDeviceIdUnits; ++i) {
+    bool ended = false;
+    for (int i = 0; i < kDeviceIdUnits && !ended; ++i) {
         const ushort unit = qFromLittleEndian<quint16>(data + kDeviceIdOffset + 2 * i);
         if (unit == 0)
+            ended = true;
+        else if (unit < 0x20 || unit > 0x7E)
             break;
-        id.append(QChar(unit));
+        else
+            id.append(QChar(unit));
+    }
+    if (!ended || id.isEmpty()) {
+        setError(error, QStringLiteral("the image names no device (its device id is empty, unended or not text)"));
+        return false;
+    }
+    const QByteArray rom = padded.mid(kRomOffset, int(romLength));
+    const quint32 checkValue = qFromLittleEndian<quint32>(data + kCheckValueOffset);
+    if (crc32(rom) != checkValue) {
+        setError(error, QStringLiteral("the ROM does not match the image's check value (CRC-32 0x%1, image 0x%2)")
+                            .arg(crc32(rom), 8, 16, QLatin1Char('0'))
+                            .arg(checkValue, 8, 16, QLatin1Char('0')));
+        return false;
     }
     image->m_bytes = padded;
     image->m_deviceId = id.left(kDeviceIdLength);
     image->m_romLength = quint32(romLength);
-    image->m_checkValue = qFromLittleEndian<quint32>(data + kCheckValueOffset);
+    image->m_checkValue = checkValue;
     return true;
 }
 

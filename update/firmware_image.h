@@ -25,11 +25,17 @@ public:
     static constexpr int kRomLengthOffset = 66143;
     static constexpr int kCheckValueOffset = 66151;
 
-    // Reads the image file whole and deletes it: an image is used once. A
-    // file longer than an image, a symbolic link, a wrong signature, or a
-    // ROM length of 0 or past the ROM area is refused.
+    // Reads the image file whole and checks it (parse()). An image is used
+    // once: a file that checks out is deleted. A file that is not an image
+    // (longer than one, a symbolic link, anything parse() refuses) is left
+    // where it is, since it may be any file the request named.
     static bool load(const QString& path, FirmwareImage* image, QString* error = nullptr);
-    // Checks bytes (at most kImageSize, zero-filled to it) as load() does.
+    // Checks bytes (at most kImageSize, zero-filled to it) before any device
+    // is touched: the signature and the word after it, a ROM length of 1 to
+    // the ROM area's size, a device id of printable characters ending in a
+    // 0 within its field, and the check value, which must be the CRC-32 of
+    // the ROM bytes: a damaged image never reaches the boot loader, which
+    // would only find out after it erased the device.
     static bool parse(const QByteArray& bytes, FirmwareImage* image, QString* error = nullptr);
     // An image for rom and deviceId, with the CRC-32 of rom as check value.
     static QByteArray build(const QByteArray& rom, const QString& deviceId);

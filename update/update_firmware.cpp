@@ -19,10 +19,14 @@ bool fail(QString* why, const QString& text)
 
 } // namespace
 
-CupdateFirmware::CupdateFirmware(const QString& imagePath, std::shared_ptr<FirmwareClock> clock, QObject* parent)
+CupdateFirmware::CupdateFirmware(const QString& imagePath, std::shared_ptr<FirmwareClock> clock,
+                                 const QString& expectedKey, std::shared_ptr<BootLoaderRecord> record,
+                                 QObject* parent)
     : QObject(parent)
     , m_imagePath(imagePath)
     , m_clock(clock ? std::move(clock) : std::make_shared<SleepingFirmwareClock>())
+    , m_expectedKey(expectedKey.trimmed().toUpper())
+    , m_record(record ? std::move(record) : std::make_shared<BootLoaderRecord>())
 {
 }
 
@@ -82,6 +86,10 @@ bool CupdateFirmware::run(devices_handler& handler, QString* why)
         return fail(why, error);
     const QString id = image.deviceId();
     LOG_INFO(QStringLiteral("Update Info: firmware image for %1, %2 ROM bytes").arg(id).arg(image.romLength()));
+    if (!m_expectedKey.isEmpty() && id.compare(m_expectedKey, Qt::CaseInsensitive) != 0) {
+        emit wrongDevice(id, m_expectedKey);
+        return fail(why, QStringLiteral("the image is for %1, not %2; nothing was sent").arg(id, m_expectedKey));
+    }
 
     // The device by its id: the reported id, or for a device that reports
     // none, its vendor and product ids.
@@ -96,13 +104,22 @@ bool CupdateFirmware::run(devices_handler& handler, QString* why)
     }
 
     if (!devicePath.isEmpty()) {
+        // From the reset on, the device may be left in its boot loader:
+        // this program may then flash it again for this id.
+        m_record->entered(id);
         if (!handler.Reset(devicePath, 1))
             return fail(why, QStringLiteral("%1 did not restart into its boot loader").arg(id));
         m_clock->wait(10000);
         if (!handler.DeviceExist(bootLoaderTarget(), devicePath))
             return fail(why, QStringLiteral("the boot loader of %1 did not appear").arg(id));
-    } else if (bootLoaderPresent && namesVendorDevice(id)) {
-        LOG_INFO(QStringLiteral("Update Info: no device %1 attached, but a boot loader waits: flashing it").arg(id));
+    } else if (bootLoaderPresent && namesVendorDevice(id) && m_record->awaitsFlash(id)) {
+        LOG_INFO(QStringLiteral("Update Info: no device %1 attached, but the boot loader this program started for it"
+                                " waits: flashing it")
+                     .arg(id));
+    } else if (bootLoaderPresent) {
+        return fail(why, QStringLiteral("no device %1 is attached; a boot loader waits, but this program did not"
+                                        " start it for %1, so it is not flashed")
+                             .arg(id));
     } else {
         return fail(why, QStringLiteral("no device %1 is attached").arg(id));
     }
@@ -136,6 +153,7 @@ bool CupdateFirmware::run(devices_handler& handler, QString* why)
     m_clock->wait(3000);
     if (!finished)
         return fail(why, QStringLiteral("the boot loader did not start the new firmware"));
+    m_record->finished(id);
     return true;
 }
 

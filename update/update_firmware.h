@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "boot_loader_record.h"
 #include "device_block.h"
 #include "firmware_clock.h"
 
@@ -22,15 +23,25 @@ class FirmwareImage;
 //  multiple of 2000), 20 ms apart, then wait 1 s; 8. CheckRom with the
 //  image's length and check value; 9. wait 100 ms, FinishUpdateRom, wait 3 s.
 //
+// The image is checked whole (FirmwareImage::parse) before any device is
+// touched. When the request names the device it is for (the page's device
+// key), an image for another device is refused before anything is sent
+// (wrongDevice tells the page which device the image was for).
+//
 // A device already in its boot loader (an update cut short) is flashed
-// again when no device carries the image's id and the id names a device of
-// this vendor: the update goes on from step 5. An image for a device that is
-// neither attached nor in its boot loader fails before anything is reset.
+// again when no device carries the image's id only if this program put that
+// device into its boot loader for the same id (BootLoaderRecord): the update
+// goes on from step 5. Any other image for a device that is not attached
+// fails before anything is reset.
 class CupdateFirmware : public QObject
 {
     Q_OBJECT
 public:
-    CupdateFirmware(const QString& imagePath, std::shared_ptr<FirmwareClock> clock, QObject* parent = nullptr);
+    // expectedKey: the device the request is for ("" when it names none);
+    // record: the boot loaders this program started (may be null: none).
+    CupdateFirmware(const QString& imagePath, std::shared_ptr<FirmwareClock> clock,
+                    const QString& expectedKey = QString(), std::shared_ptr<BootLoaderRecord> record = nullptr,
+                    QObject* parent = nullptr);
     ~CupdateFirmware() override;
 
     // "Vid_258a&Pid_ff12": the boot loader, as DeviceExist takes it.
@@ -43,6 +54,9 @@ public:
     static QString vendorProduct(const QString& path);
 
 signals:
+    // The image is for imageKey, the request for expectedKey: nothing was
+    // sent. Comes before signal_updateFinish(false).
+    void wrongDevice(const QString& imageKey, const QString& expectedKey);
     void signal_updateFinish(bool success);
 
 public slots:
@@ -56,4 +70,6 @@ private:
 
     QString m_imagePath;
     std::shared_ptr<FirmwareClock> m_clock;
+    QString m_expectedKey;
+    std::shared_ptr<BootLoaderRecord> m_record;
 };

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QThread>
 
+#include "boot_loader_record.h"
 #include "download_file.h"
 #include "firmware_clock.h"
 #include "logging.h"
@@ -16,6 +17,7 @@ UpdateService::UpdateService(const QString& folder, QObject* parent)
     : QObject(parent)
     , m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
     , m_clock(std::make_shared<SleepingFirmwareClock>())
+    , m_bootLoaders(std::make_shared<BootLoaderRecord>())
 {
 }
 
@@ -98,7 +100,7 @@ void UpdateService::downloadPageFile(const QString& address, const QString& rela
     download->downloadFile(address, relativePath, wrapFileDownload::PageFile, options, std::move(callback));
 }
 
-void UpdateService::downloadFirmware(const QString& address, QueryCallbackPtr callback)
+void UpdateService::downloadFirmware(const QString& address, QueryCallbackPtr callback, const QString& deviceKey)
 {
     if (alreadyDownloading(address, QString())) {
         LOG_ERROR(QStringLiteral("Update Error: %1 is being downloaded already").arg(address));
@@ -106,7 +108,8 @@ void UpdateService::downloadFirmware(const QString& address, QueryCallbackPtr ca
         return;
     }
     wrapFileDownload* download = newDownload();
-    connect(download, &wrapFileDownload::signal_downBinFinish, this, &UpdateService::onFirmwareDownloaded);
+    connect(download, &wrapFileDownload::signal_downBinFinish, this,
+            [this, deviceKey]() { onFirmwareDownloaded(deviceKey); });
     connect(download, &wrapFileDownload::downloadEnded, this, [this](bool ok) {
         if (!ok)
             sendFirmwareState(QStringLiteral("updatefailed"));
@@ -117,13 +120,13 @@ void UpdateService::downloadFirmware(const QString& address, QueryCallbackPtr ca
     download->downloadFile(address, QString(), wrapFileDownload::FirmwareFile, options, std::move(callback));
 }
 
-void UpdateService::onFirmwareDownloaded()
+void UpdateService::onFirmwareDownloaded(const QString& deviceKey)
 {
     sendFirmwareState(QStringLiteral("updating"));
-    startFirmwareUpdate(firmwareImagePath());
+    startFirmwareUpdate(firmwareImagePath(), deviceKey);
 }
 
-bool UpdateService::startFirmwareUpdate(const QString& imagePath)
+bool UpdateService::startFirmwareUpdate(const QString& imagePath, const QString& deviceKey)
 {
     if (m_firmwareThread) {
         LOG_ERROR(QStringLiteral("Update Error: a firmware update is running; %1 is not flashed").arg(imagePath));
@@ -132,18 +135,27 @@ bool UpdateService::startFirmwareUpdate(const QString& imagePath)
     }
     auto* thread = new QThread;
     m_firmwareThread = thread;
-    auto* worker = new CupdateFirmware(imagePath, m_clock);
+    auto* worker = new CupdateFirmware(imagePath, m_clock, deviceKey, m_bootLoaders);
     worker->moveToThread(thread);
+    // Signals of one sender reach this thread in order: the refusal comes
+    // before the end.
+    auto refusal = std::make_shared<QVariantList>();
+    connect(worker, &CupdateFirmware::wrongDevice, this, [refusal](const QString& imageKey, const QString& expected) {
+        *refusal = {QStringLiteral("This package is for %1, not %2").arg(imageKey, expected), imageKey, expected};
+    });
     connect(thread, &QThread::started, worker, &CupdateFirmware::UpdateFirmware);
     connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(worker, &CupdateFirmware::signal_updateFinish, this, [this, thread](bool ok) {
+    connect(worker, &CupdateFirmware::signal_updateFinish, this, [this, thread, refusal](bool ok) {
         // The thread is done once its one job is; it is gone before anyone
         // hears the outcome, so that the next update may start at once.
         thread->quit();
         thread->wait();
         thread->deleteLater();
         m_firmwareThread = nullptr;
-        sendFirmwareState(ok ? QStringLiteral("updated") : QStringLiteral("updatefailed"));
+        if (!ok && !refusal->isEmpty())
+            emit pageEvent(QStringLiteral("onUpdateFirmware"), QVariantList{QStringLiteral("updatefailed")} + *refusal);
+        else
+            sendFirmwareState(ok ? QStringLiteral("updated") : QStringLiteral("updatefailed"));
         emit firmwareUpdateFinished(ok);
     });
     thread->start(QThread::InheritPriority);

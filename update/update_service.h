@@ -15,6 +15,7 @@
 #include "startup_update_check.h"
 #include "wrap_file_download.h"
 
+class BootLoaderRecord;
 class FirmwareClock;
 class UpdatePrompt;
 
@@ -25,6 +26,9 @@ class UpdatePrompt;
 // what they report comes back here as pageEvent for the host to raise:
 //   "RefreshDownState" [total, received, path]  download progress
 //   "onUpdateFirmware" [state]                  "updating", "updated", "updatefailed"
+//   "onUpdateFirmware" ["updatefailed", reason, image key, requested key]
+//                      a package for another device than the one the
+//                      request named was refused before anything was sent
 class UpdateService : public QObject
 {
     Q_OBJECT
@@ -56,11 +60,13 @@ public:
     // firmwareImagePath(). A failed download raises "updatefailed" (the
     // page's request has been answered "start download" by then), and so
     // does a second download of a package that is being downloaded.
-    void downloadFirmware(const QString& address, QueryCallbackPtr callback);
+    // deviceKey: the device the request is for ("" when it names none).
+    void downloadFirmware(const QString& address, QueryCallbackPtr callback, const QString& deviceKey = QString());
     // Flashes the image at imagePath on a thread of its own; raises
     // "updated" or "updatefailed". One update at a time: while one runs,
-    // another is refused with "updatefailed" and false.
-    bool startFirmwareUpdate(const QString& imagePath);
+    // another is refused with "updatefailed" and false. With deviceKey, an
+    // image for another device is refused before anything is sent.
+    bool startFirmwareUpdate(const QString& imagePath, const QString& deviceKey = QString());
     bool firmwareUpdateRunning() const { return !m_firmwareThread.isNull(); }
     int runningDownloads() const;
     // A download or a firmware update is running.
@@ -88,13 +94,14 @@ private:
     // A download of this address into this folder is running: a second one
     // would write the same file.
     bool alreadyDownloading(const QString& address, const QString& relativePath) const;
-    void onFirmwareDownloaded();
+    void onFirmwareDownloaded(const QString& deviceKey);
     void sendProgress(qint64 received, qint64 total, const QString& path);
     void sendFirmwareState(const QString& state);
 
     QString m_folder;
     UpdatePrompt* m_prompt = nullptr;
     std::shared_ptr<FirmwareClock> m_clock;
+    std::shared_ptr<BootLoaderRecord> m_bootLoaders;
     int m_stallTimeoutMs = 30000;
     QList<QPointer<wrapFileDownload>> m_downloads;
     QPointer<QThread> m_firmwareThread;

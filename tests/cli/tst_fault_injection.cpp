@@ -148,6 +148,17 @@ private slots:
 
         clearFault();
         placeImage();
+        if (savedDevice().value("bootLoader").toBool()) {
+            // Left in its boot loader by another run of the program: a
+            // boot loader says nothing of whose it is, so this run does not
+            // flash it.
+            QCOMPARE(run({kFlash}).last(), QStringLiteral("updatefailed"));
+            QVERIFY(savedDevice().value("bootLoader").toBool());
+            QCOMPARE(savedDevice().value("firmwareVersion").toString(), QStringLiteral("11"));
+            // The device as it is once it has been brought back by hand.
+            setDevice({});
+            placeImage();
+        }
         QCOMPARE(run({kFlash}).last(), QStringLiteral("updated"));
         QCOMPARE(savedDevice().value("firmwareVersion").toString(), QStringLiteral("72"));  // 'r'
         QCOMPARE(savedDevice().value("bootLoader").toBool(true), false);

@@ -79,6 +79,7 @@ private:
     std::unique_ptr<CommandDispatcher> dispatcher;
     std::shared_ptr<RecordingClock> clock;
     QStringList events;  // "name arg0"
+    QList<QVariantList> eventArgs;
     QString folder;
 
     void setDevices(const QByteArray& faults = QByteArray())
@@ -119,11 +120,22 @@ private:
         return answer;
     }
 
-    bool flash(const QString& imageName)
+    bool flash(const QString& imageName, const QString& deviceKey = QString())
     {
         QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
-        send("ExecuteUpdate--", {{"FilePath", imageName}, {"UpdateState", "1"}});
+        QVariantMap members{{"FilePath", imageName}, {"UpdateState", "1"}};
+        if (!deviceKey.isEmpty())
+            members.insert("Version", deviceKey);
+        send("ExecuteUpdate--", members);
         return finished.wait(10000) && finished.at(0).at(0).toBool();
+    }
+
+    QStringList callNames() const
+    {
+        QStringList names;
+        for (const QJsonObject& call : calls())
+            names << call.value("call").toString();
+        return names;
     }
 
 private slots:
@@ -137,6 +149,7 @@ private slots:
         QDir().mkpath(folder);
         host = std::make_unique<HeadlessHost>(folder, settings, [this](const QString& name, const QVariantList& args, const QString&) {
             events << (name + ' ' + args.value(0).toString());
+            eventArgs << args;
         });
         dispatcher = std::make_unique<CommandDispatcher>(*host);
     }
@@ -144,6 +157,7 @@ private slots:
     {
         setDevices();
         events.clear();
+        eventArgs.clear();
         clock = std::make_shared<RecordingClock>();
         host->updateService()->setFirmwareClock(clock);
     }
@@ -170,19 +184,32 @@ private slots:
         noRom.replace(FirmwareImage::kRomLengthOffset, 8, QByteArray(8, '\0'));
         QByteArray pastTheRom = good;
         pastTheRom.replace(FirmwareImage::kRomLengthOffset, 8, u32le(65820) + u32le(0));
-        for (const QByteArray& bad : {badSignature, secondWord, noRom, pastTheRom})
+        // A ROM byte changed after the image was made: its CRC-32 no longer
+        // matches, and the boot loader would only find out after erasing.
+        QByteArray damagedRom = good;
+        damagedRom[FirmwareImage::kRomOffset + 3] = char(damagedRom[FirmwareImage::kRomOffset + 3] ^ 0x01);
+        QByteArray wrongCheck = good;
+        wrongCheck[FirmwareImage::kCheckValueOffset] = char(wrongCheck[FirmwareImage::kCheckValueOffset] ^ 0x80);
+        QByteArray noDevice = good;
+        noDevice.replace(FirmwareImage::kDeviceIdOffset, 60, QByteArray(60, '\0'));
+        QByteArray unendedId = good;
+        unendedId.replace(FirmwareImage::kDeviceIdOffset, 60, QByteArray(60, 'A'));
+        for (const QByteArray& bad : {badSignature, secondWord, noRom, pastTheRom, damagedRom, wrongCheck, noDevice,
+                                      unendedId})
             QVERIFY(!FirmwareImage::parse(bad, &image));
 
-        // Flashing a bad image lists the devices and nothing else, and the
-        // image is gone afterwards.
-        QVERIFY(writeFile(folder + "/bad.bin", badSignature));
-        QVERIFY(!flash("bad.bin"));
-        QVERIFY(!QFile::exists(folder + "/bad.bin"));
-        QStringList names;
-        for (const QJsonObject& call : calls())
-            names << call.value("call").toString();
-        QCOMPARE(names, QStringList{"dcDevices"});
-        QCOMPARE(events, (QStringList{"onUpdateFirmware StartUpdate", "onUpdateFirmware updatefailed"}));
+        // Flashing a bad image lists the devices and nothing else. What is
+        // not an image is left where it is: the request may name any file.
+        for (const QByteArray& bad : {badSignature, damagedRom}) {
+            QFile::remove(dir.filePath("calls.log"));
+            events.clear();
+            QVERIFY(writeFile(folder + "/bad.bin", bad));
+            QVERIFY(!flash("bad.bin"));
+            QVERIFY(QFile::exists(folder + "/bad.bin"));
+            QCOMPARE(callNames(), QStringList{"dcDevices"});
+            QCOMPARE(events, (QStringList{"onUpdateFirmware StartUpdate", "onUpdateFirmware updatefailed"}));
+        }
+        QVERIFY(!savedW1().value("bootLoader").toBool());
 
         // A file longer than an image is refused as a whole.
         QVERIFY(writeFile(folder + "/long.bin", good + QByteArray(FirmwareImage::kImageSize - good.size() + 1, 0)));
@@ -223,12 +250,120 @@ private slots:
         QVERIFY(!QFile::exists(folder + "/update.bin"));
 
         // The package is there no more, so asking again downloads again; a
-        // package still present is answered with its path.
-        QVERIFY(writeFile(folder + "/kept.pkg", "x"));
+        // whole package still present is answered with its path.
+        QVERIFY(writeFile(folder + "/kept.pkg", packageWith(FirmwareImage::build(romOf(10), "25A7FA91"))));
         events.clear();
         QCOMPARE(send("UpdateFirmware", {{"downloadUrl", "http://h/a/kept.pkg?x=1"}}),
                  "S:" + folder + "/kept.pkg");
         QCOMPARE(events, QStringList{"onUpdateFirmware dirStr + fileName"});
+        QVERIFY(QFile::remove(folder + "/kept.pkg"));
+    }
+
+    void aBrokenDownloadIsResumedNotTakenForTheWholePackage()
+    {
+        // A download that broke off left the first 100 KiB of the package:
+        // asking again resumes it, unpacks and flashes, rather than
+        // answering with the half file.
+        // Bytes that do not compress, so that the package outgrows 100 KiB.
+        QByteArray noise(150000, '\0');
+        quint32 state = 2463534242u;
+        for (int i = 0; i < noise.size(); ++i) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            noise[i] = char(state & 0xFF);
+        }
+        QByteArray rom = noise.left(6000);
+        rom[0] = char(0x43);
+        QByteArray package;
+        QVERIFY(buildPackage("1.0", {{"update.bin", FirmwareImage::build(rom, "25A7FA91")}, {"notes.bin", noise}},
+                             &package));
+        QVERIFY(package.size() > 102400);
+        server.serve("/fw/big.pkg", package);
+        QVERIFY(writeFile(folder + "/big.pkg", package.left(102400)));
+        server.clear();
+        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/big.pkg")}}), QString("S:start download"));
+        QVERIFY(finished.wait(10000));
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(server.header(server.requests().size() - 1, "Range"), QByteArray("bytes=102400-"));
+        QCOMPARE(savedW1().value("firmwareVersion").toString(), QString("43"));
+        QVERIFY(!QFile::exists(folder + "/big.pkg"));
+
+        // The same for a page file.
+        QByteArray page;
+        QVERIFY(buildPackage("1", {{"notes/a.txt", noise}}, &page));
+        server.serve("/p/notes.pkg", page);
+        QDir().mkpath(folder + "/tupdates");
+        QVERIFY(writeFile(folder + "/tupdates/notes.pkg", page.left(page.size() / 2)));
+        QString answer;
+        dispatcher->onJsMessage(
+            QString("{\"FuncName\":\"DownloadFile\",\"downloadUrl\":\"%1\",\"relativePath\":\"tupdates/\"}")
+                .arg(server.url("/p/notes.pkg")),
+            makeQueryCallback([&](const QString& t) { answer = "S:" + t; }, [&](int, const QString& t) { answer = "F:" + t; }));
+        QTRY_VERIFY_WITH_TIMEOUT(!answer.isEmpty(), 10000);
+        QCOMPARE(answer, "S:" + folder + "/tupdates/notes.pkg");
+        QCOMPARE(readFile(folder + "/notes/a.txt"), noise);
+    }
+
+    void aPackageForAnotherDeviceIsRefusedBeforeAnythingIsSent()
+    {
+        // From the M1.0 mouse's page, a package built for the W1 mouse.
+        server.serve("/fw/w1.pkg", packageWith(FirmwareImage::build(romOf(3000), "25A7FA91")));
+        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/w1.pkg")}, {"Version", "258A1007"}}),
+                 QString("S:start download"));
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!finished.at(0).at(0).toBool());
+        QCOMPARE(callNames(), QStringList{"dcDevices"});
+        QCOMPARE(eventArgs.last(), (QVariantList{"updatefailed", "This package is for 25A7FA91, not 258A1007",
+                                                 "25A7FA91", "258A1007"}));
+        QCOMPARE(savedW1().value("firmwareVersion").toString(), QString("31"));
+
+        // An image on disk, through "ExecuteUpdate--", likewise; and the
+        // image that is for the device named is flashed.
+        QFile::remove(dir.filePath("calls.log"));
+        QVERIFY(writeFile(folder + "/w1.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
+        QVERIFY(!flash("w1.bin", "258A1007"));
+        QCOMPARE(callNames(), QStringList{"dcDevices"});
+        QVERIFY(writeFile(folder + "/w1.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
+        QVERIFY(flash("w1.bin", "25a7fa91"));
+    }
+
+    void aWaitingBootLoaderIsFlashedOnlyForTheDeviceThisProgramPutThere()
+    {
+        // A boot loader that was waiting before this program touched it: an
+        // image for another device (or a keyboard) is not flashed into it.
+        setDevices(R"(,"bootLoader":true)");
+        for (const QString& id : {QString("258A9999"), QString("258A0029"), QString("25A7FA91")}) {
+            QFile::remove(dir.filePath("calls.log"));
+            QVERIFY(writeFile(folder + "/any.bin", FirmwareImage::build(romOf(100), id)));
+            QVERIFY(!flash("any.bin"));
+            QCOMPARE(callNames(), QStringList{"dcDevices"});
+        }
+        QVERIFY(savedW1().value("bootLoader").toBool());
+        QCOMPARE(events.last(), QString("onUpdateFirmware updatefailed"));
+    }
+
+    void programFilesAreNeverTakenForImages()
+    {
+        // Files of the program, named as the image: refused before anything
+        // is read, and left as they are.
+        QVERIFY(writeFile(folder + "/skn.dat", "pages"));
+        QVERIFY(writeFile(folder + "/orvanta", "\x7f" "ELF program"));
+        QVERIFY(writeFile(folder + "/notes.txt", "not an image"));
+        for (const QString& name : {QString("skn.dat"), QString("orvanta"), QString("conf.ini")}) {
+            QVERIFY(writeFile(folder + "/conf.ini", "[General]"));
+            events.clear();
+            QFile::remove(dir.filePath("calls.log"));
+            send("ExecuteUpdate--", {{"FilePath", name}, {"UpdateState", "1"}});
+            QCOMPARE(events, QStringList{"onUpdateFirmware updatefailed"});
+            QVERIFY(calls().isEmpty());
+            QVERIFY(QFile::exists(folder + "/" + name));
+        }
+        // A file that is not an image is read, refused and kept.
+        QVERIFY(!flash("notes.txt"));
+        QCOMPARE(readFile(folder + "/notes.txt"), QByteArray("not an image"));
     }
 
     void aFailedCheckLeavesTheBootLoaderWhichCanBeFlashedAgain()
@@ -272,9 +407,25 @@ private slots:
         QCOMPARE(send("DownloadFile", {{"downloadUrl", "http://h/p.pkg"}, {"relativePath", "../"}}),
                  QString("F:downloadFaild"));
         QDir().mkpath(folder + "/pages");
-        QVERIFY(writeFile(folder + "/pages/p.pkg", "x"));
+        QByteArray whole;
+        QVERIFY(buildPackage("1", {{"x.txt", "x"}}, &whole));
+        QVERIFY(writeFile(folder + "/pages/p.pkg", whole));
         QCOMPARE(send("DownloadFile", {{"downloadUrl", "http://h/p.pkg"}, {"relativePath", "pages/"}}),
                  "S:" + folder + "/pages/p.pkg");
+
+        // Only http and https are fetched: file: and data: would copy any
+        // file the user can read (or any bytes) into the program's folder.
+        QVERIFY(writeFile(dir.filePath("secret.pkg"), whole));
+        for (const QString& address : {"file://" + dir.filePath("secret.pkg"), QString("data:,x/secret.pkg"),
+                                       QString("ftp://h/secret.pkg"), QString("http:///secret.pkg")}) {
+            events.clear();
+            QCOMPARE(send("DownloadFile", {{"downloadUrl", address}, {"relativePath", "pages/"}}),
+                     QString("F:downloadFaild"));
+            QCOMPARE(send("UpdateFirmware", {{"downloadUrl", address}}), QString("F:downloadFaild"));
+            QVERIFY(!events.contains("onUpdateFirmware downLoading"));
+        }
+        QVERIFY(!QFile::exists(folder + "/pages/secret.pkg"));
+        QVERIFY(!QFile::exists(folder + "/secret.pkg"));
 
         // An image outside the application folder is neither flashed nor
         // deleted.
