@@ -20,6 +20,7 @@ void HttpRequestWorker::execute(HttpRequestSpec* input)
     error_str.clear();
     m_buffer.clear();
     m_tooLarge = false;
+    m_refusedCoding = false;
     if (!input)
         return;
 
@@ -38,6 +39,9 @@ void HttpRequestWorker::execute(HttpRequestSpec* input)
 
     QNetworkRequest request{QUrl(address)};
     request.setRawHeader("User-Agent", "Agent name goes here");
+    // The bytes as they are: Qt would otherwise ask for gzip and inflate the
+    // reply before the size limit sees a byte of it.
+    request.setRawHeader("Accept-Encoding", "identity");
     if (layout == HttpRequestSpec::UrlEncoded)
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/x-www-form-urlencoded"));
     else if (layout == HttpRequestSpec::Multipart)
@@ -63,11 +67,22 @@ void HttpRequestWorker::execute(HttpRequestSpec* input)
     // bounded too, and the body is collected as it arrives.
     reply->setReadBufferSize(64 * 1024);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply]() { collect(reply); });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply]() { checkCoding(reply); });
+}
+
+void HttpRequestWorker::checkCoding(QNetworkReply* reply)
+{
+    const QByteArray coding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (coding.isEmpty() || coding == "identity" || m_refusedCoding)
+        return;
+    m_refusedCoding = true;
+    m_buffer.clear();
+    reply->abort();
 }
 
 void HttpRequestWorker::collect(QNetworkReply* reply)
 {
-    if (m_tooLarge)
+    if (m_tooLarge || m_refusedCoding)
         return;
     const QByteArray chunk = reply->read(m_maxResponseSize - m_buffer.size() + 1);
     m_buffer += chunk;
@@ -80,10 +95,15 @@ void HttpRequestWorker::collect(QNetworkReply* reply)
 
 void HttpRequestWorker::on_manager_finished(QNetworkReply* reply)
 {
+    checkCoding(reply);
     collect(reply);
     if (m_tooLarge) {
         error_type = QNetworkReply::UnknownContentError;
         error_str = QStringLiteral("reply larger than %1 bytes").arg(m_maxResponseSize);
+    } else if (m_refusedCoding) {
+        error_type = QNetworkReply::UnknownContentError;
+        error_str = QStringLiteral("reply in a content coding (%1) that was not asked for")
+                        .arg(QString::fromLatin1(reply->rawHeader("Content-Encoding").left(40)));
     } else {
         error_type = reply->error();
         if (error_type != QNetworkReply::NoError)

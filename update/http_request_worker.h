@@ -13,7 +13,10 @@ class QNetworkAccessManager;
 // access manager and reports the outcome with on_execution_finished. The
 // reply body is kept in `response`; a body larger than maxResponseSize()
 // ends the request with an error instead of filling the memory, and a
-// request that stalls for timeoutMs() ends with a time-out error.
+// request that stalls for timeoutMs() ends with a time-out error. The
+// server is asked for the body as it is ("Accept-Encoding: identity"), and
+// a body that comes compressed all the same is refused: the size limit
+// counts the bytes received, never what they would inflate to.
 class HttpRequestWorker : public QObject
 {
     Q_OBJECT
@@ -43,10 +46,12 @@ private slots:
 
 private:
     void collect(QNetworkReply* reply);
+    void checkCoding(QNetworkReply* reply);
 
     QNetworkAccessManager* manager = nullptr;
     QByteArray m_buffer;
     bool m_tooLarge = false;
+    bool m_refusedCoding = false;
     qint64 m_maxResponseSize = kDefaultMaxResponseSize;
     int m_timeoutMs = kDefaultTimeoutMs;
 };

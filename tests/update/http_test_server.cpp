@@ -2,7 +2,9 @@
 
 #include <QHostAddress>
 #include <QRegularExpression>
+#include <QPointer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 HttpTestServer::HttpTestServer(QObject* parent)
@@ -119,8 +121,23 @@ void HttpTestServer::answer(QTcpSocket* socket, const QByteArray& request)
         body = file.content;
         head = "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(size) + "\r\n";
     }
+    head += file.extraHeaders;
     head += "Content-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
     socket->write(head);
+    if (file.trickleMs > 0) {
+        auto* timer = new QTimer(socket);
+        auto sent = std::make_shared<int>(0);
+        QPointer<QTcpSocket> guard(socket);
+        connect(timer, &QTimer::timeout, socket, [guard, timer, sent, body]() {
+            if (!guard || *sent >= body.size()) {
+                timer->stop();
+                return;
+            }
+            guard->write(body.mid((*sent)++, 1));
+        });
+        timer->start(file.trickleMs);
+        return;
+    }
     if (file.stallAfter >= 0) {
         socket->write(body.left(int(file.stallAfter)));
         return;

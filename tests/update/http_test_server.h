@@ -37,6 +37,11 @@ public:
         qint64 stallAfter = -1;
         // A 206 part carries at most this many bytes; -1: the rest.
         qint64 partSize = -1;
+        // Send the body one byte every this many milliseconds (a server
+        // that keeps the transfer alive without delivering); 0: at once.
+        int trickleMs = 0;
+        // Extra header lines ("Name: value\r\n" each).
+        QByteArray extraHeaders;
     };
 
     explicit HttpTestServer(QObject* parent = nullptr);

@@ -36,6 +36,9 @@ private:
     HttpTestServer server;
     QTemporaryDir base;
     int stallTimeoutMs = 5000;
+    qint64 minimumRate = 256;
+    int rateWindowMs = 60000;
+    int deadlineMs = 0;
 
     Outcome download(const QString& path, const QString& subFolder = "tupdates")
     {
@@ -45,6 +48,9 @@ private:
         DownloadOptions options;
         options.baseFolder = base.path();
         options.stallTimeoutMs = stallTimeoutMs;
+        options.minimumBytesPerSecond = minimumRate;
+        options.rateWindowMs = rateWindowMs;
+        options.deadlineMs = deadlineMs;
         wrapper.downloadFile(path.startsWith("http") ? path : server.url(path), subFolder,
                              wrapFileDownload::PageFile, options,
                              makeQueryCallback([&](const QString& text) { outcome.text = text; },
@@ -172,6 +178,47 @@ private slots:
         stallTimeoutMs = 5000;
         QVERIFY(outcome.finished && !outcome.ok);
         QCOMPARE(QFileInfo(partial("pkg.dat")).size(), 150000);
+    }
+
+    void aTrickleBelowTheMinimumRateEndsTheDownload()
+    {
+        // A byte every 100 ms keeps the stall timer quiet for ever; the rate
+        // over a window ends it, the partial file kept for a resume.
+        HttpTestServer::File trickling{sizedPackage("payload.bin", 3000, 0, 4)};
+        trickling.trickleMs = 100;
+        server.serve("/slow.dat", trickling);
+        minimumRate = 100;
+        rateWindowMs = 1500;
+        const Outcome slow = download("/slow.dat");
+        QVERIFY(slow.finished && !slow.ok);
+        const qint64 kept = QFileInfo(partial("slow.dat")).size();
+        QVERIFY2(kept > 0 && kept < 3000, qPrintable(QString::number(kept)));
+
+        // And a whole download that does not end in time.
+        QFile::remove(partial("slow.dat"));
+        minimumRate = 0;
+        deadlineMs = 1200;
+        const Outcome late = download("/slow.dat");
+        QVERIFY(late.finished && !late.ok);
+        minimumRate = 256;
+        rateWindowMs = 60000;
+        deadlineMs = 0;
+    }
+
+    void compressedRepliesAreRefused()
+    {
+        // The request asks for the bytes as they are; a server that sends
+        // them compressed all the same is refused, whatever they inflate to.
+        const QByteArray package = sizedPackage("payload.bin", 1000);
+        HttpTestServer::File gzipped{package};
+        gzipped.extraHeaders = "Content-Encoding: gzip\r\n";
+        server.serve("/gz.dat", gzipped);
+        server.clear();
+        const Outcome outcome = download("/gz.dat");
+        QVERIFY(outcome.finished && !outcome.ok);
+        QCOMPARE(server.header(0, "Accept-Encoding"), QByteArray("identity"));
+        QVERIFY(!QFile::exists(base.filePath("payload.bin")));
+        QVERIFY(!QFile::exists(partial("gz.dat")));
     }
 
     void failuresOtherThanTheNetworkDeleteTheFile()

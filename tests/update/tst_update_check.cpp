@@ -132,6 +132,18 @@ private slots:
         QVERIFY(worker.error_type != QNetworkReply::NoError);
         QVERIFY(worker.response.isEmpty());
 
+        // Compressed bodies are never asked for, and refused when sent: an
+        // 18 MB gzip reply inflated to gigabytes before it was counted.
+        server.reply("/gz", "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 69\r\nConnection: close\r\n\r\n"
+                                + QByteArray::fromHex("1f8b0800000000000203edc6310d00200c00302f53c08d9dc18d8065dea783a4bd5a91efd"
+                                                      "cd8abcbccccccccccccccccccccccccccccccccccccecdb0d04f6c60b10270000"));
+        server.clear();
+        HttpRequestSpec gz(server.url("/gz"), "GET");
+        QVERIFY(run(worker, gz));
+        QCOMPARE(server.header(0, "Accept-Encoding"), QByteArray("identity"));
+        QCOMPARE(worker.error_type, QNetworkReply::UnknownContentError);
+        QVERIFY(worker.response.isEmpty());
+
         HttpRequestSpec refused("http://127.0.0.1:1/none", "GET");
         QVERIFY(run(worker, refused));
         QCOMPARE(worker.error_type, QNetworkReply::ConnectionRefusedError);

@@ -118,11 +118,35 @@ private slots:
         installOldVersion();
         const QMap<QString, QByteArray> before = snapshot(install.path());
 
+        // The program the user quit for the update comes back, unchanged.
+        auto restartedOld = [this]() {
+            QTRY_COMPARE_WITH_TIMEOUT(readFile(install.filePath("restarted")), QByteArray("old\n"), 5000);
+            QFile::remove(install.filePath("restarted"));
+        };
         QByteArray corrupt = newPackage();
         corrupt[corrupt.size() - 3] = char(corrupt[corrupt.size() - 3] ^ 0x55);
         server.serve("/pkg.dat", corrupt);
         QCOMPARE(runUpdater({}), 2);
+        restartedOld();
         QCOMPARE(runUpdater({}, "/missing.dat"), 2);
+        restartedOld();
+        QCOMPARE(runUpdater({"--SilentUpgrade"}, "/missing.dat"), 2);
+
+        // A server that sends a byte now and then: the rate ends it long
+        // before the stall timer would, and the work folder goes.
+        HttpTestServer::File trickle{newPackage()};
+        trickle.trickleMs = 200;
+        server.serve("/slow.dat", trickle);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(runUpdater({"--minimum-rate=100", "--rate-window=1000"}, "/slow.dat"), 2);
+        QVERIFY(clock.elapsed() < 20000);
+        restartedOld();
+        // And one that would finish, but not within the deadline.
+        QCOMPARE(runUpdater({"--minimum-rate=0", "--download-timeout=1500"}, "/slow.dat"), 2);
+        restartedOld();
+        const QStringList left = QDir(install.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QCOMPARE(left.filter(".orvanta-update").size(), 0);
 
         // While the program runs (its single-instance socket answers), the
         // updater waits, then gives up.
@@ -137,6 +161,7 @@ private slots:
         QVERIFY(writeFile(install.filePath("sub"), "a file"));
         const QMap<QString, QByteArray> withFile = snapshot(install.path());
         QCOMPARE(runUpdater({}), 2);
+        restartedOld();
         QCOMPARE(snapshot(install.path()), withFile);
         QFile::remove(install.filePath("sub"));
 

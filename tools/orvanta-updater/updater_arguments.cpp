@@ -2,9 +2,30 @@
 
 #include <QUrl>
 
+namespace {
+
+QString value(const QString& argument)
+{
+    return argument.mid(argument.indexOf(QLatin1Char('=')) + 1);
+}
+
+// A whole number of 0 or more after the "=".
+bool number(const QString& argument, int* out, QString* why)
+{
+    bool ok = false;
+    const int n = value(argument).toInt(&ok);
+    if (!ok || n < 0) {
+        *why = QStringLiteral("bad %1").arg(argument);
+        return false;
+    }
+    *out = n;
+    return true;
+}
+
+} // namespace
+
 bool UpdaterArguments::parse(const QStringList& arguments, QString* why)
 {
-    const auto value = [](const QString& argument) { return argument.mid(argument.indexOf(QLatin1Char('=')) + 1); };
     for (const QString& argument : arguments) {
         if (argument.startsWith(QLatin1String("--update=")))
             product = value(argument);
@@ -21,12 +42,17 @@ bool UpdaterArguments::parse(const QStringList& arguments, QString* why)
         else if (argument.startsWith(QLatin1String("--instance-name=")))
             instanceName = value(argument);
         else if (argument.startsWith(QLatin1String("--quit-timeout="))) {
-            bool ok = false;
-            quitTimeoutMs = value(argument).toInt(&ok);
-            if (!ok || quitTimeoutMs < 0) {
-                *why = QStringLiteral("bad --quit-timeout: %1").arg(argument);
+            if (!number(argument, &quitTimeoutMs, why))
                 return false;
-            }
+        } else if (argument.startsWith(QLatin1String("--download-timeout="))) {
+            if (!number(argument, &downloadTimeoutMs, why))
+                return false;
+        } else if (argument.startsWith(QLatin1String("--minimum-rate="))) {
+            if (!number(argument, &minimumRate, why))
+                return false;
+        } else if (argument.startsWith(QLatin1String("--rate-window="))) {
+            if (!number(argument, &rateWindowMs, why))
+                return false;
         } else {
             *why = QStringLiteral("unknown argument %1").arg(argument);
             return false;

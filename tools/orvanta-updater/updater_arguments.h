@@ -10,6 +10,9 @@
 //   --app-folder=<folder>     the installation (default: the updater's folder)
 //   --instance-name=<name>    the program's single-instance socket
 //   --quit-timeout=<ms>       how long the program may take to quit
+//   --download-timeout=<ms>   how long the whole download may take
+//   --minimum-rate=<bytes>    the slowest transfer taken, in bytes a second
+//                             over a minute (or over --rate-window=<ms>)
 struct UpdaterArguments {
     QString product;
     QString packageAddress;
@@ -19,6 +22,9 @@ struct UpdaterArguments {
     QString appFolder;
     QString instanceName;
     int quitTimeoutMs = 60000;
+    int downloadTimeoutMs = 30 * 60 * 1000;
+    int minimumRate = 1024;
+    int rateWindowMs = 60000;
 
     // False, with why, for an unknown argument, a missing or non-HTTP(S)
     // package address, or a malformed number.

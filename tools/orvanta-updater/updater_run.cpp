@@ -48,19 +48,21 @@ int UpdaterRun::exec()
         return 2;
     }
     QString why;
-    if (!download(work.path(), &why)) {
+    const bool updated = download(work.path(), &why)
+                         && installStagedFiles(QDir(work.path()).filePath(QStringLiteral("staging")), m_folder,
+                                               QDir(work.path()).filePath(QStringLiteral("backup")), &why);
+    // The work folder goes before the program comes back, whatever the
+    // outcome.
+    work.remove();
+    if (updated)
+        LOG_INFO(QStringLiteral("Update Info: %1 updated").arg(m_folder));
+    else
         LOG_ERROR(QStringLiteral("Update Error: %1; nothing changed").arg(why));
-        return 2;
-    }
-    if (!installStagedFiles(QDir(work.path()).filePath(QStringLiteral("staging")), m_folder,
-                            QDir(work.path()).filePath(QStringLiteral("backup")), &why)) {
-        LOG_ERROR(QStringLiteral("Update Error: %1; nothing changed").arg(why));
-        return 2;
-    }
-    LOG_INFO(QStringLiteral("Update Info: %1 updated").arg(m_folder));
+    // The user quit the program for this update: it comes back either way,
+    // the old version when the update failed.
     if (!m_arguments.silent && !restartProgram())
         return 2;
-    return 0;
+    return updated ? 0 : 2;
 }
 
 bool UpdaterRun::waitForProgramToQuit()
@@ -84,10 +86,21 @@ bool UpdaterRun::download(const QString& workFolder, QString* why)
 {
     DownloadOptions options;
     options.baseFolder = workFolder;
+    options.minimumBytesPerSecond = m_arguments.minimumRate;
+    options.rateWindowMs = m_arguments.rateWindowMs;
+    // One deadline for every attempt together.
+    QElapsedTimer clock;
+    clock.start();
     options.unpackFolder = QDir(workFolder).filePath(QStringLiteral("staging"));
     // The package is the program: its files are meant to be programs.
     options.refuseProgramFiles = false;
     for (int attempt = 1; attempt <= kDownloadAttempts; ++attempt) {
+        if (m_arguments.downloadTimeoutMs > 0) {
+            const qint64 left = m_arguments.downloadTimeoutMs - clock.elapsed();
+            if (left <= 0)
+                break;
+            options.deadlineMs = int(left);
+        }
         wrapFileDownload download;
         QEventLoop loop;
         bool ok = false;

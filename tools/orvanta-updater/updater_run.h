@@ -8,8 +8,11 @@
 // package into a work folder inside the installation, check and unpack it
 // into a staging folder there, move the files over the installation, and
 // start the program again (unless the update is silent). A failure at any
-// step leaves the installation as it was; the work folder is removed in
-// every case. Every step is logged.
+// step leaves the installation as it was, and the program, which the user
+// quit for the update, is started again all the same (unless the update is
+// silent). The download has a deadline and a minimum rate, so that a slow
+// or stalling server cannot keep the updater waiting; the work folder is
+// removed in every case. Every step is logged.
 class UpdaterRun
 {
 public:
