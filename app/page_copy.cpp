@@ -23,20 +23,30 @@ PageCopy::PageCopy(const QMap<QString, QString>& profile, const QString& applica
         m_pageFolder = m_templateFolder + QLatin1Char('/') + relativePageFolder(m_startPage);
 }
 
-bool PageCopy::unpack() const
+bool PageCopy::unpack()
 {
+    m_why.clear();
     if (m_templateFolder.isEmpty()) {
+        m_why = QStringLiteral("There is no private folder for the copy of the pages.");
         LOG_ERROR(QStringLiteral("Application Error: no private folder for the local page copy; "
                                  "pages are not served from a local copy"));
         return false;
     }
-    if (!QFile::exists(m_package))
+    if (!QFile::exists(m_package)) {
+        m_why = QStringLiteral("The page package %1 is missing.").arg(m_package);
         return false;
+    }
     QString error;
     if (unpackReplacingFolder(m_package, m_templateFolder, &error))
         return true;
+    m_why = QStringLiteral("The page package %1 could not be unpacked: %2").arg(m_package, error);
     LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(m_package, error));
     return false;
+}
+
+bool PageCopy::holdsStartPage() const
+{
+    return !m_templateFolder.isEmpty() && LocalResources::resolve(m_startPage, m_templateFolder).found;
 }
 
 QString PageCopy::relativePageFolder(const QString& loadPath)

@@ -24,8 +24,12 @@ public:
     // Unpacks the package into the template folder when there is one and
     // the package is there. No template folder, or a package that cannot be
     // unpacked, is logged; the copy is then left as it was. False when
-    // nothing was unpacked.
-    bool unpack() const;
+    // nothing was unpacked; why() then says why.
+    bool unpack();
+    QString why() const { return m_why; }
+
+    // True when the copy holds the start page, so that it can be served.
+    bool holdsStartPage() const;
 
     bool debug() const { return m_debug; }
     QString startPage() const { return m_startPage; }
@@ -44,4 +48,5 @@ private:
     QString m_startPage;
     QString m_templateFolder;
     QString m_pageFolder;
+    QString m_why;
 };

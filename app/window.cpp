@@ -7,6 +7,7 @@
 #include "dialog_update_prompt.h"
 #include "input_automation.h"
 #include "local_resources.h"
+#include "logging.h"
 #include "music_runtime.h"
 #include "pointer_settings.h"
 #include "popup_table.h"
@@ -15,6 +16,7 @@
 #include "system_tray.h"
 #include "tray_mode.h"
 #include "update_service.h"
+#include "unavailable_page.h"
 #include "view_key_capture_target.h"
 #include "web_view.h"
 #include "window_command_host.h"
@@ -70,7 +72,17 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     handler->setMinimiseHook([this]() { writeOutFileCache(); });
     LocalResources::setPageFolder(m_pageCopy.templateFolder());
 
-    m_mainView = new WebView(*handler, QUrl(startPage), startPage, this);
+    // Without a copy that holds the start page there is nothing to show:
+    // the view says so rather than asking the network for the pages.
+    QUrl firstPage(startPage);
+    if (!m_pageCopy.holdsStartPage()) {
+        const QString why = m_pageCopy.why().isEmpty()
+            ? QStringLiteral("The copy of the pages holds no %1.").arg(startPage)
+            : m_pageCopy.why();
+        LOG_ERROR(QStringLiteral("Application Error: the start page cannot be shown: %1").arg(why));
+        firstPage = UnavailablePage::address(why);
+    }
+    m_mainView = new WebView(*handler, firstPage, startPage, this);
     m_mainView->resize(size);
     setContentMinimumSize(size);
     resizeContent(size);

@@ -90,6 +90,20 @@ bool isServedLocally(const QUrl& url, const QString& folder)
     return resolve(url.toString(), folder).found;
 }
 
+bool isBelowPageRoot(const QUrl& url)
+{
+    const QString scheme = url.scheme();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return false;
+    const QString address = url.toString();
+    return address.size() > kPageRootLength && address.left(kPageRootLength).endsWith(QLatin1String("/local/"));
+}
+
+bool isLocalPage(const QUrl& url)
+{
+    return url.scheme() == localScheme();
+}
+
 QUrl toLocalUrl(const QUrl& networkUrl)
 {
     QUrl url = networkUrl;

@@ -51,6 +51,16 @@ Resource resolve(const QString& address, const QString& folder);
 // i.e. resolve() would answer it.
 bool isServedLocally(const QUrl& url, const QString& folder);
 
+// True for an http or https address below a page root: its first 32
+// characters end with "/local/". Such an address is only ever answered from
+// the local page copy, never from the network: a page from there would be
+// taken for one of the program's own.
+bool isBelowPageRoot(const QUrl& url);
+
+// True for a page of the local page scheme: the only pages whose requests
+// the program answers.
+bool isLocalPage(const QUrl& url);
+
 // http://host/local/x?q  <->  orvanta-local://host/local/x?q
 QUrl toLocalUrl(const QUrl& networkUrl);
 QUrl toNetworkUrl(const QUrl& localUrl);

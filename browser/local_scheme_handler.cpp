@@ -9,7 +9,7 @@
 void LocalRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
     const QUrl url = info.requestUrl();
-    if (LocalResources::isServedLocally(url, LocalResources::pageFolder()))
+    if (LocalResources::isBelowPageRoot(url))
         info.redirect(LocalResources::toLocalUrl(url));
 }
 
@@ -19,7 +19,7 @@ void LocalSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     const LocalResources::Resource resource =
         LocalResources::resolve(network.toString(), LocalResources::pageFolder());
     if (!resource.found) {
-        job->redirect(network);
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
     auto* buffer = new QBuffer(job);

@@ -3,7 +3,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlSchemeHandler>
 
-// Sends page-root requests whose local copy exists to the local scheme.
+// Sends every request below a page root to the local scheme, whether or
+// not its file exists: the network is never asked for an address there.
 // Runs on the browser's IO thread for every request of every page.
 class LocalRequestInterceptor : public QWebEngineUrlRequestInterceptor
 {
@@ -14,8 +15,7 @@ public:
 };
 
 // Answers the local scheme from the local page folder. A request whose file
-// does not exist (a relative address inside a local page, or a file removed
-// since the redirect) is sent back to the network address.
+// does not exist fails as not found; it never goes to the network.
 class LocalSchemeHandler : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT

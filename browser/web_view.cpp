@@ -1,6 +1,8 @@
 #include "web_view.h"
 
 #include "browser_widget.h"
+#include "local_resources.h"
+#include "logging.h"
 #include "message_event.h"
 #include "page_bridge.h"
 #include "view_host.h"
@@ -49,6 +51,17 @@ bool WebView::createBrowser()
     m_page->setBackgroundColor(QColor::fromRgba(0xFF222529));
     m_bridge = new PageBridge(this);
     m_bridge->setRequestHandler([this](const QString& request, const QueryCallbackPtr& callback) {
+        // Only the program's own pages hold the commands (files, packages,
+        // firmware): a page from anywhere else gets no answer at all.
+        const QUrl page = m_page->url();
+        if (!LocalResources::isLocalPage(page)) {
+            if (!m_refusalLogged)
+                LOG_WARNING(QStringLiteral("Application Error: requests of %1 are not answered: only the program's"
+                                           " own pages may send commands")
+                                .arg(Logger::clipped(page.toString())));
+            m_refusalLogged = true;
+            return;
+        }
         m_host.handleQuery(this, request, callback);
     });
     m_channel = new QWebChannel(m_page);
@@ -156,6 +169,7 @@ void WebView::watchRenderWidget()
 void WebView::onLoadStarted()
 {
     watchRenderWidget();
+    m_refusalLogged = false;
     // A load that starts while another is under way replaces it: the
     // earlier one ends as aborted.
     if (m_loading)

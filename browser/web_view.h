@@ -19,7 +19,8 @@ class WebPage;
 // bridge. What it needs of the browser host (the profile, where its page
 // requests go, the current listener, the system keys) it gets from the
 // ViewHost it is made with. Page requests that the host forwards arrive as
-// MessageEvents and leave as jsMessage in the GUI thread.
+// MessageEvents and leave as jsMessage in the GUI thread. Requests are
+// taken only while the view shows a page of the local page scheme.
 //
 // The browser is created on first show, or on a resize, once the widget has
 // a positive size; with Qt WebEngine creation completes at once, so the
@@ -103,6 +104,7 @@ private:
     bool m_aborted = false;
     bool m_closing = false;
     bool m_passSystemKeys = false;
+    bool m_refusalLogged = false;
 };
 
 // Old name of the view kept for code written against it.

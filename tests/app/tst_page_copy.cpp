@@ -34,7 +34,7 @@ private slots:
         // A folder others may enter holds no copy.
         QVERIFY(QFile::setPermissions(mine.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                        | QFile::ReadOther | QFile::ExeOther));
-        const PageCopy shared(profile, "/opt/orvanta/", mine.path());
+        PageCopy shared(profile, "/opt/orvanta/", mine.path());
         QCOMPARE(shared.templateFolder(), QString());
         QCOMPARE(shared.pageFolder(), QString());
         QVERIFY(!shared.unpack());
@@ -45,8 +45,10 @@ private slots:
         QTemporaryDir app;
         QTemporaryDir mine;
         const QMap<QString, QString> profile{{"LoadPath", "http://pages.orvanta.test/local/t/index.html"}};
-        const PageCopy copy(profile, app.path() + "/", mine.path());
+        PageCopy copy(profile, app.path() + "/", mine.path());
         QVERIFY(!copy.unpack()); // no package
+        QVERIFY(copy.why().contains("missing"));
+        QVERIFY(!copy.holdsStartPage());
 
         PackageFile page;
         page.name = "t/index.html";
@@ -54,6 +56,7 @@ private slots:
         QString error;
         QVERIFY2(writePackageFile(copy.packagePath(), "1.0", {page}, &error), qPrintable(error));
         QVERIFY(copy.unpack());
+        QVERIFY(copy.holdsStartPage());
         QFile unpacked(copy.pageFolder() + "/index.html");
         QVERIFY(unpacked.open(QIODevice::ReadOnly));
         QCOMPARE(unpacked.readAll(), page.content);
@@ -65,7 +68,9 @@ private slots:
         damaged.write("not a package");
         damaged.close();
         QVERIFY(!copy.unpack());
+        QVERIFY(copy.why().contains("could not be unpacked"));
         QVERIFY(QFile::exists(copy.pageFolder() + "/index.html"));
+        QVERIFY(copy.holdsStartPage());
     }
 };
 

@@ -9,6 +9,7 @@
 #include "local_resources.h"
 #include "view_host.h"
 #include "web_page.h"
+#include "unavailable_page.h"
 #include "web_view.h"
 
 #include <QApplication>
@@ -83,7 +84,8 @@ private slots:
     void eventAddressing();
     void reloadedPageMustRegisterAgain();
     void localFileServedDespiteQueryString();
-    void missingLocalFileGoesToNetwork();
+    void missingLocalFileNeverGoesToNetwork();
+    void pagesFromElsewhereGetNoAnswer();
     void abortedLoadRaisesNoPageError();
     void popupsOpenInSystemBrowser();
     void downloadsReportProgressToTheirView();
@@ -348,15 +350,57 @@ void TestWebView::localFileServedDespiteQueryString()
     QVERIFY(m_server.requestedPaths().filter("/t/").isEmpty());
 }
 
-void TestWebView::missingLocalFileGoesToNetwork()
+void TestWebView::missingLocalFileNeverGoesToNetwork()
 {
+    // Below the page root only the local copy answers: a page the copy does
+    // not hold fails to load rather than coming from the network, where
+    // anyone answering for the page host would get every command.
     QSignalSpy loaded(m_view, &WebView::loadFinished);
     m_view->load(QUrl(m_server.pageRoot() + "t/missing.html?q=1"));
     QVERIFY(loaded.wait(20000));
+    QVERIFY(!loaded.last().at(0).toBool());
+    QTest::qWait(200);
+    QVERIFY(m_server.requestedPaths().filter("missing").isEmpty());
+}
+
+void TestWebView::pagesFromElsewhereGetNoAnswer()
+{
+    // A page from a loopback http server, outside any page root: the page
+    // interface is there (it is injected into every page), but its requests
+    // never reach the host and are never answered.
+    int forwarded = 0;
+    auto connection = connect(m_view, &WebView::jsMessage, this, [&](const QString&, QueryCallbackPtr callback) {
+        ++forwarded;
+        callback->success("answered");
+    });
+    QSignalSpy loaded(m_view, &WebView::loadFinished);
+    m_view->load(QUrl(QString("http://127.0.0.1:%1/elsewhere.html").arg(m_server.port())));
+    QVERIFY(loaded.wait(20000));
     QVERIFY(loaded.last().at(0).toBool());
-    QVERIFY(m_server.requestedPaths().contains("/local/t/missing.html?q=1"));
-    QCOMPARE(BrowserTest::evaluate(m_view->page(), "document.body.innerText").toString(),
-             QString("network:/local/t/missing.html?q=1"));
+    QVERIFY(BrowserTest::waitFor(m_view->page(), "typeof cefQuery", "function"));
+    BrowserTest::evaluate(m_view->page(),
+                          "window.got = [];"
+                          "cefQuery({request: '{\"FuncName\":\"UnPackFile\",\"FileName\":\"x\"}',"
+                          " onSuccess: function (t) { got.push('ok:' + t); },"
+                          " onFailure: function (c, t) { got.push('fail:' + t); }});"
+                          "cefQuery({request: 'MoveWindow 10,20,300,200', onSuccess: function () { got.push('moved'); }});");
+    QTest::qWait(1000);
+    QCOMPARE(BrowserTest::evaluate(m_view->page(), "got.length").toInt(), 0);
+    QCOMPARE(forwarded, 0);
+
+    // The page shown when the program's own pages cannot be served: made
+    // here, it says what went wrong (as text) and holds no command either.
+    m_view->load(UnavailablePage::address("The page package /x/skn.dat is missing. <b>bold</b>"));
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(loaded.last().at(0).toBool());
+    QVERIFY(BrowserTest::evaluate(m_view->page(), "document.body.innerText").toString()
+                .contains("The page package /x/skn.dat is missing. <b>bold</b>"));
+    BrowserTest::evaluate(m_view->page(), "window.got = []; cefQuery({request: '{\"FuncName\":\"Ping\"}',"
+                                          " onSuccess: function (t) { got.push(t); }});");
+    QTest::qWait(500);
+    QCOMPARE(BrowserTest::evaluate(m_view->page(), "got.length").toInt(), 0);
+    QCOMPARE(forwarded, 0);
+    disconnect(connection);
 }
 
 void TestWebView::abortedLoadRaisesNoPageError()
@@ -365,9 +409,9 @@ void TestWebView::abortedLoadRaisesNoPageError()
     QSignalSpy sent(handler, &ClientHandler::eventSent);
     QSignalSpy errors(m_view, &WebView::loadError);
     QSignalSpy started(m_view, &WebView::loadStarted);
-    m_view->load(QUrl(m_server.pageRoot() + "hang/slow.html"));
+    m_view->load(QUrl(QString("http://127.0.0.1:%1/hang/slow.html").arg(m_server.port())));
     QVERIFY(started.count() > 0 || started.wait(20000));
-    QTRY_VERIFY(m_server.requestedPaths().contains("/local/hang/slow.html"));
+    QTRY_VERIFY(m_server.requestedPaths().contains("/hang/slow.html"));
     m_view->stop();
     QTRY_COMPARE(errors.count(), 1);
     QCOMPARE(errors.at(0).at(0).toInt(), -3);
@@ -406,7 +450,8 @@ void TestWebView::downloadsReportProgressToTheirView()
     ClientHandler* handler = ClientHandler::instance();
     handler->setDownloadFolder(downloads.path());
     QSignalSpy sent(handler, &ClientHandler::eventSent);
-    BrowserTest::evaluate(m_view->page(), "location.href = '" + m_server.pageRoot() + "t/download/fw'");
+    const QString host = QString("http://127.0.0.1:%1/").arg(m_server.port());
+    BrowserTest::evaluate(m_view->page(), "location.href = '" + host + "download/fw'");
     const QString path = downloads.path() + "/firmware.bin";
     QTRY_VERIFY_WITH_TIMEOUT(!sent.isEmpty() && sent.last().at(2).toList() == QVariantList({100, 100, path}), 20000);
     // Past the grace in which a failed load would still be reported.
@@ -430,8 +475,8 @@ void TestWebView::downloadsReportProgressToTheirView()
     QTemporaryDir outside;
     QVERIFY(QFile::remove(path));
     QVERIFY(QFile::link(outside.filePath("firmware.bin"), path));
-    BrowserTest::evaluate(m_view->page(), "location.href = '" + m_server.pageRoot() + "t/download/again'");
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedPaths().contains("/local/t/download/again"), 20000);
+    BrowserTest::evaluate(m_view->page(), "location.href = '" + host + "download/again'");
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedPaths().contains("/download/again"), 20000);
     QTest::qWait(1000);
     QVERIFY(!QFileInfo::exists(outside.filePath("firmware.bin")));
     QVERIFY(QFileInfo(path).isSymLink());
