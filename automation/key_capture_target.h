@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QKeyEvent;
 class QWindow;
 
@@ -18,4 +20,12 @@ public:
     // page's own key handlers see it (system keys such as Alt and F10
     // included). False when there is no view.
     virtual bool deliverCapturedKey(QKeyEvent& event) = 0;
+
+    // A capture started for the view that asked for it: gone is to be
+    // called once that view starts another page, its renderer ends or it
+    // closes, so that the keyboard never stays with a page that can no
+    // longer let it go. captureEnded() follows when the capture ends, for
+    // whatever reason.
+    virtual void captureStarted(std::function<void()> gone) { (void)gone; }
+    virtual void captureEnded() {}
 };

@@ -5,13 +5,40 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTime>
+#include <QTimer>
 #include <QWindow>
 
 KeyboardCapture::KeyboardCapture(KeyCaptureTarget* target, QObject* parent)
     : QObject(parent)
     , m_target(target)
+    , m_idle(new QTimer(this))
 {
+    m_idle->setSingleShot(true);
+    m_idle->setInterval(kDefaultIdleTimeoutMs);
+    connect(m_idle, &QTimer::timeout, this, [this]() {
+        abandon(QStringLiteral("no key for %1 s").arg(m_idle->interval() / 1000.0));
+    });
+}
+
+void KeyboardCapture::setIdleTimeoutMs(int ms)
+{
+    m_idle->setInterval(ms);
+}
+
+int KeyboardCapture::idleTimeoutMs() const
+{
+    return m_idle->interval();
+}
+
+void KeyboardCapture::abandon(const QString& why)
+{
+    if (!m_state.started)
+        return;
+    LOG_INFO(QStringLiteral("Application Info: keyboard capture ended: %1").arg(why));
+    end();
+    emit abandoned(why);
 }
 
 KeyboardCapture::~KeyboardCapture()
@@ -33,6 +60,12 @@ void KeyboardCapture::start()
     m_filtering = true;
     QWindow* window = m_target->captureWindow();
     m_grabbed = window && grabKeyboard(window);
+    m_idle->start();
+    QPointer<KeyboardCapture> self(this);
+    m_target->captureStarted([self]() {
+        if (self)
+            self->abandon(QStringLiteral("the page that asked for it went away"));
+    });
     const QString reason = focusOnlyReason();
     if (!m_grabbed && !m_toldFocusOnly && !reason.isEmpty()) {
         m_toldFocusOnly = true;
@@ -51,6 +84,9 @@ QString KeyboardCapture::stop()
 
 void KeyboardCapture::end()
 {
+    m_idle->stop();
+    if (m_state.started && m_target)
+        m_target->captureEnded();
     if (m_grabbed)
         releaseKeyboard();
     m_grabbed = false;
@@ -92,6 +128,7 @@ void KeyboardCapture::deliver(QKeyEvent& event)
     m_delivering = false;
     if (!delivered)
         return;
+    m_idle->start();
 
     // A key is known by its scan code (the same on press and release,
     // whatever the modifiers make of its key); events made up without one

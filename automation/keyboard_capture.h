@@ -6,6 +6,7 @@
 
 class KeyCaptureTarget;
 class QKeyEvent;
+class QTimer;
 class QWindow;
 
 // What a capture knows about itself; one capture runs in the process at a
@@ -33,6 +34,11 @@ struct KeyboardCaptureState {
 // Every key the capture handed down is handed up again when the capture
 // ends, so the page never sees a key stuck down.
 //
+// A capture also ends without a stop: when the page that asked for it goes
+// (another page loads in its view, its renderer ends, the view closes) and
+// when no key has come for idleTimeoutMs(), so that a page that can no
+// longer say stop never keeps the desktop's keyboard.
+//
 // Without a target (orvanta-cli) the capture keeps its state only.
 // Lives in the GUI thread.
 class KeyboardCapture : public QObject
@@ -53,6 +59,14 @@ public:
     // True while the platform holds the keyboard for the program.
     bool isGrabbed() const { return m_grabbed; }
 
+    static constexpr int kDefaultIdleTimeoutMs = 60000;
+    void setIdleTimeoutMs(int ms);
+    int idleTimeoutMs() const;
+
+signals:
+    // The capture ended without a stop; why says what ended it.
+    void abandoned(const QString& why);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -70,6 +84,7 @@ protected:
 private:
     void deliver(QKeyEvent& event);
     void releaseHeldKeys();
+    void abandon(const QString& why);
 
     KeyCaptureTarget* m_target;
     KeyboardCaptureState m_state;
@@ -78,6 +93,7 @@ private:
     bool m_delivering = false;
     bool m_toldFocusOnly = false;
     QHash<quint32, QKeyEvent*> m_held;   // the keys handed down, by scan code
+    QTimer* m_idle = nullptr;
 };
 
 // The capture where the platform offers no grab, or where there is no

@@ -17,6 +17,8 @@
 #include "system_tray.h"
 #include "tray_mode.h"
 #include "web_page.h"
+#include "input_automation.h"
+#include "keyboard_capture.h"
 #include "web_view.h"
 #include "window.h"
 
@@ -51,6 +53,7 @@ private slots:
     void minimiseShortcutWritesFileCache();
     void deviceWriteAnswersOldestFirst();
     void pageRequestsRunThroughTheDispatcher();
+    void aReloadEndsTheKeyboardCapture();
     void popupsOpenCloseAndAreAddressed();
     void deviceNoticesRaiseDevicesChanged();
     void musicDataReachesTheLightingView();
@@ -353,6 +356,41 @@ void TestWindow::pageRequestsRunThroughTheDispatcher()
     QCOMPARE(m_window->popups().size(), before + 1);
     for (PopWidget* popup : m_window->popups().all())
         popup->close();
+}
+
+void TestWindow::aReloadEndsTheKeyboardCapture()
+{
+    // Macro recording took the keyboard, then the page reloaded without
+    // saying stop: the capture ends with the page. A change of the page's
+    // fragment is no new page and leaves it running.
+    WebView* view = m_window->mainView();
+    ClientHandler::instance()->setCurrentListener(view);
+    KeyboardCapture& capture = m_window->inputAutomation().keyboardCapture();
+    const auto start = [this, view]() {
+        request(view, QString::fromUtf8("{\"FuncName\":\"mouseTracks\",\"status\":\"开始\"}"));
+    };
+    // Loads still under way from before are over.
+    QTest::qWait(500);
+    start();
+    QVERIFY(capture.isRunning());
+    BrowserTest::evaluate(view->page(), "location.hash = '#/macros'");
+    QTest::qWait(300);
+    QVERIFY(capture.isRunning());
+    QSignalSpy loaded(view, &WebView::loadFinished);
+    view->reload();
+    QTRY_VERIFY_WITH_TIMEOUT(!capture.isRunning(), 10000);
+    QVERIFY(loaded.count() || loaded.wait(20000));
+
+    // Likewise when its renderer ends.
+    start();
+    QVERIFY(capture.isRunning());
+    QVERIFY(::kill(pid_t(view->page()->renderProcessPid()), SIGKILL) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!capture.isRunning(), 10000);
+    // The start page is not reloaded by itself: the tests after this one
+    // need it back.
+    QSignalSpy back(view, &WebView::loadFinished);
+    view->reload();
+    QVERIFY(back.wait(20000));
 }
 
 void TestWindow::popupsOpenCloseAndAreAddressed()

@@ -19,8 +19,21 @@ public:
         keys << QStringLiteral("%1 %2").arg(event.type() == QEvent::KeyPress ? "press" : "release").arg(event.key(), 0, 16);
         return true;
     }
+    void captureStarted(std::function<void()> whenGone) override
+    {
+        gone = std::move(whenGone);
+        ++started;
+    }
+    void captureEnded() override
+    {
+        gone = nullptr;
+        ++ended;
+    }
     QWindow* window = nullptr;
     QStringList keys;
+    std::function<void()> gone;
+    int started = 0;
+    int ended = 0;
 };
 
 // A capture whose platform always grabs, and counts.
@@ -106,6 +119,51 @@ private slots:
         target.keys.clear();
         QTest::keyClick(&window, Qt::Key_B);
         QVERIFY(target.keys.isEmpty());
+    }
+
+    void aCaptureEndsWhenItsPageGoesOrNoKeyComes()
+    {
+        // The page that asked for the capture reloads (or crashes, or its
+        // view closes) without saying stop: the keyboard goes back, and the
+        // key it held down comes up.
+        QWindow window;
+        window.create();
+        RecordingTarget target;
+        target.window = &window;
+        CountingCapture capture(&target);
+        QSignalSpy abandoned(&capture, &KeyboardCapture::abandoned);
+        capture.start();
+        QCOMPARE(target.started, 1);
+        QVERIFY(target.gone);
+        QTest::keyPress(&window, Qt::Key_A);
+        target.gone();
+        QVERIFY(!capture.isRunning());
+        QCOMPARE(capture.grabs, 0);
+        QCOMPARE(target.keys, (QStringList{"press 41", "release 41"}));
+        QCOMPARE(abandoned.count(), 1);
+        QCOMPARE(target.ended, 1);
+        QVERIFY(!target.gone);
+
+        // A capture that gets no key for the idle time ends on its own;
+        // each key starts the time again.
+        capture.setIdleTimeoutMs(300);
+        capture.start();
+        QTest::qWait(200);
+        QTest::keyClick(&window, Qt::Key_B);
+        QTest::qWait(200);
+        QVERIFY(capture.isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!capture.isRunning(), 2000);
+        QCOMPARE(capture.grabs, 0);
+        QCOMPARE(abandoned.count(), 2);
+        QVERIFY(abandoned.last().at(0).toString().contains("no key"));
+
+        // A capture stopped by its page tells the target too, and nothing
+        // ends it a second time.
+        capture.start();
+        capture.stop();
+        QCOMPARE(target.ended, 3);
+        QTest::qWait(400);
+        QCOMPARE(abandoned.count(), 2);
     }
 
     void withoutAWindowOnlyTheStateIsKept()
