@@ -11,6 +11,7 @@
 namespace {
 
 constexpr quint8 kUsageLeftControl = 0xE0;
+constexpr int kMaxMoveCounts = 16384;
 
 // The modifier bit of a usage 0xE0..0xE7; 0 for other usages.
 quint8 modifierBit(quint8 usage)
@@ -334,7 +335,12 @@ void commandExec::moveBy(int x, int y)
 {
     // A report moves at most 127 counts each way; larger movements go out
     // in several reports rather than wrapping round to the other direction.
-    while (true) {
+    // One movement crosses at most kMaxMoveCounts each way (more than any
+    // screen): a number from a page cannot make millions of reports, and a
+    // stop or a quit ends it between two reports.
+    x = qBound(-kMaxMoveCounts, x, kMaxMoveCounts);
+    y = qBound(-kMaxMoveCounts, y, kMaxMoveCounts);
+    while (!interrupted()) {
         const qint8 dx = clampStep(x);
         const qint8 dy = clampStep(y);
         sendMouse(dx, dy, 0);

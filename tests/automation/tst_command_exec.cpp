@@ -82,6 +82,34 @@ private slots:
         QCOMPARE(rig.play(task({{"mouse", "8"}}, PlayType::OnPress, VirtualTask::Released), 2), QStringList({M0, K0}));
     }
 
+    void aHugeMovementIsBoundedAndStops()
+    {
+        // 2^31 - 1 counts would be 17 million reports: the movement is cut
+        // to what crosses any screen.
+        Rig rig;
+        const QStringList reports = rig.play(task({{"moveXY", "2147483647,-2147483648"}}), 131);
+        QTest::qWait(100);
+        QCOMPARE(rig.client->reports().size(), 131);
+        QCOMPARE(reports.first(), QString("40,05,04,00,7f,7f,00"));
+        QCOMPARE(reports.at(129), QString("40,05,04,00,01,01,00"));
+        QCOMPARE(reports.last(), K0);
+
+        // Held, it repeats, and letting go ends it between two reports.
+        rig.automation->runCommands(task({{"moveXY", "2147483647,0"}}, PlayType::WhileHeld));
+        QVERIFY(rig.client->waitFor(500));
+        rig.automation->stopCommands();
+        QTest::qWait(100);
+        const int afterStop = rig.client->reports().size();
+        QTest::qWait(200);
+        QCOMPARE(rig.client->reports().size(), afterStop);
+        QElapsedTimer clock;
+        clock.start();
+        rig.automation->runCommands(task({{"moveXY", "2147483647,0"}}, PlayType::WhileHeld));
+        QVERIFY(rig.client->waitFor(afterStop + 300));
+        rig.automation->shutdown();
+        QVERIFY(clock.elapsed() < 5000);
+    }
+
     void keyboardReports()
     {
         Rig rig;
