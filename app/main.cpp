@@ -4,6 +4,7 @@
 #include "browser_setup.h"
 #include "client_handler.h"
 #include "logging.h"
+#include "private_folder.h"
 #include "quit_request.h"
 #include "updater_launch.h"
 #include "program_folder_plugins.h"
@@ -27,7 +28,7 @@ int main(int argc, char* argv[])
 
         const BrowserSetup::Switches switches = BrowserSetup::parseSwitches(app.arguments());
         ClientHandler* handler = ClientHandler::instance();
-        handler->setProfile(BrowserSetup::createProfile(&app));
+        handler->setProfile(BrowserSetup::createProfile(&app, privateRuntimeFolder()));
         if (!switches.url.isEmpty())
             handler->setStartupUrl(switches.url);
         handler->setMouseCursorChangeDisabled(switches.mouseCursorChangeDisabled);

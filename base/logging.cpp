@@ -1,6 +1,7 @@
 #include "logging.h"
 
 #include "application_folder.h"
+#include "no_follow_file.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QMutexLocker>
 
 #include <atomic>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 
@@ -178,9 +180,13 @@ void write(LogSeverity severity, const char *sourceFile, int line, const QString
         const QString path = g_filePath.isEmpty() ? defaultFilePath() : g_filePath;
         if (path.isEmpty())
             return;
-        g_file = new QFile(path);
-        if (!g_file->open(QIODevice::WriteOnly | QIODevice::Append)) {
-            std::fprintf(stderr, "orvanta: cannot open log file %s\n", qPrintable(path));
+        g_file = new QFile;
+        // Never through a link: one placed where the log goes would make
+        // the program append to any file the user can write.
+        QString why;
+        if (!NoFollowFile::open(*g_file, path, O_CREAT | O_APPEND, QIODevice::WriteOnly | QIODevice::Append, QString(),
+                                &why)) {
+            std::fprintf(stderr, "orvanta: cannot open log file %s: %s\n", qPrintable(path), qPrintable(why));
             delete g_file;
             g_file = nullptr;
             g_openFailed = true;

@@ -2,6 +2,8 @@
 
 #include "local_resources.h"
 #include "local_scheme_handler.h"
+#include "logging.h"
+#include "private_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,13 +91,23 @@ QString pageInterfaceSource()
     return source;
 }
 
-QWebEngineProfile* createProfile(QObject* owner)
+QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder)
 {
-    auto* profile = new QWebEngineProfile(QStringLiteral("Orvanta"), owner);
-    const QString folder = QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/Orvanta"));
-    profile->setCachePath(folder);
-    profile->setPersistentStoragePath(folder);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    // The browser's storage holds what pages of the program keep; it lives
+    // where no other user can place or read anything. Without such a
+    // folder the profile keeps nothing on disk.
+    const QString folder = privateFolder.isEmpty() ? QString() : privateFolder + QStringLiteral("/browser");
+    QWebEngineProfile* profile = nullptr;
+    if (!folder.isEmpty() && ensurePrivateFolder(folder)) {
+        profile = new QWebEngineProfile(QStringLiteral("Orvanta"), owner);
+        profile->setCachePath(folder + QStringLiteral("/cache"));
+        profile->setPersistentStoragePath(folder);
+        profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    } else {
+        LOG_ERROR(QStringLiteral("Application Error: no private folder for the browser's storage; it keeps"
+                                 " nothing on disk"));
+        profile = new QWebEngineProfile(owner);
+    }
     configureProfile(profile);
     return profile;
 }

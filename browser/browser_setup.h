@@ -25,9 +25,11 @@ void registerSchemes();
 // platform. Only sets what is not set already; call before QApplication.
 void prepareEnvironment();
 
-// The profile every view uses: cache and storage under <temp>/Orvanta,
-// persistent cookies, and what configureProfile() adds. Owned by owner.
-QWebEngineProfile* createProfile(QObject* owner);
+// The profile every view uses: cache and storage in <privateFolder>/browser
+// (a folder only this user can reach; an off-the-record profile when there
+// is none), persistent cookies, and what configureProfile() adds. Owned by
+// owner.
+QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder);
 
 // Gives a profile the user agent "VelkorCloudEngine-Orvanta-Cn", the page
 // interface script, the local page and image schemes and the request

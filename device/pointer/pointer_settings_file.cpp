@@ -5,14 +5,13 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <climits>
 #include <cmath>
 
 #include "logging.h"
+#include "no_follow_file.h"
 #include "pointer_tables.h"
-#include "whole_file.h"
 
 namespace {
 
@@ -143,13 +142,11 @@ bool PointerSettingsFile::store(const QString& member, const QJsonValue& value)
         LOG_WARNING(QStringLiteral("Application Error: cannot create the folder of %1").arg(m_path));
         return false;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        LOG_WARNING(QStringLiteral("Application Error: cannot write pointer settings file %1").arg(m_path));
-        return false;
-    }
-    if (!writeWholeFile(file, QJsonDocument(object).toJson(QJsonDocument::Indented))) {
-        LOG_WARNING(QStringLiteral("Application Error: cannot write pointer settings file %1").arg(m_path));
+    // Written whole beside the name and renamed over it, never through a
+    // link placed there.
+    QString why;
+    if (!NoFollowFile::save(m_path, QJsonDocument(object).toJson(QJsonDocument::Indented), QString(), &why)) {
+        LOG_WARNING(QStringLiteral("Application Error: cannot write pointer settings file %1: %2").arg(m_path, why));
         return false;
     }
     return true;
