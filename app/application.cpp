@@ -154,8 +154,13 @@ void Application::createMainWindow()
     // devices found. It runs on timers; the window is not held up.
     if (UpdateService* updates = m_window->updateService()) {
         updates->applyPendingUpdaterReplacement();
-        updates->startStartupCheck(m_profile.value(QStringLiteral("upgrade")), m_profile.value(QStringLiteral("Version")),
-                                   UpdateService::firmwareVersions(m_devices));
+        if (updates->startupCheckWanted())
+            updates->startStartupCheck(m_profile.value(QStringLiteral("upgrade")),
+                                       m_profile.value(QStringLiteral("Version")),
+                                       UpdateService::firmwareVersions(m_devices));
+        else
+            LOG_INFO(QStringLiteral("Update Info: the start-up update check is turned off in Settings; nothing is"
+                                    " asked"));
     }
 
     // 9. The key value table.

@@ -6,6 +6,7 @@
 #include "boot_loader_record.h"
 #include "download_file.h"
 #include "firmware_clock.h"
+#include "local_settings.h"
 #include "logging.h"
 #include "path_inside_folder.h"
 #include "startup_update_check.h"
@@ -178,6 +179,11 @@ void UpdateService::sendFirmwareState(const QString& state)
 void UpdateService::applyPendingUpdaterReplacement()
 {
     UpdaterLaunch::applyPendingReplacement(m_folder);
+}
+
+bool UpdateService::startupCheckWanted() const
+{
+    return LocalSettings(m_folder).read(QLatin1String(kStartupCheckKey)).trimmed().toLower() != QLatin1String("false");
 }
 
 StartupUpdateCheck* UpdateService::startStartupCheck(const QString& upgradeAttribute, const QString& clientVersion,

@@ -74,6 +74,13 @@ public:
 
     // Applies "Updater-new" over "Updater" in the application folder.
     void applyPendingUpdaterReplacement();
+    // Whether the user lets the program ask for updates at start: conf.ini's
+    // key kStartupCheckKey, "true" unless it says "false" (Settings shows
+    // it as "Check for updates when the program starts"). The check sends
+    // the client version and the attached devices' firmware versions to the
+    // client profile's upgrade host.
+    static constexpr const char* kStartupCheckKey = "CheckUpdateAtStart";
+    bool startupCheckWanted() const;
     // The start-up check: one query per firmware version, 200 ms apart.
     // Replaces a check still running.
     StartupUpdateCheck* startStartupCheck(const QString& upgradeAttribute, const QString& clientVersion,

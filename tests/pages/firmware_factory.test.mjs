@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { FirmwareProgress, packageName, validAddress } from '../../pages/template/common/core/firmware.js';
+import { FirmwareProgress, outcomeText, packageName, validAddress } from '../../pages/template/common/core/firmware.js';
 import { factoryWrites } from '../../pages/template/common/core/factory.js';
 import { DeviceSession } from '../../pages/template/common/core/device_session.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
@@ -55,6 +55,39 @@ test('a firmware update is followed from the program\'s states to its end', () =
     present.onState('StartUpdate');
     present.onState('updated');
     assert.deepEqual([present.ok, present.percent], [true, 100]);
+});
+
+test('a package for another device names both devices, and nothing else says so', () => {
+    const names = { '258A1008': 'Strider ZX40' };
+    const nameOf = (key) => names[key] || '';
+    const p = new FirmwareProgress();
+    p.start();
+    p.onEvent(['downLoading']);
+    p.onEvent(['updating']);
+    assert.ok(p.onEvent(['updatefailed', 'This package is for 258A1008, not 258A1007', '258a1008', '258A1007']));
+    assert.equal(p.reason, 'otherDevice');
+    assert.deepEqual(outcomeText(p, 'RX318 Pro', nameOf),
+        { key: 'firmware.failed.otherDevice', values: { package: 'Strider ZX40', device: 'RX318 Pro' } });
+    // A key the catalogue does not know is shown as it is.
+    p.packageKey = '258A9999';
+    assert.equal(outcomeText(p, 'RX318 Pro', nameOf).values.package, '258A9999');
+    // A later event of the same update changes nothing.
+    assert.equal(p.onEvent(['updated']), false);
+
+    // A plain failure stays a flash failure, and a success is a success.
+    const plain = new FirmwareProgress();
+    plain.start();
+    plain.onEvent(['StartUpdate']);
+    plain.onEvent(['updatefailed']);
+    assert.deepEqual(outcomeText(plain, 'RX318 Pro', nameOf), { key: 'firmware.failed.flash', values: {} });
+    const good = new FirmwareProgress();
+    good.start();
+    good.onEvent('updating');
+    good.onEvent(['updated']);
+    assert.deepEqual(outcomeText(good, 'RX318 Pro', nameOf), { key: 'firmware.done', values: {} });
+    // A new update forgets the refused package.
+    p.start();
+    assert.equal(p.packageKey, '');
 });
 
 test('package addresses', () => {

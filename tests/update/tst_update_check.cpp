@@ -11,7 +11,9 @@
 #include "startup_update_check.h"
 #include "update_check.h"
 #include "update_prompt.h"
+#include "update_service.h"
 #include "update_values.h"
+#include "local_settings.h"
 
 namespace {
 
@@ -240,6 +242,22 @@ private slots:
         QCOMPARE(quietFinished.at(0).at(0).toInt(), -1);
         QCOMPARE(server.targets().size(), 2);
         server.setHandler(nullptr);
+    }
+
+    void theUserMayTurnTheStartUpCheckOff()
+    {
+        // The check sends the client's version and the devices' firmware
+        // versions: Settings lets the user say no, kept in conf.ini.
+        QTemporaryDir folder;
+        UpdateService updates(folder.path());
+        QVERIFY(updates.startupCheckWanted());
+        LocalSettings settings(folder.path());
+        QVERIFY(settings.write(UpdateService::kStartupCheckKey, "false"));
+        QVERIFY(!updates.startupCheckWanted());
+        QVERIFY(settings.write(UpdateService::kStartupCheckKey, "true"));
+        QVERIFY(updates.startupCheckWanted());
+        QVERIFY(settings.write(UpdateService::kStartupCheckKey, " False "));
+        QVERIFY(!updates.startupCheckWanted());
     }
 };
 

@@ -24,6 +24,8 @@ export class FirmwareProgress {
         this.phase = 'idle';
         this.ok = null;
         this.reason = '';
+        // The device a refused package was for ('' otherwise).
+        this.packageKey = '';
         this.percent = NaN;
         this.path = '';
         this.log = [];
@@ -37,6 +39,7 @@ export class FirmwareProgress {
         this.phase = 'download';
         this.ok = null;
         this.reason = '';
+        this.packageKey = '';
         this.percent = NaN;
         this.log = [];
     }
@@ -46,6 +49,20 @@ export class FirmwareProgress {
         this.phase = 'flash';
         this.ok = null;
         this.reason = '';
+    }
+
+    // An "onUpdateFirmware" event's arguments: the state, and for a
+    // package refused because it is for another device, the reason, the
+    // package's device key and the device key the request named. Returns
+    // whether it changed anything.
+    onEvent(args) {
+        const list = Array.isArray(args) ? args : [args];
+        if (String(list[0] || '') === 'updatefailed' && list[2]) {
+            this.log.push('updatefailed');
+            this.packageKey = String(list[2]).toUpperCase();
+            return this.finish(false, 'otherDevice');
+        }
+        return this.onState(list[0]);
     }
 
     // An "onUpdateFirmware" state. Returns whether it changed anything.
@@ -105,6 +122,18 @@ export class FirmwareProgress {
             this.percent = 100;
         return true;
     }
+}
+
+// The outcome's text key and its values: a package for another device
+// names both devices (by product name where the catalogue knows the key).
+export function outcomeText(progress, deviceName, nameOfKey) {
+    if (progress.ok)
+        return { key: 'firmware.done', values: {} };
+    if (progress.reason === 'otherDevice') {
+        const other = (nameOfKey && nameOfKey(progress.packageKey)) || progress.packageKey;
+        return { key: 'firmware.failed.otherDevice', values: { package: other, device: deviceName } };
+    }
+    return { key: `firmware.failed.${progress.reason || 'program'}`, values: {} };
 }
 
 // The firmware version of a device record, as its two version characters.

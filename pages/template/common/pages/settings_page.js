@@ -1,10 +1,13 @@
 // The program's own settings: interface language (kept in conf.ini under
 // "Language", which the tray menu reads too), what the tray icon does
-// ("TrayFun", kept in conf.ini so it holds after a restart), about, page
-// updates, and the diagnostics list of commands and their answers.
+// ("TrayFun", kept in conf.ini so it holds after a restart), whether the
+// program asks for updates when it starts ("CheckUpdateAtStart"), about
+// (with what is sent, and to whom), page updates, and the diagnostics list
+// of commands and their answers.
 import { clientRow } from '../core/client_profile.js';
 import { validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
+import { UPDATE_CHECK_KEY, updateCheckOn, updateCheckValue } from '../core/update_check.js';
 import { t, language, setLanguage } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage } from '../ui/registry.js';
@@ -49,17 +52,35 @@ function traySection(ctx) {
     return section(t('settings.trayTitle'), h('div', { class: 'field-control' }, label, status.el), h('p', { class: 'hint' }, t('settings.trayHint')));
 }
 
+function updatesSection(ctx) {
+    const box = h('input', { type: 'checkbox', id: 'update-check', checked: true });
+    const label = h('label', { for: 'update-check', class: 'check' }, box, t('settings.updateCheck'));
+    const status = new WriteStatus();
+    ctx.client.send('ReadConf', { KeyName: UPDATE_CHECK_KEY }, { timeout: 2000 }).then((r) => {
+        box.checked = updateCheckOn(r);
+    });
+    box.addEventListener('change', async () => {
+        await runWrite(status, () => ctx.client.send('WriteConf', { KeyName: UPDATE_CHECK_KEY, WriteData: updateCheckValue(box.checked) }),
+            { onFailure: () => { box.checked = !box.checked; } });
+    });
+    return section(t('settings.updatesTitle'), h('div', { class: 'field-control' }, label, status.el),
+        h('p', { class: 'hint' }, t('settings.updateCheckHint')));
+}
+
 function aboutSection(ctx) {
     const version = h('dd', { id: 'about-version' }, '…');
+    const privacy = h('p', { class: 'hint', id: 'about-privacy' }, t('settings.aboutText', { host: t('settings.updateHostUnknown') }));
     ctx.client.send('ReadFileToStr', { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 }).then((r) => {
         const row = r.ok ? clientRow(r.text) : null;
         version.textContent = row && row.version ? row.version : failureText(r.ok ? { ok: false, code: 0, text: '' } : r, t);
+        if (row && row.upgradeHost)
+            privacy.textContent = t('settings.aboutText', { host: row.upgradeHost });
     });
     return section(t('settings.aboutTitle'),
         h('dl', { class: 'facts' },
             h('dt', null, t('settings.product')), h('dd', null, ctx.brand.name),
             h('dt', null, t('settings.version')), version),
-        h('p', { class: 'hint' }, t('settings.aboutText')));
+        privacy);
 }
 
 // Page updates: a pages package downloaded from an address ("DownloadFile",
@@ -144,7 +165,7 @@ registerPage({
         const pagesUpdate = pagesUpdateSection(ctx);
         const element = h('section', { class: 'page settings-page' },
             h('div', { class: 'page-head' }, h('h1', null, t('settings.title'))),
-            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
+            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), updatesSection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
         return {
             element,
             dispose: () => {

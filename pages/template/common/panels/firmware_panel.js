@@ -2,9 +2,11 @@
 // package address ("UpdateFirmware": the program downloads the package,
 // checks that its image is meant for this device, restarts the device into
 // its boot loader and flashes it, reporting each step with
-// "onUpdateFirmware"). While it runs the device's page is locked; the end
-// says plainly whether it worked and what to do next.
-import { FirmwareProgress, firmwareVersion, validAddress } from '../core/firmware.js';
+// "onUpdateFirmware"). The requests name this device ("Version"), so a
+// package built for another device is refused before anything is sent, and
+// the page says which device it was for. While it runs the device's page is
+// locked; the end says plainly whether it worked and what to do next.
+import { FirmwareProgress, firmwareVersion, outcomeText, validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
 import { t } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
@@ -51,8 +53,13 @@ function render(ctx) {
         clear(outcome);
         if (progress.phase === 'done') {
             const good = progress.ok;
+            const nameOfKey = (key) => {
+                const product = ctx.catalogue && ctx.catalogue.productForKey(key);
+                return product ? product.name : '';
+            };
+            const text = outcomeText(progress, device.name || device.key, nameOfKey);
             outcome.append(h('p', { class: `banner ${good ? 'success' : 'warning'}`, role: 'alert' }, icon(good ? 'check' : 'warning'),
-                good ? t('firmware.done') : t(`firmware.failed.${progress.reason || 'program'}`)));
+                t(text.key, text.values)));
             track.hidden = true;
         } else {
             track.hidden = false;
@@ -70,7 +77,7 @@ function render(ctx) {
     const stopEvents = client.on('onUpdateFirmware', (args) => {
         if (progress.phase === 'idle' || progress.phase === 'done')
             return;
-        if (progress.onState(args[0])) {
+        if (progress.onEvent(args)) {
             show();
             if (progress.phase === 'done' && disposed)
                 stopAll();
@@ -107,7 +114,7 @@ function render(ctx) {
             return;
         progress.start();
         show();
-        const reply = await client.send('UpdateFirmware', { downloadUrl: url }, { timeout: UPDATE_TIMEOUT_MS });
+        const reply = await client.send('UpdateFirmware', { downloadUrl: url, Version: device.key }, { timeout: UPDATE_TIMEOUT_MS });
         progress.onReply(reply);
         show();
         if (reply.ok && progress.path)
@@ -129,6 +136,7 @@ function render(ctx) {
         const record = device.record || {};
         client.send('ExecuteUpdate--', {
             FilePath: 'update.bin', UpdateState: '1', DeviceVersion: firmwareVersion(record), DeviceId: String(record.DeviceId || ''),
+            Version: device.key,
         }, { timeout: 500, quietNoReply: true });
     };
 

@@ -1,0 +1,28 @@
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { clientRow, hostOf } from '../../pages/template/common/core/client_profile.js';
+import { UPDATE_CHECK_KEY, updateCheckOn, updateCheckValue } from '../../pages/template/common/core/update_check.js';
+
+test('the start-up update check is on unless conf.ini says false', () => {
+    assert.equal(UPDATE_CHECK_KEY, 'CheckUpdateAtStart');
+    // No key yet: "ReadConf" fails, and the check is on.
+    assert.equal(updateCheckOn({ ok: false, code: 0, text: 'File Or KeyName does not exist' }), true);
+    assert.equal(updateCheckOn({ ok: true, text: 'true' }), true);
+    assert.equal(updateCheckOn({ ok: true, text: ' False ' }), false);
+    assert.equal(updateCheckOn({ ok: true, text: '0' }), true);
+    assert.equal(updateCheckOn(null), true);
+    assert.equal(updateCheckOn({ ok: true, text: updateCheckValue(false) }), false);
+    assert.equal(updateCheckOn({ ok: true, text: updateCheckValue(true) }), true);
+});
+
+test('About names the host the update check asks', () => {
+    const profile = '<root name="RX318 Pro"><client Name="Tavik" Version="T2" upgrade="http://other.test"/>'
+        + '<client Name="RX318 Pro" Version="R1.0.3" upgrade="http://update.orvanta.test:8080/x?y"/></root>';
+    const row = clientRow(profile);
+    assert.equal(row.version, 'R1.0.3');
+    assert.equal(row.upgradeHost, 'update.orvanta.test:8080');
+    assert.equal(hostOf(''), '');
+    assert.equal(hostOf('update.orvanta.test'), '');
+    assert.equal(hostOf('https://a.b/c'), 'a.b');
+    assert.equal(clientRow('<root name="X"><client Name="X"/></root>').upgradeHost, '');
+});
