@@ -43,9 +43,9 @@ Reply restDevice(DeviceFunctions& functions, const QString& version)
     return reply;
 }
 
-QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex)
+QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex, bool detail)
 {
-    return functions.readDpi(version, dpiIndex);
+    return functions.readDpi(version, dpiIndex, detail);
 }
 
 QString unwrapLightingData(const QString& data)

@@ -33,8 +33,10 @@ QString getVirtualDevice();
 // Reset mode 2. "RestDevice success" or "RestDevice failed".
 Reply restDevice(DeviceFunctions& functions, const QString& version);
 
-// "ReadDevicesDpiVal": {"DpiXVal":"...","DpiYVal":"..."}.
-QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex);
+// "ReadDevicesDpiVal": {"DpiXVal":"...","DpiYVal":"..."}; with detail (the
+// request's "Detail" member), also "DpiModeVal" and "DpiRGBVal", so that a
+// page can show the stage's colour as the device holds it.
+QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex, bool detail = false);
 
 // "WriteRGBDevice": the "Data" member with its two wrapping characters on
 // each side removed and doubled backslashes made single; the reply carries it.

@@ -45,7 +45,8 @@ void restDevice(CommandContext& c)
 void readDevicesDpiVal(CommandContext& c)
 {
     c.succeed(DeviceCommands::readDevicesDpiVal(c.host().deviceFunctions(), c.text(QStringLiteral("Version")),
-                                                c.number(QStringLiteral("DpiIndex"))));
+                                                c.number(QStringLiteral("DpiIndex")),
+                                                c.number(QStringLiteral("Detail")) != 0));
 }
 
 // One device setting, written on the dispatcher's thread. The pages also

@@ -206,12 +206,16 @@ bool DeviceFunctions::notifyRgb(const QString& key, const unsigned char* frame)
     return !path.isEmpty() && dcNotifyRGBDevice(path, frame);
 }
 
-QString DeviceFunctions::readDpi(const QString& key, int slot)
+QString DeviceFunctions::readDpi(const QString& key, int slot, bool detail)
 {
     const ValueDecoders::Dpi dpi = ValueDecoders::dpi(readProperty(key, ValueDecoders::dpiProperty(slot), 8));
     QJsonObject reply;
     reply.insert(QStringLiteral("DpiXVal"), QString::number(dpi.x));
     reply.insert(QStringLiteral("DpiYVal"), QString::number(dpi.y));
+    if (detail) {
+        reply.insert(QStringLiteral("DpiModeVal"), QString::number(dpi.mode));
+        reply.insert(QStringLiteral("DpiRGBVal"), dpi.colour);
+    }
     return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
 }
 

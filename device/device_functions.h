@@ -54,7 +54,9 @@ public:
 
     // {"DpiXVal":"800","DpiYVal":"800"} for DPI slot 0-4; another slot
     // reads the property of that number.
-    QString readDpi(const QString& key, int slot);
+    // {"DpiXVal":"800","DpiYVal":"800"}; with detail, the stage's mode and
+    // colour too ("DpiModeVal":"1","DpiRGBVal":"FF0000").
+    QString readDpi(const QString& key, int slot, bool detail = false);
     // "reporVal:1,curDpi:1,DpiXVal:...,DpiYVal:...,lightVal:...,
     // jittersVal:a,b,soundVal:a,b," The pointer settings follow, added by the
     // caller.

@@ -48,8 +48,12 @@ Dpi dpi(const QString& bytes)
 {
     const QStringList items = ByteListText::valueItems(bytes);
     Dpi out;
-    out.x = itemValue(items, 1) * 50;
-    out.y = itemValue(items, 3) * 50;
+    const auto word = [&items](int low) { return (itemValue(items, low) & 0xFF) | (itemValue(items, low + 1) & 0xFF) << 8; };
+    out.mode = itemValue(items, 0) & 0xFF;
+    out.x = word(1) * 50;
+    out.y = word(3) * 50;
+    for (int i = 5; i <= 7; ++i)
+        out.colour += QStringLiteral("%1").arg(itemValue(items, i) & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
     return out;
 }
 

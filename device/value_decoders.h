@@ -18,10 +18,14 @@ QString pair(const QString& bytes);
 // 6-8 in decimal; the seven fields joined by ",".
 QString lighting(const QString& bytes);
 
-// Horizontal and vertical DPI of an 8-byte DPI property: items 1 and 3 times 50.
+// An 8-byte DPI property: mode, X low, X high, Y low, Y high, R, G, B.
+// The DPI values are the 16-bit words times 50 (the high byte is 0 for
+// values up to 12750); the colour is "RRGGBB" in upper case.
 struct Dpi {
     quint32 x = 0;
     quint32 y = 0;
+    quint32 mode = 0;
+    QString colour;
 };
 Dpi dpi(const QString& bytes);
 

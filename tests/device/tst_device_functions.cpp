@@ -9,7 +9,8 @@ namespace {
 
 const QByteArray kMouseProperties = R"({"40":"02","42":"01,05,03,ff,00,0a,02,03,04,00",)"
                                     R"("43":"01,02","44":"00,01","48":"01","5":"00,02,00,03",)"
-                                    R"("50":"01,08,00,08","51":"01,10,00,20","61":"01,01,00,00"})";
+                                    R"("50":"01,08,00,08","51":"01,10,00,20","61":"01,01,00,00",)"
+                                    R"("52":"00,2c,01,68,01,00,00,00","53":"01,40,00,40,00,ff,80,0a"})";
 
 } // namespace
 
@@ -123,6 +124,14 @@ private slots:
         QCOMPARE(reads.at(0).value("id").toInt(), 51);
         QCOMPARE(reads.at(1).value("id").toInt(), 5);
         QCOMPARE(reads.at(1).value("size").toInt(), 8);
+        // Values past 12750 DPI need the high byte: 0x012C x 50 = 15000.
+        QCOMPARE(functions.readDpi("258A1007", 2), QStringLiteral(R"({"DpiXVal":"15000","DpiYVal":"18000"})"));
+        // With detail, the stage's mode and colour as the device holds them,
+        // black included.
+        QCOMPARE(functions.readDpi("258A1007", 2, true),
+                 QStringLiteral(R"({"DpiModeVal":"0","DpiRGBVal":"000000","DpiXVal":"15000","DpiYVal":"18000"})"));
+        QCOMPARE(functions.readDpi("258A1007", 3, true),
+                 QStringLiteral(R"({"DpiModeVal":"1","DpiRGBVal":"FF800A","DpiXVal":"3200","DpiYVal":"3200"})"));
 
         scenario.clearLog();
         QCOMPARE(functions.readSettingsSummary("258A1007"),

@@ -16,9 +16,15 @@ function fakeSession(profile, { summary = {}, stages = {} } = {}) {
     return {
         entry: (index) => profile.entry(index),
         summary: async () => summary,
-        readDpi: async (dpiIndex) => (dpiIndex in stages
-            ? { ok: true, text: JSON.stringify({ DpiXVal: String(stages[dpiIndex][0]), DpiYVal: String(stages[dpiIndex][1]) }) }
-            : { ok: true, text: '{"DpiXVal":"0","DpiYVal":"0"}' }),
+        // A stage: [x, y] or [x, y, mode, colour], as "ReadDevicesDpiVal"
+        // with "Detail" gives it.
+        readDpi: async (dpiIndex) => {
+            const [x, y, mode, colour] = stages[dpiIndex] || [0, 0, 0, '000000'];
+            const reply = { DpiXVal: String(x), DpiYVal: String(y) };
+            if (mode !== undefined)
+                Object.assign(reply, { DpiModeVal: String(mode), DpiRGBVal: colour });
+            return { ok: true, text: JSON.stringify(reply) };
+        },
     };
 }
 
@@ -32,18 +38,32 @@ function ctxFor(key, profile, device) {
 
 test('an M family mouse shows what it holds: stages in use, values, the active stage', async () => {
     const profile = ProfileDocument.create({ deviceKey: '258A100A' });
-    // Written from here: 16000 DPI, which reads back as its low byte (3200).
+    // Written from here once; the device was changed elsewhere since.
     profile.record(51, { TaskType: 'DPI', Task: '1|16000|16000|00FF80' });
+    profile.record(50, { TaskType: 'DPI', Task: '1|800|800|FF0000' });
     const state = await loadState(ctxFor('258A100A', profile, {
         summary: { curDpi: '2' },
-        stages: { 0: [800, 800], 1: [3200, 3200], 2: [1600, 3200] },
+        stages: { 0: [800, 800, 1, '000000'], 1: [16000, 16000, 1, '00FF80'], 2: [1600, 3200, 0, '0000FF'] },
     }));
     assert.equal(state.count, 3, 'the leading stages that hold a value');
     assert.equal(state.current, 2);
     assert.deepEqual(state.values.slice(0, 3).map((v) => [v.x, v.y, v.linked]), [[800, 800, true], [16000, 16000, true], [1600, 3200, false]]);
-    assert.equal(state.values[1].colour, '00FF80');
+    // The colour the device holds, black included, not this computer's
+    // record or a default: a DPI change writes it back as it is.
+    assert.deepEqual(state.values.slice(0, 3).map((v) => v.colour), ['000000', '00FF80', '0000FF']);
     assert.equal(state.values[3].unset, true, 'an empty stage is offered, not taken for the device\'s');
     assert.equal(state.countIndex, 47);
+
+    // A mode the device holds as apart stays apart even when X equals Y.
+    const apart = await loadState(ctxFor('258A100A', ProfileDocument.create({ deviceKey: '258A100A' }), {
+        stages: { 0: [800, 800, 0, 'FFFFFF'] },
+    }));
+    assert.equal(apart.values[0].linked, false);
+    // An answer without the detail (an older program) keeps the values.
+    const plain = await loadState(ctxFor('258A100A', ProfileDocument.create({ deviceKey: '258A100A' }), {
+        stages: { 0: [1200, 1200] },
+    }));
+    assert.deepEqual([plain.values[0].x, plain.values[0].linked], [1200, true]);
 });
 
 test('a W1 mouse shows the profile, else its factory values, and all its stages', async () => {

@@ -1,8 +1,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { dpiReadIndex, parseDpiReply, parseSummary, reconcileDpi } from '../../pages/template/common/core/readback.js';
+import { dpiReadIndex, parseDpiReply, parseSummary } from '../../pages/template/common/core/readback.js';
 import { colourText, lightingBytes, lightingState, lightingTask, parseLightingTask, parseSummaryLighting } from '../../pages/template/common/core/lighting.js';
-import { dpiSteps, dpiTask, parseDpiTask, snapDpi } from '../../pages/template/common/core/dpi.js';
+import { checkDpiEntry, dpiSteps, dpiTask, parseDpiTask, snapDpi } from '../../pages/template/common/core/dpi.js';
 
 test('the settings summary splits into its fields, commas inside values included', () => {
     const text = 'reporVal:1,curDpi:1,DpiXVal:800,DpiYVal:800,lightVal:1,5,3,ff00,2,0,0,jittersVal:1,2,soundVal:0,1,'
@@ -39,17 +39,32 @@ test('lighting values go into their bytes and the rest is written back as read',
     assert.equal(colourText([0, 15, 255]), '000FFF');
 });
 
-test('DPI reads are taken where they can be trusted', () => {
-    assert.deepEqual(parseDpiReply('{"DpiXVal":"800","DpiYVal":"1600"}'), { x: 800, y: 1600 });
+test('DPI reads carry the whole value, and with detail the stage colour as the device holds it', () => {
+    assert.deepEqual(parseDpiReply('{"DpiXVal":"800","DpiYVal":"1600"}'), { x: 800, y: 1600, mode: null, colour: null });
+    // Past 12750 DPI the value is whole, not its low byte.
+    assert.equal(parseDpiReply('{"DpiXVal":"16000","DpiYVal":"16000"}').x, 16000);
+    // Black is a colour: a stage that holds 00,00,00 is not shown red.
+    assert.deepEqual(parseDpiReply('{"DpiModeVal":"0","DpiRGBVal":"000000","DpiXVal":"800","DpiYVal":"400"}'),
+        { x: 800, y: 400, mode: 0, colour: '000000' });
+    assert.equal(parseDpiReply('{"DpiRGBVal":"00000","DpiXVal":"800","DpiYVal":"400"}').colour, null);
     assert.equal(parseDpiReply('nonsense'), null);
     assert.equal(parseDpiReply('{"DpiXVal":"a"}'), null);
     assert.equal(dpiReadIndex({ number: 2, index: 52 }), 2);
     assert.equal(dpiReadIndex({ number: 7, index: 57 }), 57);
-    // 16000 DPI is 320 steps: the read gives the low byte, 64 steps.
-    assert.equal(reconcileDpi(3200, 16000), 16000);
-    assert.equal(reconcileDpi(3200, 3200), 3200);
-    assert.equal(reconcileDpi(1600, 16000), 1600, 'changed elsewhere: the device wins');
-    assert.equal(reconcileDpi(NaN, 800), 800);
+});
+
+test('a DPI entry is judged before anything is written', () => {
+    const range = { min: 100, max: 12000, bands: [{ to: 12000, step: 50 }] };
+    assert.deepEqual(checkDpiEntry('', range), { ok: false, reason: 'empty' });
+    assert.deepEqual(checkDpiEntry('   ', range), { ok: false, reason: 'empty' });
+    assert.deepEqual(checkDpiEntry('abc', range), { ok: false, reason: 'notNumber' });
+    assert.deepEqual(checkDpiEntry('8e2', range), { ok: false, reason: 'notNumber' });
+    assert.deepEqual(checkDpiEntry('-800', range), { ok: false, reason: 'notNumber' });
+    assert.deepEqual(checkDpiEntry('50000', range), { ok: false, reason: 'range' });
+    assert.deepEqual(checkDpiEntry('50', range), { ok: false, reason: 'range' });
+    assert.deepEqual(checkDpiEntry('826', range), { ok: true, value: 850 });
+    assert.deepEqual(checkDpiEntry(' 12000 ', range), { ok: true, value: 12000 });
+    assert.deepEqual(checkDpiEntry(800, range), { ok: true, value: 800 });
 });
 
 test('DPI values snap to what the device takes, band by band', () => {

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -40,6 +41,8 @@ private slots:
     void cleanupTestCase();
 
     void dpiStageOnM1();
+    void badDpiEntriesWriteNothing();
+    void aRetryShowsWhatWasWrittenAndAReplugReadsAgain();
     void keyCombinationOnM2();
     void dpiColourOnW1();
     void recordedMacroOnM1();
@@ -133,19 +136,98 @@ void TestPagesEndToEnd::dpiStageOnM1()
 
     js("const n = document.querySelector('[data-stage=\"1\"] .stage-number');"
        "n.value = '1830'; n.dispatchEvent(new Event('change', {bubbles: true}));");
-    // 1830 snaps to 1850 (steps of 50): 37 = 0x25, X and Y linked, the stage colour after.
+    // 1830 snaps to 1850 (steps of 50): 37 = 0x25, X and Y linked, then the
+    // stage colour as the device holds it (its factory black), unchanged.
     const QJsonObject call = waitForCall("dcWriteProperty", {{"id", 51}, {"size", 8}});
-    QCOMPARE(call.value("data").toString(), QString("01,25,00,25,00,00,ff,00"));
+    QCOMPARE(call.value("data").toString(), QString("01,25,00,25,00,00,00,00"));
     QCOMPARE(call.value("result").toInt(), 1);
     QVERIFY(waitJs("document.querySelector('[data-stage=\"1\"] .write-status').dataset.state === 'ok'"));
 
     // Kept in the device's profile, and read back from the device next time.
     QFile profile(m_app.filePath("profile-258A1007.xml"));
     QVERIFY(profile.open(QIODevice::ReadOnly));
-    QVERIFY(profile.readAll().contains("Value=\"1|1850|1850|00FF00\""));
+    QVERIFY(profile.readAll().contains("Value=\"1|1850|1850|000000\""));
     QVERIFY(open("#/devices", "document.querySelectorAll('.device-card').length === 6"));
     QVERIFY(open("#/device/258A1007/dpi", "document.querySelectorAll('#dpi-stages .stage-row:not(.header)').length === 5"));
     QCOMPARE(js("document.querySelector('[data-stage=\"1\"] .stage-number').value").toString(), QString("1850"));
+}
+
+void TestPagesEndToEnd::badDpiEntriesWriteNothing()
+{
+    // An emptied field, letters and a value the mouse does not take: the
+    // field goes back to its value with a note, and nothing is written.
+    QVERIFY(open("#/device/258A1007/dpi", "document.querySelectorAll('#dpi-stages .stage-row:not(.header)').length === 5"));
+    const QString before = js("document.querySelector('[data-stage=\"3\"] .stage-number').value").toString();
+    QFile::resize(m_log, 0);
+    const QStringList entries = {"", "abc", "50000", "20"};
+    // (A number field set to letters from a script holds ""; typed letters
+    // are "not a number".)
+    const QStringList notes = {"Enter a number", "Enter a number", "100 to 12000 DPI", "100 to 12000 DPI"};
+    for (int i = 0; i < entries.size(); ++i) {
+        js(QStringLiteral("{ const n = document.querySelector('[data-stage=\"3\"] .stage-number');"
+                          "n.value = '%1'; n.dispatchEvent(new Event('change', {bubbles: true})); }").arg(entries.at(i)));
+        QVERIFY(waitJs("document.querySelector('[data-stage=\"3\"] .write-status').dataset.state === 'failed'"));
+        QVERIFY2(js("document.querySelector('[data-stage=\"3\"] .write-status').textContent").toString().contains(notes.at(i)),
+                 qPrintable(entries.at(i)));
+        QCOMPARE(js("document.querySelector('[data-stage=\"3\"] .stage-number').value").toString(), before);
+    }
+    QTest::qWait(300);
+    QFile log(m_log);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY2(!log.readAll().contains("dcWriteProperty"), "a refused entry reached the device");
+}
+
+void TestPagesEndToEnd::aRetryShowsWhatWasWrittenAndAReplugReadsAgain()
+{
+    // The device refuses the next write: the control shows the old value
+    // and a Retry; the Retry goes through and the new value is what shows.
+    const auto setDevice = [this](const std::function<void(QJsonObject&)>& change) {
+        QFile file(m_app.filePath("devices.json"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QJsonObject set = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        QJsonArray devices = set.value("devices").toArray();
+        for (int i = 0; i < devices.size(); ++i) {
+            QJsonObject device = devices.at(i).toObject();
+            if (device.value("productId").toString() == "1007") {
+                change(device);
+                devices[i] = device;
+            }
+        }
+        set.insert("devices", devices);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(set).toJson());
+    };
+    QVERIFY(open("#/device/258A1007/performance", "!!document.querySelector('#report-rate input:checked')"));
+    const QString before = js("document.querySelector('#report-rate input:checked').value").toString();
+    const QString next = before == "3" ? "2" : "3";
+    setDevice([](QJsonObject& d) { d.insert("faults", QJsonObject{{"failWrite", 1}}); });
+    js(QStringLiteral("document.querySelector('#report-rate input[value=\"%1\"]').click()").arg(next));
+    QVERIFY(waitJs("document.querySelector('#report-rate').closest('.field').querySelector('.write-status').dataset.state === 'failed'"));
+    QCOMPARE(js("document.querySelector('#report-rate input:checked').value").toString(), before);
+    js("document.querySelector('#report-rate').closest('.field').querySelector('.write-status .link-button').click()");
+    QVERIFY(waitJs("document.querySelector('#report-rate').closest('.field').querySelector('.write-status').dataset.state === 'ok'"));
+    QCOMPARE(js("document.querySelector('#report-rate input:checked').value").toString(), next);
+
+    // Unplugged and back, with another report rate set elsewhere meanwhile:
+    // the page reads the device again and shows what it holds now.
+    setDevice([](QJsonObject& d) {
+        d.remove("faults");
+        d.insert("present", false);
+    });
+    // What the device notifier does when the device set changes.
+    m_window->onDevicesChanged(1);
+    QVERIFY(waitJs("!document.querySelector('#device-gone').hidden"));
+    const QString elsewhere = next == "3" ? "1" : "4";
+    setDevice([&elsewhere](QJsonObject& d) {
+        QJsonObject properties = d.value("properties").toObject();
+        properties.insert("40", "0" + elsewhere);
+        d.insert("properties", properties);
+        d.insert("present", true);
+    });
+    m_window->onDevicesChanged(2);
+    QVERIFY(waitJs("document.querySelector('#device-gone').hidden"));
+    QVERIFY(waitJs(QStringLiteral("(document.querySelector('#report-rate input:checked') || {}).value === '%1'").arg(elsewhere)));
 }
 
 void TestPagesEndToEnd::keyCombinationOnM2()

@@ -241,7 +241,8 @@ export class DeviceSession {
         return this.summaryRead;
     }
 
+    // One stage as the device holds it, with its mode and colour.
     readDpi(dpiIndex) {
-        return this.client.send('ReadDevicesDpiVal', { Version: this.key, DpiIndex: dpiIndex });
+        return this.client.send('ReadDevicesDpiVal', { Version: this.key, DpiIndex: dpiIndex, Detail: 1 });
     }
 }

@@ -20,6 +20,25 @@ export function snapDpi(value, range) {
     return range.max;
 }
 
+// What the user typed into a DPI field, judged before anything is written:
+// { ok: true, value } with the value snapped to a step the mouse takes, or
+// { ok: false, reason } where reason is 'empty', 'notNumber' or 'range' (a
+// number outside what this mouse accepts is not clamped silently: the user
+// is told the range and nothing is written).
+export function checkDpiEntry(text, range) {
+    const raw = String(text === undefined || text === null ? '' : text).trim();
+    if (!raw)
+        return { ok: false, reason: 'empty' };
+    if (!/^[+]?\d+(\.\d+)?$/.test(raw))
+        return { ok: false, reason: 'notNumber' };
+    const n = Number(raw);
+    if (!Number.isFinite(n))
+        return { ok: false, reason: 'notNumber' };
+    if (n < range.min || n > range.max)
+        return { ok: false, reason: 'range' };
+    return { ok: true, value: snapDpi(n, range) };
+}
+
 // The value the slider sits at for a DPI value and back: the slider runs in
 // steps, so every slider position is a value the device takes.
 export function dpiSteps(range) {

@@ -1,7 +1,5 @@
 // Reading back what a mouse holds: the settings summary of
-// "GetWindowsMouseConfig", the stage values of "ReadDevicesDpiVal", and how
-// they are reconciled with the profile document where a read cannot carry
-// the whole value.
+// "GetWindowsMouseConfig" and the stage values of "ReadDevicesDpiVal".
 
 // "reporVal:1,curDpi:1,DpiXVal:800,...,lightVal:1,5,3,ff00,2,0,0,..." into
 // { reporVal: '1', curDpi: '1', ..., lightVal: '1,5,3,ff00,2,0,0' }. Values
@@ -31,8 +29,10 @@ export function parseNumber(text) {
     return Number.isFinite(n) ? n : NaN;
 }
 
-// The stage value "ReadDevicesDpiVal" gives ({"DpiXVal":"800","DpiYVal":"800"}),
-// or null when the answer is not one.
+// The stage value "ReadDevicesDpiVal" gives ({"DpiXVal":"800","DpiYVal":"800"},
+// and with "Detail" the stage's mode and colour, "DpiModeVal":"1",
+// "DpiRGBVal":"FF0000"), or null when the answer is not one. mode and colour
+// are null when the answer does not carry them.
 export function parseDpiReply(text) {
     let value;
     try {
@@ -44,7 +44,12 @@ export function parseDpiReply(text) {
         return null;
     const x = parseNumber(value.DpiXVal);
     const y = parseNumber(value.DpiYVal);
-    return Number.isFinite(x) && Number.isFinite(y) ? { x, y } : null;
+    if (!Number.isFinite(x) || !Number.isFinite(y))
+        return null;
+    const mode = parseNumber(value.DpiModeVal);
+    const colour = typeof value.DpiRGBVal === 'string' && /^[0-9a-f]{6}$/i.test(value.DpiRGBVal)
+        ? value.DpiRGBVal.toUpperCase() : null;
+    return { x, y, mode: Number.isFinite(mode) ? mode : null, colour };
 }
 
 // The DpiIndex that reads stage n: the first five stages by their number,
@@ -52,15 +57,4 @@ export function parseDpiReply(text) {
 // property itself).
 export function dpiReadIndex(stage) {
     return stage.number < 5 ? stage.number : stage.index;
-}
-
-// The read gives the low byte of value / 50 only, times 50. A remembered
-// value with the same low byte is the value the device holds; anything else
-// means the device was changed elsewhere and the read wins.
-export function reconcileDpi(read, remembered) {
-    if (!Number.isFinite(read))
-        return remembered;
-    if (Number.isFinite(remembered) && ((Math.floor(remembered / 50) & 0xff) * 50) === read)
-        return remembered;
-    return read;
 }

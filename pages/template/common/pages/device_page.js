@@ -9,6 +9,7 @@ import { t } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage, devicePanels, routeHash } from '../ui/registry.js';
 import { deviceImage } from '../ui/device_image.js';
+import { liveBadge } from '../ui/live_badge.js';
 
 // Sessions outlive a view (a language switch re-renders the page) but not
 // the device's profile on disk: one per device key and page load.
@@ -104,7 +105,7 @@ registerPage({
             const panels = devicePanels(device, session.driver);
             const selected = panels.find((p) => p.id === params[1]) || panels[0];
 
-            const live = h('span', { class: 'live', 'data-live': 'idle', id: 'device-live' }, h('span', { class: 'live-dot', 'aria-hidden': 'true' }), h('span', { class: 'live-text' }, ''));
+            const live = liveBadge({ id: 'device-live' });
             const connection = h('p', { class: 'banner warning', id: 'device-gone', role: 'alert', hidden: true }, icon('warning'), t('device.disconnected'));
             const body = h('fieldset', { class: 'panel-body', id: 'panel', role: 'tabpanel', 'aria-labelledby': selected ? `tab-${selected.id}` : null });
             const picture = h('div', { class: 'device-head-picture' }, deviceImage(device.product.image, { small: true }));
@@ -118,27 +119,37 @@ registerPage({
                 body);
 
             const pctx = Object.assign({}, ctx, { device, driver: session.driver, session, family: device.family, product: device.product, live });
-            if (selected) {
+            // The panel shows what the device holds: drawn again (and so
+            // read again) when the device comes back after an unplug.
+            const renderPanel = () => {
+                if (disposePanel)
+                    disposePanel();
+                disposePanel = null;
+                clear(body);
+                if (!selected)
+                    return;
                 const rendered = selected.render(pctx);
                 const view = rendered instanceof Node ? { element: rendered } : rendered;
                 body.append(view.element);
                 disposePanel = view.dispose || null;
-            }
+            };
+            renderPanel();
 
+            let wasPresent = true;
             stopList = ctx.devices.onChange(() => {
                 const present = !!ctx.devices.byKey(key);
                 connection.hidden = present;
                 body.disabled = !present;
+                if (present && !wasPresent) {
+                    session.summaryRead = null;
+                    renderPanel();
+                }
+                wasPresent = present;
             });
             stopReports = ctx.devices.onReportReceived((r) => {
                 if (!r.device || r.device.key !== key)
                     return;
-                live.dataset.live = 'on';
-                live.querySelector('.live-text').textContent = Number.isFinite(r.decoded.stage)
-                    ? t('devices.liveStage', { stage: r.decoded.stage + 1 }) : t('devices.liveReport');
-                live.classList.remove('pulse');
-                void live.offsetWidth;
-                live.classList.add('pulse');
+                live.update(r);
             });
         };
         build();

@@ -4,18 +4,10 @@ import { t } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage, routeHash } from '../ui/registry.js';
 import { deviceImage } from '../ui/device_image.js';
+import { liveBadge } from '../ui/live_badge.js';
 
-function liveBadge(report) {
-    const badge = h('span', { class: 'live', 'data-live': 'idle' }, h('span', { class: 'live-dot', 'aria-hidden': 'true' }), h('span', { class: 'live-text' }, ''));
-    badge.update = (r) => {
-        badge.dataset.live = 'on';
-        const text = badge.querySelector('.live-text');
-        text.textContent = Number.isFinite(r.decoded.stage) ? t('devices.liveStage', { stage: r.decoded.stage + 1 }) : t('devices.liveReport');
-        badge.title = r.text;
-        badge.classList.remove('pulse');
-        void badge.offsetWidth;
-        badge.classList.add('pulse');
-    };
+function reportBadge(report) {
+    const badge = liveBadge();
     if (report)
         badge.update(report);
     return badge;
@@ -29,7 +21,7 @@ function deviceCard(device, ctx) {
         device.key,
     ].filter(Boolean).join(' · ');
     const reporting = ctx.devices.reportingDevice();
-    const badge = reporting && reporting.key === device.key ? liveBadge(ctx.devices.lastReport) : null;
+    const badge = reporting && reporting.key === device.key ? reportBadge(ctx.devices.lastReport) : null;
     const body = [
         h('span', { class: 'device-picture', 'aria-hidden': 'true' }, deviceImage(device.product ? device.product.image : 'unknown', { small: true })),
         h('span', { class: 'device-text' },

@@ -54,9 +54,11 @@ function render(ctx) {
             if (!chosen)
                 return;
             const request = Object.assign({}, family.buttonPlay || {}, toRequest(chosen, driver));
-            valueText.textContent = describe(chosen, t, driver);
             await runWrite(status, () => session.write(button.index, request, { name: `pButton${button.row.number}`, length: button.row.length }), {
                 toast,
+                apply: () => {
+                    valueText.textContent = describe(chosen, t, driver);
+                },
                 onFailure: () => {
                     valueText.textContent = describe(assignmentOf(), t, driver);
                 },

@@ -1,11 +1,14 @@
 // DPI stages: one row per stage with its colour, a slider that stops only
 // at values the device takes, the value, X/Y linked or apart, and which
-// stage is active. Every change is written at once; where the device can be
-// read (M families) the values shown are read back from it.
+// stage is active. Every change is written at once, and only what the user
+// changed: where the device can be read (M families) the values and the
+// stage colours shown are read back from it, so that a DPI change writes
+// the colour the device holds. A value that is not one the mouse takes is
+// refused with a note and writes nothing.
 import { colourText, parseColour } from '../core/lighting.js';
-import { dpiSteps, dpiTask, nearestStep, parseDpiTask, snapDpi } from '../core/dpi.js';
+import { checkDpiEntry, dpiSteps, dpiTask, nearestStep, parseDpiTask, snapDpi } from '../core/dpi.js';
 import { RAW_TYPE, rawBytes } from '../core/device_session.js';
-import { dpiReadIndex, parseDpiReply, parseNumber, reconcileDpi } from '../core/readback.js';
+import { dpiReadIndex, parseDpiReply, parseNumber } from '../core/readback.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';
 import { registerDevicePanel } from '../ui/registry.js';
@@ -53,10 +56,18 @@ export async function loadState(ctx) {
             // A stage the device holds no value for is shown with a
             // suggestion, written when the stage is taken into use.
             values[i].unset = read.x === 0;
-            values[i].x = reconcileDpi(read.x, values[i].x);
-            values[i].y = reconcileDpi(read.y, values[i].y);
-            if (values[i].x !== values[i].y)
+            if (read.x > 0) {
+                values[i].x = read.x;
+                values[i].y = read.y > 0 ? read.y : read.x;
+            }
+            if (read.mode !== null)
+                values[i].linked = read.mode === 1 && values[i].x === values[i].y;
+            else if (values[i].x !== values[i].y)
                 values[i].linked = false;
+            // The colour the stage holds (black included), so that a DPI
+            // change writes it back as it is.
+            if (read.colour && !Number.isFinite(values[i].stage.colourIndex) && !values[i].unset)
+                values[i].colour = read.colour;
         });
         if (!Number.isFinite(count)) {
             // Stages in use: the leading stages that hold a value.
@@ -87,7 +98,9 @@ function stageRow(ctx, state, v, steps, onActive) {
     const slider = h('input', { type: 'range', class: 'stage-slider', min: 0, max: steps.length - 1, step: 1, value: nearestStep(steps, v.x), 'aria-label': t('dpi.stageValue', { n }) });
     const number = h('input', { type: 'number', class: 'stage-number', min: product.dpi.min, max: product.dpi.max, step: product.dpi.bands[0].step, value: v.x, 'aria-label': t('dpi.stageValue', { n }) });
     const linked = h('input', { type: 'checkbox', class: 'stage-linked', checked: v.linked });
-    const yNumber = h('input', { type: 'number', class: 'stage-y', min: product.dpi.min, max: product.dpi.max, step: product.dpi.bands[0].step, value: v.y, 'aria-label': t('dpi.stageY', { n }), hidden: v.linked });
+    const yNumber = h('input', { type: 'number', class: 'stage-y', min: product.dpi.min, max: product.dpi.max, step: product.dpi.bands[0].step, value: v.y, 'aria-label': t('dpi.stageY', { n }) });
+    const xLabel = h('span', { class: 'axis', 'aria-hidden': 'true' }, v.linked ? '' : 'X');
+    const yPart = h('span', { class: 'axis-part', hidden: v.linked }, h('span', { class: 'axis', 'aria-hidden': 'true' }, 'Y'), yNumber);
     slider.setAttribute('aria-valuetext', `${v.x} DPI`);
 
     const show = () => {
@@ -95,18 +108,24 @@ function stageRow(ctx, state, v, steps, onActive) {
         slider.value = nearestStep(steps, v.x);
         slider.setAttribute('aria-valuetext', `${v.x} DPI`);
         yNumber.value = v.y;
-        yNumber.hidden = linked.checked;
+        linked.checked = v.linked;
+        yPart.hidden = v.linked;
+        xLabel.textContent = v.linked ? '' : 'X';
         colour.value = `#${v.colour.toLowerCase()}`;
     };
 
+    // Writes the stage with next changed and everything else as the device
+    // holds it; a Retry that succeeds leaves the new value on screen.
     const writeStage = (next) => {
-        const before = { x: v.x, y: v.y, linked: v.linked, colour: v.colour };
-        Object.assign(v, next);
-        v.unset = false;
-        show();
-        const task = dpiTask({ x: v.x, y: v.y, linked: v.linked, colour: separateColour ? '' : v.colour });
+        const before = { x: v.x, y: v.y, linked: v.linked, colour: v.colour, unset: v.unset };
+        const target = Object.assign({}, before, next, { unset: false });
+        const task = dpiTask({ x: target.x, y: target.y, linked: target.linked, colour: separateColour ? '' : target.colour });
         return runWrite(status, () => session.write(v.stage.index, { TaskType: 'DPI', Task: task }, { name: `pDpi${v.stage.number}`, length: v.stage.length }), {
             toast,
+            apply: () => {
+                Object.assign(v, target);
+                show();
+            },
             onFailure: () => {
                 Object.assign(v, before);
                 show();
@@ -118,15 +137,34 @@ function stageRow(ctx, state, v, steps, onActive) {
         if (!separateColour)
             return writeStage({ colour: hex });
         const before = v.colour;
-        v.colour = hex;
-        show();
         return runWrite(status, () => session.write(v.stage.colourIndex, { TaskType: 'DPIRGB', Task: hex }, { name: `pDpi${v.stage.number}`, length: 3 }), {
             toast,
+            apply: () => {
+                v.colour = hex;
+                show();
+            },
             onFailure: () => {
                 v.colour = before;
                 show();
             },
         });
+    };
+
+    // A typed value: one the mouse takes is written (snapped to its
+    // step); anything else puts the last good value back and says why.
+    const entered = (field, apply) => {
+        // A number field holds "" for letters typed into it; its validity
+        // says they were there.
+        const typed = field.validity && field.validity.badInput ? '?' : field.value;
+        const check = checkDpiEntry(typed, product.dpi);
+        if (!check.ok) {
+            show();
+            status.failed(check.reason === 'range'
+                ? t('dpi.entryRange', { min: product.dpi.min, max: product.dpi.max })
+                : t(`dpi.entry.${check.reason}`));
+            return;
+        }
+        apply(check.value);
     };
 
     slider.addEventListener('input', () => {
@@ -137,11 +175,8 @@ function stageRow(ctx, state, v, steps, onActive) {
         const x = steps[Number(slider.value)];
         writeStage({ x, y: v.linked ? x : v.y });
     });
-    number.addEventListener('change', () => {
-        const x = snapDpi(number.value, product.dpi);
-        writeStage({ x, y: v.linked ? x : v.y });
-    });
-    yNumber.addEventListener('change', () => writeStage({ y: snapDpi(yNumber.value, product.dpi) }));
+    number.addEventListener('change', () => entered(number, (x) => writeStage({ x, y: v.linked ? x : v.y })));
+    yNumber.addEventListener('change', () => entered(yNumber, (y) => writeStage({ y })));
     linked.addEventListener('change', () => writeStage({ linked: linked.checked, y: linked.checked ? v.x : v.y }));
     colour.addEventListener('change', () => writeColour(colourText(parseColour(colour.value))));
     active.addEventListener('change', () => {
@@ -152,8 +187,8 @@ function stageRow(ctx, state, v, steps, onActive) {
     const row = h('div', { class: 'stage-row', dataset: { stage: String(v.stage.number) } },
         h('span', { class: 'stage-pick' }, active, h('span', { class: 'stage-name' }, t('dpi.stage', { n }))),
         colour, slider,
-        h('span', { class: 'stage-values' }, number, h('span', { class: 'unit' }, 'DPI'),
-            h('label', { class: 'check' }, linked, t('dpi.linked')), yNumber),
+        h('span', { class: 'stage-values' }, xLabel, number, yPart, h('span', { class: 'unit' }, 'DPI'),
+            h('label', { class: 'check' }, linked, t('dpi.linked'))),
         status.el);
     row.writeColour = writeColour;
     row.writeShown = () => writeStage({});
@@ -175,14 +210,21 @@ function render(ctx) {
         const rows = h('div', { class: 'stage-list', id: 'dpi-stages' });
         const currentIndex = driver.settingIndex('pDpiCurrent');
 
+        const markActive = () => {
+            for (const radio of rows.querySelectorAll('.stage-active'))
+                radio.checked = Number(radio.closest('.stage-row').dataset.stage) === state.current;
+        };
         const setActive = (number, status) => {
             const before = state.current;
-            state.current = number;
             runWrite(status, () => session.write(currentIndex, { TaskType: RAW_TYPE, Task: rawBytes([number]) }, { name: 'pDpiCurrent', length: 1 }), {
                 toast,
+                apply: () => {
+                    state.current = number;
+                    markActive();
+                },
                 onFailure: () => {
                     state.current = before;
-                    drawRows();
+                    markActive();
                 },
             });
         };
@@ -203,13 +245,17 @@ function render(ctx) {
             const count = field({ label: t('dpi.count'), control: select, hint: t('dpi.countHint') });
             select.addEventListener('change', () => {
                 const before = state.count;
+                const beforeCurrent = state.current;
                 const next = Number(select.value);
-                state.count = next;
-                if (state.current >= next)
-                    state.current = 0;
-                drawRows();
                 runWrite(count.status, () => session.write(state.countIndex, { TaskType: RAW_TYPE, Task: rawBytes([next]) }, { name: 'pDpiCount', length: 1 }), {
                     toast,
+                    apply: () => {
+                        state.count = next;
+                        select.value = String(next);
+                        if (state.current >= next)
+                            state.current = 0;
+                        drawRows();
+                    },
                     onSuccess: async () => {
                         for (const row of rows.querySelectorAll('.stage-row:not(.header)'))
                             if (row.stageValue.unset)
@@ -217,6 +263,7 @@ function render(ctx) {
                     },
                     onFailure: () => {
                         state.count = before;
+                        state.current = beforeCurrent;
                         select.value = String(before);
                         drawRows();
                     },

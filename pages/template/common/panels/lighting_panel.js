@@ -75,11 +75,15 @@ function render(ctx) {
         const write = (changes) => {
             const beforeBytes = bytes;
             const beforeState = state;
-            state = Object.assign({}, state, changes);
-            bytes = lightingBytes(state, layout, bytes);
-            show();
-            runWrite(status, () => session.write(index, { TaskType: 'Lights', Task: lightingTask(bytes) }, { name: task, length: layout.bytes }), {
+            const nextState = Object.assign({}, state, changes);
+            const nextBytes = lightingBytes(nextState, layout, bytes);
+            runWrite(status, () => session.write(index, { TaskType: 'Lights', Task: lightingTask(nextBytes) }, { name: task, length: layout.bytes }), {
                 toast,
+                apply: () => {
+                    state = nextState;
+                    bytes = nextBytes;
+                    show();
+                },
                 onFailure: () => {
                     bytes = beforeBytes;
                     state = beforeState;

@@ -41,9 +41,12 @@ registerDevicePanel({
                 options: ctx.family.reportRates.map((r) => ({ value: r.value, label: t('performance.hz', { hz: r.hz }) })),
                 onchange: (value) => {
                     const before = current;
-                    current = value;
                     runWrite(group.status, () => ctx.session.write(index, { TaskType: RAW_TYPE, Task: rawBytes([value]) }, { name: 'pReportrate', length: 1 }), {
                         toast: ctx.toast,
+                        apply: () => {
+                            current = value;
+                            group.set(value);
+                        },
                         onFailure: () => {
                             current = before;
                             group.set(before);

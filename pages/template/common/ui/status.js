@@ -41,9 +41,14 @@ export class WriteStatus {
 }
 
 // Runs one write with its status shown. action: () => Promise<result>;
-// onFailure runs after a failed write (to show the old value again).
-// Resolves with the result.
-export async function runWrite(status, action, { onFailure, onSuccess, toast } = {}) {
+// apply puts the value being written on the control before each attempt
+// (the first and every Retry), so that a write the device took always
+// leaves the control showing what the device now holds; onFailure runs
+// after a failed write (to show the old value again). Resolves with the
+// result.
+export async function runWrite(status, action, { apply, onFailure, onSuccess, toast } = {}) {
+    if (apply)
+        apply();
     status.busy();
     const result = await action();
     if (result.ok) {
@@ -53,7 +58,7 @@ export async function runWrite(status, action, { onFailure, onSuccess, toast } =
         if (onSuccess)
             onSuccess(result);
     } else {
-        status.failed(failureText(result, t), () => runWrite(status, action, { onFailure, onSuccess, toast }));
+        status.failed(failureText(result, t), () => runWrite(status, action, { apply, onFailure, onSuccess, toast }));
         if (onFailure)
             onFailure(result);
     }
