@@ -16,16 +16,16 @@ private slots:
     {
         QTemporaryDir dir;
         const QString root = dir.path();
-        for (const QString& name : {"qt.conf", "pages/qt.conf", "platforms/libqxcb.so.txt", "platforms/readme",
+        for (const char* name : {"qt.conf", "pages/qt.conf", "platforms/libqxcb.so.txt", "platforms/readme",
                                     "imageformats/libqjpeg", "platformthemes/x", "plugins/platforms/y",
                                     "skn.dat", "conf.ini", "Updater", "Updater-new", "devices.json",
                                     "lib/libfoo.so", "lib/libfoo.so.1"})
-            QVERIFY2(isProgramFile(root, root + "/" + name), qPrintable(name));
+            QVERIFY2(isProgramFile(root, root + "/" + name), name);
         // Page files, and the same names deeper down where Qt never looks.
-        for (const QString& name : {"profile-258A1007.xml", "macros.xml", "pages/platforms/x.png",
+        for (const char* name : {"profile-258A1007.xml", "macros.xml", "pages/platforms/x.png",
                                     "tupdates/skin.dat", "template/rx318/index.html", "qt.conf.xml",
                                     "update/notes.txt", "pages/conf.ini"})
-            QVERIFY2(!isProgramFile(root, root + "/" + name), qPrintable(name));
+            QVERIFY2(!isProgramFile(root, root + "/" + name), name);
         // Outside the folder the folder's rules say nothing.
         QVERIFY(!isProgramFile(root + "/pages", root + "/qt-other.conf"));
         QVERIFY(isQtPluginFolderName("platforms") && !isQtPluginFolderName("image"));

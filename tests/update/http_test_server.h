@@ -27,6 +27,8 @@ public:
     };
 
     struct File {
+        File() = default;
+        explicit File(const QByteArray& bytes) : content(bytes) {}
         QByteArray content;
         RangeMode ranges = HonourRanges;
         // Send at most this many body bytes, then close the connection
@@ -49,7 +51,7 @@ public:
     QString url(const QString& path) const;
 
     void serve(const QString& path, const File& file) { m_files.insert(path, file); }
-    void serve(const QString& path, const QByteArray& content) { m_files.insert(path, File{content}); }
+    void serve(const QString& path, const QByteArray& content) { m_files.insert(path, File(content)); }
     // Written verbatim for any request of path (the query ignored).
     void reply(const QString& path, const QByteArray& raw) { m_raw.insert(path, raw); }
     // A JSON answer with status 200.
