@@ -2,7 +2,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { MacroRecorder, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep, parseStepsText, removeStep,
     setAllDelays, setDelay, stepsForScheme, stepsText } from '../../pages/template/common/core/macro.js';
-import { LIBRARY_PATH, changeLibrary, exportText, importText, libraryXml, parseLibrary, readLibrary, withMacro } from '../../pages/template/common/core/macro_library.js';
+import { LIBRARY_PATH, changeLibrary, exportText, findMacro, freeName, importText, libraryXml, parseLibrary, readLibrary, replacesAnother, withMacro } from '../../pages/template/common/core/macro_library.js';
 import { fromRequest, toRequest } from '../../pages/template/common/core/assignment.js';
 import { definition } from './helpers.mjs';
 import { fakeProgram } from './fake_program.mjs';
@@ -102,6 +102,24 @@ test('the library keeps macros by name and reads only what it knows', () => {
     assert.deepEqual(importText('按下(B)延迟(5)弹起(B)', 'Imported'), { name: 'Imported', steps: '按下(B)延迟(5)弹起(B)', repeat: 1, mode: '' });
     assert.equal(importText('<Macro Name="x">nothing</Macro>'), null);
     assert.equal(importText('just words'), null);
+});
+
+test('a macro is never replaced by another of its name without asking', () => {
+    const list = [{ name: 'Copy', steps: 'x', repeat: 1, mode: '' }, { name: 'Copy (2)', steps: 'y', repeat: 1, mode: '' }];
+    // A new macro, or an import, named like a saved one: ask.
+    assert.equal(replacesAnother(list, { name: 'Copy' }), true);
+    assert.equal(replacesAnother(list, { name: '  Copy ' }), true);
+    assert.equal(replacesAnother(list, { name: 'Paste' }), false);
+    // The macro being edited keeps its own name without asking, but taking
+    // another saved macro's name asks.
+    assert.equal(replacesAnother(list, { name: 'Copy' }, 'Copy'), false);
+    assert.equal(replacesAnother(list, { name: 'Copy' }, 'Paste'), true);
+    // Keeping both: the first free name.
+    assert.equal(freeName(list, 'Copy'), 'Copy (3)');
+    assert.equal(freeName(list, 'Paste'), 'Paste');
+    assert.equal(freeName([{ name: 'x'.repeat(80) }], 'x'.repeat(80)).length, 80);
+    assert.equal(findMacro(list, 'Copy (2)').steps, 'y');
+    assert.equal(findMacro(list, 'none'), null);
 });
 
 test('a library change keeps what was saved since the list was read', async () => {

@@ -47,6 +47,7 @@ private slots:
     void dpiColourOnW1();
     void recordedMacroOnM1();
     void macroEditorFitsTheWindow();
+    void aMacroOfTheSameNameIsKeptUnlessReplaced();
     void keyColourOnKeyboard();
     void firmwareUpdate();
     void languageSwitch();
@@ -330,6 +331,54 @@ void TestPagesEndToEnd::macroEditorFitsTheWindow()
     }
     js("document.querySelector('#macro-cancel').click()");
     QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
+}
+
+void TestPagesEndToEnd::aMacroOfTheSameNameIsKeptUnlessReplaced()
+{
+    // Two macros saved under one name: the second asks, and "Keep both"
+    // keeps the first whole beside the second.
+    const auto saveNew = [this](const QString& steps) {
+        js("document.querySelector('#macro-new').click()");
+        QVERIFY(waitJs("!!document.querySelector('#macro-text')"));
+        js(QString::fromUtf8("document.querySelector('#macro-name').value = 'Same';"
+                             "document.querySelector('#macro-name').dispatchEvent(new Event('input', {bubbles: true}));"
+                             "document.querySelector('details.macro-text').open = true;"
+                             "document.querySelector('#macro-text').value = '%1';"
+                             "document.querySelector('#macro-text-apply').click();").arg(steps));
+        QVERIFY(waitJs("!document.querySelector('#macro-use').disabled"));
+        js("document.querySelector('#macro-use').click()");
+    };
+    QVERIFY(open("#/macros", "document.body.dataset.macros === 'ready'"));
+    const QString first = QString::fromUtf8("按下(A)延迟(30)弹起(A)").repeated(6);
+    saveNew(first);
+    QVERIFY(waitJs("!!document.querySelector('.macro-item[data-name=\"Same\"]')"));
+    saveNew(QString::fromUtf8("按下(B)弹起(B)"));
+    QVERIFY(waitJs("!!document.querySelector('#choice-both')"));
+    js("document.querySelector('#choice-both').click()");
+    QVERIFY(waitJs("!!document.querySelector('.macro-item[data-name=\"Same (2)\"]')"));
+    QFile library(m_app.filePath("macros.xml"));
+    QVERIFY(library.open(QIODevice::ReadOnly));
+    const QString kept = QString::fromUtf8(library.readAll());
+    QVERIFY2(kept.contains(first), qPrintable(kept));
+    QVERIFY(kept.contains("Same (2)"));
+
+    // "Replace" replaces; Cancel keeps the library as it was.
+    saveNew(QString::fromUtf8("按下(C)弹起(C)"));
+    QVERIFY(waitJs("!!document.querySelector('#choice-cancel')"));
+    js("document.querySelector('#choice-cancel').click()");
+    QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
+    saveNew(QString::fromUtf8("按下(D)弹起(D)"));
+    QVERIFY(waitJs("!!document.querySelector('#choice-replace')"));
+    js("document.querySelector('#choice-replace').click()");
+    library.close();
+    const auto libraryText = [this]() {
+        QFile file(m_app.filePath("macros.xml"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(libraryText().contains("(D)"), 10000);
+    const QString replaced = libraryText();
+    QVERIFY2(!replaced.contains(first) && !replaced.contains("(C)") && replaced.contains("Same (2)"), qPrintable(replaced));
+    QCOMPARE(js("document.querySelectorAll('.macro-item').length").toInt(), 2);
 }
 
 void TestPagesEndToEnd::keyColourOnKeyboard()

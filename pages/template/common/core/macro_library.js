@@ -58,6 +58,33 @@ export function libraryXml(macros) {
     return serializeXml(root);
 }
 
+// The macro kept under name, or null.
+export function findMacro(macros, name) {
+    const wanted = cleanName(name);
+    return macros.find((m) => m.name === wanted) || null;
+}
+
+// name, or "name (2)", "name (3)", ... : the first that no macro has.
+export function freeName(macros, name) {
+    const base = cleanName(name);
+    const taken = new Set(macros.map((m) => m.name));
+    if (!taken.has(base))
+        return base;
+    for (let n = 2; ; ++n) {
+        const suffix = ` (${n})`;
+        const candidate = `${base.slice(0, MAX_NAME - suffix.length)}${suffix}`;
+        if (!taken.has(candidate))
+            return candidate;
+    }
+}
+
+// Whether saving macro would replace another one of the same name (not the
+// macro being edited, whose name is editedName): the user is asked first.
+export function replacesAnother(macros, macro, editedName = null) {
+    const name = cleanName(macro.name);
+    return !!findMacro(macros, name) && name !== (editedName === null ? null : cleanName(editedName));
+}
+
 // A macro saved under name replaces the one of that name.
 export function withMacro(macros, macro) {
     const name = cleanName(macro.name);

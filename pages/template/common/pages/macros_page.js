@@ -3,7 +3,8 @@
 // button being assigned.
 import { failureText } from '../core/client.js';
 import { parseStepsText } from '../core/macro.js';
-import { changeLibrary, exportText, importText, readLibrary, withMacro } from '../core/macro_library.js';
+import { changeLibrary, exportText, importText, readLibrary } from '../core/macro_library.js';
+import { saveToLibrary } from '../ui/macro_saving.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';
 import { registerAssignmentSource, registerPage } from '../ui/registry.js';
@@ -46,18 +47,23 @@ registerPage({
 
         // Every change is made to the library as the file holds it then
         // (the editor saves into it too); the list shows what is kept.
+        const showStatus = (text, error = false) => {
+            status.textContent = text;
+            status.classList.toggle('error-text', !!error);
+            status.setAttribute('role', error ? 'alert' : 'status');
+        };
         const save = async (change, message) => {
             const { reply, macros: kept } = await changeLibrary(ctx.client, change);
             macros = kept;
             draw();
-            status.textContent = reply.ok ? message : failureText(reply, t);
+            showStatus(reply.ok ? message : failureText(reply, t), !reply.ok);
             return reply.ok;
         };
 
         const edit = async (macro) => {
             const { driver, family } = await editingDefinition(ctx);
             if (!driver) {
-                status.textContent = t('device.noDefinition', { family: 'M1.0' });
+                showStatus(t('device.noDefinition', { family: 'M1.0' }), true);
                 return;
             }
             const edited = await openMacroEditor({ ctx, driver, family: { macroModes: family.macroModes }, familyVersion: '', macro, purpose: 'library' });
@@ -67,8 +73,25 @@ registerPage({
                 draw();
                 return;
             }
-            await save((list) => withMacro(macro && macro.name !== edited.name ? list.filter((m) => m.name !== macro.name) : list, edited),
-                t('macro.librarySaved', { name: edited.name }));
+            // A rename drops the old name; a name another macro has is
+            // taken only after the user chose.
+            const renamed = macro && macro.name !== edited.name;
+            const saved = await saveToLibrary(ctx.client, edited, {
+                editedName: macro ? macro.name : null,
+                also: (list) => (renamed ? list.filter((m) => m.name !== macro.name) : list),
+            });
+            if (saved)
+                shown(saved, t('macro.librarySaved', { name: saved.macro.name }));
+            else {
+                macros = await readLibrary(ctx.client);
+                draw();
+            }
+        };
+
+        const shown = ({ reply, macros: kept }, message) => {
+            macros = kept;
+            draw();
+            showStatus(reply.ok ? message : failureText(reply, t), !reply.ok);
         };
 
         const draw = () => {
@@ -84,7 +107,8 @@ registerPage({
                 const exportButton = h('button', { type: 'button', class: 'button secondary' }, t('macro.export'));
                 exportButton.addEventListener('click', async () => {
                     const reply = await ctx.client.send('SaveCommand', { CommandString: exportText(m) }, { timeout: 600000, quietNoReply: true });
-                    status.textContent = reply.ok ? t('macro.exported') : reply.noReply ? '' : failureText(reply, t);
+                    if (!reply.noReply)
+                        showStatus(reply.ok ? t('macro.exported') : failureText(reply, t), !reply.ok);
                 });
                 const removeButton = h('button', { type: 'button', class: 'button secondary', 'aria-label': t('macros.deleteName', { name: m.name }) }, t('macros.delete'));
                 removeButton.addEventListener('click', async () => {
@@ -104,16 +128,17 @@ registerPage({
         const importButton = h('button', { type: 'button', class: 'button secondary', id: 'macros-import' }, t('macro.import'));
         importButton.addEventListener('click', async () => {
             const reply = await ctx.client.send('LoadCommand', {}, { timeout: 600000, quietNoReply: true });
-            if (!reply.ok) {
-                status.textContent = reply.noReply ? '' : failureText(reply, t);
+            if (reply.noReply)
                 return;
-            }
-            const m = importText(reply.text, t('macro.imported'));
+            // A file that cannot be read, or that holds no macro.
+            const m = reply.ok ? importText(reply.text, t('macro.imported')) : null;
             if (!m) {
-                status.textContent = t('macro.importEmpty');
+                showStatus(t('macro.notAMacro'), true);
                 return;
             }
-            await save((list) => withMacro(list, m), t('macro.importedFrom', { name: m.name }));
+            const saved = await saveToLibrary(ctx.client, m);
+            if (saved)
+                shown(saved, t('macro.importedFrom', { name: saved.macro.name }));
         });
 
         readLibrary(ctx.client).then((read) => {

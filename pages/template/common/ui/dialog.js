@@ -34,3 +34,26 @@ export function confirmDialog({ title, text, confirm, danger = false }) {
         cancelButton.focus();
     });
 }
+
+// Asks the user to choose: choices [{ value, label, primary }]; resolves the
+// chosen value, or null when the dialog is closed (Escape, Cancel).
+export function choiceDialog({ title, text, choices }) {
+    return new Promise((resolve) => {
+        const cancelButton = h('button', { type: 'button', class: 'button secondary', id: 'choice-cancel' }, t('action.cancel'));
+        const buttons = choices.map((c) => {
+            const button = h('button', { type: 'button', class: c.primary ? 'button' : 'button secondary', id: `choice-${c.value}` }, c.label);
+            button.addEventListener('click', () => dialog.close(`choice:${c.value}`));
+            return button;
+        });
+        const dialog = openDialog({
+            title,
+            content: h('div', null, h('p', null, text), h('div', { class: 'dialog-actions' }, cancelButton, ...buttons)),
+            onClose: (value) => {
+                const chosen = String(value || '');
+                resolve(chosen.startsWith('choice:') ? chosen.slice(7) : null);
+            },
+        });
+        cancelButton.addEventListener('click', () => dialog.close('cancel'));
+        cancelButton.focus();
+    });
+}

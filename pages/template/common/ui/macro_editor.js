@@ -10,7 +10,8 @@
 //   the macro goes on a button; 'library': it is saved in the library.
 import { BUTTON_IDS, MacroRecorder, macroButtons, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep,
     parseStepsText, removeStep, setAllDelays, setDelay, stepsText } from '../core/macro.js';
-import { changeLibrary, exportText, importText, readLibrary, withMacro } from '../core/macro_library.js';
+import { exportText, importText, readLibrary } from '../core/macro_library.js';
+import { saveToLibrary } from './macro_saving.js';
 import { keyLabel } from '../core/assignment.js';
 import { failureText } from '../core/client.js';
 import { t } from '../core/i18n.js';
@@ -325,13 +326,16 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
                 name.focus();
                 return;
             }
-            const { reply, macros } = await changeLibrary(client, (list) => withMacro(list, m));
-            library = macros;
+            const saved = await saveToLibrary(client, m);
+            if (!saved)
+                return;
+            library = saved.macros;
             fillLibrary();
-            if (reply.ok) {
-                libraryStatus.textContent = t('macro.librarySaved', { name: m.name });
+            if (saved.reply.ok) {
+                name.value = saved.macro.name;
+                libraryStatus.textContent = t('macro.librarySaved', { name: saved.macro.name });
             } else {
-                libraryStatus.textContent = failureText(reply, t);
+                libraryStatus.textContent = failureText(saved.reply, t);
             }
         });
         const exportButton = h('button', { type: 'button', class: 'button secondary', id: 'macro-export' }, t('macro.export'));
@@ -344,15 +348,15 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
         const importButton = h('button', { type: 'button', class: 'button secondary', id: 'macro-import' }, t('macro.import'));
         importButton.addEventListener('click', async () => {
             const reply = await client.send('LoadCommand', {}, { timeout: 600000, quietNoReply: true });
-            if (!reply.ok) {
-                libraryStatus.textContent = reply.noReply ? '' : failureText(reply, t);
+            if (reply.noReply)
                 return;
-            }
-            const m = importText(reply.text, t('macro.imported'));
+            const m = reply.ok ? importText(reply.text, t('macro.imported')) : null;
             if (!m) {
-                libraryStatus.textContent = t('macro.importEmpty');
+                libraryStatus.textContent = t('macro.notAMacro');
+                libraryStatus.classList.add('error-text');
                 return;
             }
+            libraryStatus.classList.remove('error-text');
             load(m);
             libraryStatus.textContent = t('macro.importedFrom', { name: m.name });
         });
