@@ -61,6 +61,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
 
     // The desktop's pointer settings, chosen once for the session.
     m_pointerSettings = PointerSettings::fromEnvironment();
+    // What the desktop forgets at a new login (the X11 acceleration) comes
+    // back as the user last set it here.
+    m_pointerSettings->reapplyForgotten();
 
     // The start page.
     const QString startPage = m_pageCopy.startPage();

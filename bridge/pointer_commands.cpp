@@ -25,10 +25,20 @@ void addSetter(CommandTable& table, int order, const QString& name, const QStrin
     });
 }
 
+// Which pointer settings the desktop applies, and where its own settings
+// are: the page disables what the desktop does not use. Answers "{}" where
+// the host has no pointer settings.
+void getPointerSupport(CommandContext& c)
+{
+    PointerSettings* settings = c.host().pointerSettings();
+    c.succeed(settings ? settings->supportJson() : QStringLiteral("{}"));
+}
+
 } // namespace
 
 void addPointerCommands(CommandTable& table)
 {
+    table.add(52, QStringLiteral("GetPointerSupport"), getPointerSupport);
     addSetter(table, 23, QStringLiteral("modifyMouseAcce"), QStringLiteral("modifyMouseAccel"),
               &PointerSettings::setAccelerationPreset);
     addSetter(table, 24, QStringLiteral("ModifyWindowAcceleratedSpeed"), QStringLiteral("ModifyWindowAcceleratedSpeed"),

@@ -3,6 +3,10 @@
 #include "gio_settings_store.h"
 #include "gsettings_pointer_backend.h"
 #include "logging.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include "x11_pointer_backend.h"
 #include "xlib_pointer_control.h"
 
@@ -36,6 +40,7 @@ std::unique_ptr<PointerSettings> PointerSettings::fromEnvironment()
     const QString forced = qEnvironmentVariable("ORVANTA_POINTER_SETTINGS");
     if (!forced.isEmpty()) {
         settings = std::make_unique<PointerSettings>(nullptr, std::make_unique<PointerSettingsFile>(forced));
+        settings->m_forcedFile = true;
     } else {
         std::unique_ptr<PointerSettingsBackend> desktop;
         if (appliesGnomeSettings(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))) {
@@ -152,4 +157,76 @@ PointerTables::Readings PointerSettings::read()
 QString PointerSettings::summaryFields()
 {
     return PointerTables::summaryFields(read());
+}
+
+QString PointerSettings::settingsToolFor(const QString& currentDesktop)
+{
+    const QStringList names = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        const QString lower = name.toLower();
+        if (lower == QLatin1String("kde"))
+            return QStringLiteral("System Settings › Input Devices › Mouse");
+        if (lower == QLatin1String("xfce"))
+            return QStringLiteral("Settings › Mouse and Touchpad");
+        if (lower == QLatin1String("lxqt"))
+            return QStringLiteral("LXQt Configuration Center › Keyboard and Mouse");
+        if (lower == QLatin1String("mate"))
+            return QStringLiteral("Control Center › Mouse");
+        if (lower == QLatin1String("x-cinnamon") || lower == QLatin1String("cinnamon"))
+            return QStringLiteral("System Settings › Mouse and Touchpad");
+    }
+    if (appliesGnomeSettings(currentDesktop))
+        return QStringLiteral("Settings › Mouse & Touchpad");
+    return QString();
+}
+
+PointerSettings::Support PointerSettings::support() const
+{
+    Support support;
+    support.desktop = m_forcedFile ? QStringLiteral("file") : m_desktop ? m_desktop->name() : QStringLiteral("none");
+    support.tool = m_forcedFile ? QString() : settingsToolFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    for (PointerSetting setting : {PointerSetting::Acceleration, PointerSetting::Speed, PointerSetting::DoubleClickTime,
+                                   PointerSetting::WheelLines, PointerSetting::WheelChars}) {
+        if (m_forcedFile || desktopKeeps(setting))
+            support.applied << setting;
+    }
+    return support;
+}
+
+QString PointerSettings::supportJson() const
+{
+    const Support s = support();
+    QJsonArray applied;
+    QJsonArray storedOnly;
+    for (PointerSetting setting : {PointerSetting::Acceleration, PointerSetting::Speed, PointerSetting::DoubleClickTime,
+                                   PointerSetting::WheelLines, PointerSetting::WheelChars}) {
+        (s.applied.contains(setting) ? applied : storedOnly).append(pointerSettingName(setting));
+    }
+    const QJsonObject object{{QStringLiteral("Desktop"), s.desktop}, {QStringLiteral("Tool"), s.tool},
+                             {QStringLiteral("Applied"), applied}, {QStringLiteral("StoredOnly"), storedOnly}};
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+int PointerSettings::reapplyForgotten()
+{
+    if (!m_desktop)
+        return 0;
+    int applied = 0;
+    if (desktopKeeps(PointerSetting::Acceleration) && !m_desktop->persists(PointerSetting::Acceleration)) {
+        const std::optional<MouseAcceleration> stored = m_file->readAcceleration(std::nullopt);
+        if (stored && m_desktop->writeAcceleration(*stored)) {
+            ++applied;
+            LOG_INFO(QStringLiteral("Application Info: pointer acceleration applied again to %1 from %2")
+                         .arg(m_desktop->name(), m_file->path()));
+        }
+    }
+    for (PointerSetting setting : {PointerSetting::Speed, PointerSetting::DoubleClickTime, PointerSetting::WheelLines,
+                                   PointerSetting::WheelChars}) {
+        if (!desktopKeeps(setting) || m_desktop->persists(setting))
+            continue;
+        const std::optional<int> stored = m_file->readValue(setting);
+        if (stored && m_desktop->writeValue(setting, *stored))
+            ++applied;
+    }
+    return applied;
 }

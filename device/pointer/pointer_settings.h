@@ -53,6 +53,29 @@ public:
     // The five summary fields of the current values.
     QString summaryFields();
 
+    // Which settings this desktop applies, for the pages: a setting the
+    // desktop does not keep is only stored (and a page must not call it
+    // applied). The forced settings file (ORVANTA_POINTER_SETTINGS) stands
+    // for the desktop and "applies" everything.
+    struct Support {
+        QString desktop;            // "GSettings", "X11", "file" or "none"
+        QString tool;               // the desktop's own settings, "" when unknown
+        QList<PointerSetting> applied;
+    };
+    Support support() const;
+    // The support as the page command answers it: {"Desktop":…,"Tool":…,
+    // "Applied":[names],"StoredOnly":[names]}, names as pointerSettingName.
+    QString supportJson() const;
+
+    // At start: settings the desktop keeps but forgets at a new login (the
+    // X11 acceleration) are applied again from the file, where the program
+    // stored them. Answers how many were applied.
+    int reapplyForgotten();
+
+    // The desktop's own place for these settings, by XDG_CURRENT_DESKTOP;
+    // "" when the desktop is not one we know.
+    static QString settingsToolFor(const QString& currentDesktop);
+
     // "GSettings and /home/u/.config/orvanta/pointer.json", for log lines.
     QString description() const;
     PointerSettingsBackend* desktop() const { return m_desktop.get(); }
@@ -66,4 +89,5 @@ private:
 
     std::unique_ptr<PointerSettingsBackend> m_desktop;
     std::unique_ptr<PointerSettingsFile> m_file;
+    bool m_forcedFile = false;
 };

@@ -42,6 +42,9 @@ public:
     // "GSettings", "X11" or the settings file's path, for log lines.
     virtual QString name() const = 0;
     virtual bool keeps(PointerSetting setting) const = 0;
+    // Whether the desktop itself remembers a setting it keeps across a new
+    // login; one it forgets is applied again from the file at start.
+    virtual bool persists(PointerSetting) const { return true; }
 
     // A desktop may keep less than the acceleration holds (only whether it
     // is on). lastSet is the value stored last; a backend answers it when it

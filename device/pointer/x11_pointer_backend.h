@@ -11,7 +11,8 @@
 //   level n > 0   <-> factor (n + 1)/1 above threshold 1 (one threshold
 //                     only: the second is not kept)
 // read back as the factor less one, rounded. X11 keeps nothing else of the
-// pointer settings.
+// pointer settings, and forgets the acceleration when the X server ends (a
+// new login): the program applies it again at start.
 class X11PointerBackend : public PointerSettingsBackend
 {
 public:
@@ -19,6 +20,7 @@ public:
 
     QString name() const override { return QStringLiteral("X11"); }
     bool keeps(PointerSetting setting) const override { return setting == PointerSetting::Acceleration; }
+    bool persists(PointerSetting) const override { return false; }
     std::optional<MouseAcceleration> readAcceleration(const std::optional<MouseAcceleration>& lastSet) override;
     bool writeAcceleration(const MouseAcceleration& value) override;
     std::optional<int> readValue(PointerSetting) override { return std::nullopt; }

@@ -96,7 +96,9 @@ private slots:
             "saveFileDialog", "OpenFileDialog", "OpenUrl", "DownloadFile", "OpenView", "CloseView", "SendMsgToMainBrowser",
             "openFileDialogEx", "SetIME", "SaveCommand", "LoadCommand", "GetDefaultLanguage", "OnlineMusic",
             "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "RefreshVirtualDrive",
-            "UnPackFile"};
+            "UnPackFile",
+            // The program's own, after the contract's.
+            "GetPointerSupport"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 

@@ -12,6 +12,7 @@
 #include "gsettings_pointer_backend.h"
 #include "logging.h"
 #include "pointer_settings.h"
+#include "x11_pointer_backend.h"
 
 namespace {
 
@@ -195,6 +196,55 @@ private slots:
         QVERIFY(!settings.setDoubleClickIndex(0));
         QCOMPARE(readAll(path), before);
         Logger::setFilePath(QString());
+    }
+
+    void thePagesLearnWhatTheDesktopAppliesAndX11GetsItsAccelerationBack()
+    {
+        // GNOME applies acceleration, speed and double-click; the wheel is
+        // only stored.
+        PointerSettings gnome(std::make_unique<GSettingsPointerBackend>(
+                                  std::unique_ptr<GSettingsStore>(FakeGSettingsStore::gnomeMouse())),
+                              std::make_unique<PointerSettingsFile>(m_dir.filePath("gnome.json")));
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+        QCOMPARE(gnome.supportJson(),
+                 QString(R"({"Applied":["acceleration","speed","doubleClickTime"],"Desktop":"GSettings",)"
+                         R"("StoredOnly":["wheelScrollLines","wheelScrollChars"],"Tool":"Settings › Mouse & Touchpad"})"));
+
+        // Plain X11 applies the acceleration only, and forgets it at a new
+        // login: the program applies the stored one again at start.
+        const QString path = m_dir.filePath("x11.json");
+        auto* control = new FakePointerControl;
+        {
+            PointerSettings first(std::make_unique<X11PointerBackend>(std::unique_ptr<X11PointerControl>(control)),
+                                  std::make_unique<PointerSettingsFile>(path));
+            QVERIFY(first.setAccelerationPreset(0));
+        }
+        auto* relogin = new FakePointerControl;  // the X server's default again
+        PointerSettings second(std::make_unique<X11PointerBackend>(std::unique_ptr<X11PointerControl>(relogin)),
+                               std::make_unique<PointerSettingsFile>(path));
+        qputenv("XDG_CURRENT_DESKTOP", "");
+        const PointerSettings::Support x11 = second.support();
+        QCOMPARE(x11.desktop, QString("X11"));
+        QCOMPARE(x11.applied, QList<PointerSetting>{PointerSetting::Acceleration});
+        QCOMPARE(x11.tool, QString());
+        QCOMPARE(second.reapplyForgotten(), 1);
+        QCOMPARE(relogin->changes, 1);
+        QCOMPARE(second.read().acceleration->acceleration, 0);
+        // GSettings remembers by itself: nothing is applied again.
+        QCOMPARE(gnome.reapplyForgotten(), 0);
+
+        // Without a desktop nothing is applied; the forced file stands for
+        // the desktop (tests, orvanta-cli) and applies everything.
+        PointerSettings none(nullptr, std::make_unique<PointerSettingsFile>(m_dir.filePath("none.json")));
+        QCOMPARE(none.support().desktop, QString("none"));
+        QVERIFY(none.support().applied.isEmpty());
+        qputenv("ORVANTA_POINTER_SETTINGS", QFile::encodeName(m_dir.filePath("forced2.json")));
+        const std::unique_ptr<PointerSettings> forced = PointerSettings::fromEnvironment();
+        qunsetenv("ORVANTA_POINTER_SETTINGS");
+        QCOMPARE(forced->support().desktop, QString("file"));
+        QCOMPARE(forced->support().applied.size(), 5);
+        QCOMPARE(PointerSettings::settingsToolFor("KDE"), QString("System Settings › Input Devices › Mouse"));
+        qunsetenv("XDG_CURRENT_DESKTOP");
     }
 
     void theForcedFileComesFromTheEnvironment()

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { hasPointerFields, pointerState } from '../../pages/template/common/core/pointer.js';
+import { hasPointerFields, pointerState, pointerSupport } from '../../pages/template/common/core/pointer.js';
 import { parseSummary } from '../../pages/template/common/core/readback.js';
 
 const summary = (accel, x, speed, click, y) => parseSummary(
@@ -36,4 +36,25 @@ test('a summary without the pointer fields is recognised', () => {
     assert.equal(hasPointerFields(summary(0, 3, 5, 5, 3)), true);
     const s = pointerState(parseSummary('defaultMouseAccel:x,defaultScrollLinesX:-1,defaultMouseSpeed:,defaultMouseDoubleClick:42,defaultScrollLinesY:'));
     assert.deepEqual([s.acceleration, s.speed, s.doubleClick, s.linesY, s.charsX], [null, NaN, NaN, NaN, NaN]);
+});
+
+test('the page learns which settings the desktop applies, and trusts nothing else', () => {
+    const x11 = pointerSupport({ ok: true, text: '{"Desktop":"X11","Tool":"","Applied":["acceleration"],"StoredOnly":["speed","doubleClickTime","wheelScrollLines","wheelScrollChars"]}' });
+    assert.equal(x11.known, true);
+    assert.equal(x11.desktop, 'X11');
+    assert.equal(x11.applies('acceleration'), true);
+    assert.equal(x11.applies('speed'), false);
+    assert.equal(x11.allApplied, false);
+    const gnome = pointerSupport({ ok: true, text: '{"Desktop":"GSettings","Tool":"Settings › Mouse & Touchpad","Applied":["acceleration","speed","doubleClickTime","nonsense"]}' });
+    assert.equal(gnome.tool, 'Settings › Mouse & Touchpad');
+    assert.equal(gnome.applies('wheelScrollLines'), false);
+    assert.equal(gnome.applies('nonsense'), false);
+    const file = pointerSupport({ ok: true, text: '{"Desktop":"file","Applied":["acceleration","speed","doubleClickTime","wheelScrollLines","wheelScrollChars"]}' });
+    assert.equal(file.allApplied, true);
+    // An older program, or an answer that is not one: everything as before.
+    for (const reply of [{ ok: false, code: 0, text: '' }, { ok: true, text: 'garbage' }, { ok: true, text: '{}' }, null]) {
+        const s = pointerSupport(reply);
+        assert.equal(s.known, false);
+        assert.equal(s.applies('speed'), true);
+    }
 });

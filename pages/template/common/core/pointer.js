@@ -92,3 +92,31 @@ export function hasPointerFields(fields) {
     return ['defaultMouseAccel', 'defaultMouseSpeed', 'defaultMouseDoubleClick', 'defaultScrollLinesY', 'defaultScrollLinesX']
         .every((n) => Object.prototype.hasOwnProperty.call(fields, n));
 }
+
+// Which settings the desktop applies ("GetPointerSupport"): { known,
+// desktop, tool, applies(name) } with the names the program uses
+// ("acceleration", "speed", "doubleClickTime", "wheelScrollLines",
+// "wheelScrollChars"). An answer that cannot be read (an older program)
+// counts every setting as applied, as before.
+export const POINTER_SETTINGS = ['acceleration', 'speed', 'doubleClickTime', 'wheelScrollLines', 'wheelScrollChars'];
+
+export function pointerSupport(reply) {
+    let value = null;
+    if (reply && reply.ok) {
+        try {
+            value = JSON.parse(reply.text);
+        } catch (e) {
+            value = null;
+        }
+    }
+    if (!value || typeof value !== 'object' || !Array.isArray(value.Applied))
+        return { known: false, desktop: '', tool: '', applies: () => true, allApplied: true };
+    const applied = new Set(value.Applied.filter((n) => POINTER_SETTINGS.includes(n)));
+    return {
+        known: true,
+        desktop: typeof value.Desktop === 'string' ? value.Desktop : '',
+        tool: typeof value.Tool === 'string' ? value.Tool.slice(0, 120) : '',
+        applies: (name) => applied.has(name),
+        allApplied: POINTER_SETTINGS.every((n) => applied.has(n)),
+    };
+}

@@ -2,9 +2,11 @@
 // lines, horizontal wheel, double-click speed), shown as the program
 // reports them and changed at once, each by its own command. They belong
 // to the desktop, not to a mouse: the page is in the side bar and also a
-// tab of every mouse.
+// tab of every mouse. A setting this desktop does not use is shown
+// disabled with that said (and where the desktop's own settings are), never
+// offered as if changing it did something.
 import { parseSummary } from '../core/readback.js';
-import { ACCELERATION_CHOICES, DOUBLE_CLICK_SET, PAGE_AT_A_TIME, SPEED_MAX, SPEED_MIN, hasPointerFields, pointerState } from '../core/pointer.js';
+import { ACCELERATION_CHOICES, DOUBLE_CLICK_SET, PAGE_AT_A_TIME, SPEED_MAX, SPEED_MIN, hasPointerFields, pointerState, pointerSupport } from '../core/pointer.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';
 import { registerDevicePanel, registerPage } from '../ui/registry.js';
@@ -48,23 +50,39 @@ function rangeField({ id, label, min, max, value, left, right, send, valueText =
     input.addEventListener('change', () => {
         const next = Number(input.value);
         const before = current;
-        current = next;
-        show(next);
         runWrite(row.status, () => send(next), {
+            apply: () => {
+                current = next;
+                show(next);
+            },
             onFailure: () => {
                 current = before;
                 show(before);
             },
         });
     });
+    row.el.control = input;
     return row.el;
+}
+
+// Marks a row whose setting this desktop does not use: its controls off,
+// and a note that says so.
+function unused(row, support) {
+    row.classList.add('unused');
+    for (const control of row.querySelectorAll('input, select, button'))
+        control.disabled = true;
+    row.append(h('p', { class: 'hint unused-note' },
+        support.tool ? t('pointer.unusedTool', { tool: support.tool }) : t('pointer.unused')));
+    return row;
 }
 
 function renderPointer(ctx, deviceKey) {
     const { client } = ctx;
     const body = h('div', { class: 'panel-content' }, h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('pointer.reading')));
-    Promise.all([client.send('GetWindowsMouseConfig', { Version: deviceKey || '' }), remembered(client)]).then(([reply, memory]) => {
+    Promise.all([client.send('GetWindowsMouseConfig', { Version: deviceKey || '' }), remembered(client),
+        client.send('GetPointerSupport', {}, { timeout: 2000 })]).then(([reply, memory, supportReply]) => {
         const fields = reply.ok ? parseSummary(reply.text) : {};
+        const support = pointerSupport(supportReply);
         clear(body);
         if (!hasPointerFields(fields)) {
             body.append(section(t('pointer.title'), h('p', { class: 'banner warning', role: 'alert' }, t('pointer.unreadable'))));
@@ -78,8 +96,13 @@ function renderPointer(ctx, deviceKey) {
             options: ACCELERATION_CHOICES.map((c) => ({ value: c.index, label: t(`pointer.accel.${c.name}`) })),
             onchange: async (value) => {
                 const before = acceleration;
-                acceleration = value;
-                const result = await runWrite(accel.status, () => accelerate(value), { onFailure: () => accel.set(before) });
+                const result = await runWrite(accel.status, () => accelerate(value), {
+                    apply: () => {
+                        acceleration = value;
+                        accel.set(value);
+                    },
+                    onFailure: () => accel.set(before),
+                });
                 if (!result.ok)
                     acceleration = before;
             },
@@ -114,9 +137,13 @@ function renderPointer(ctx, deviceKey) {
         const sendLines = setter(client, 'ModifyMouseScrollLines');
         const writeLines = async () => {
             const n = Math.min(100, Math.max(1, Number.parseInt(lines.value, 10) || 1));
-            lines.value = n;
-            lines.disabled = page.checked;
-            const result = await runWrite(linesRow.status, () => sendLines(page.checked ? PAGE_AT_A_TIME : n), {
+            const whole = page.checked;
+            const result = await runWrite(linesRow.status, () => sendLines(whole ? PAGE_AT_A_TIME : n), {
+                apply: () => {
+                    lines.value = n;
+                    page.checked = whole;
+                    lines.disabled = whole;
+                },
                 onFailure: () => {
                     lines.value = linesBefore.lines;
                     page.checked = linesBefore.page;
@@ -135,19 +162,25 @@ function renderPointer(ctx, deviceKey) {
         const sendChars = setter(client, 'modifyMouseScrollLinesX');
         chars.addEventListener('change', async () => {
             const n = Math.min(100, Math.max(1, Number.parseInt(chars.value, 10) || 1));
-            chars.value = n;
-            const result = await runWrite(charsRow.status, () => sendChars(n), { onFailure: () => { chars.value = charsBefore; } });
+            const result = await runWrite(charsRow.status, () => sendChars(n), {
+                apply: () => { chars.value = n; },
+                onFailure: () => { chars.value = charsBefore; },
+            });
             if (result.ok)
                 charsBefore = chars.value;
         });
 
+        const mark = (row, name) => (support.applies(name) ? row : unused(row, support));
+        const usedNone = support.known && !support.applies('acceleration') && !support.applies('speed')
+            && !support.applies('doubleClickTime') && !support.applies('wheelScrollLines') && !support.applies('wheelScrollChars');
+        const hint = support.allApplied ? t('pointer.hint') : usedNone ? t('pointer.hintNone') : t('pointer.hintSome');
         body.append(section(t('pointer.title'),
-            h('p', { class: 'hint' }, t('pointer.hint')),
-            accel.el,
-            state.acceleration === null ? h('p', { class: 'hint', id: 'pointer-accel-other' }, t('pointer.accelOther')) : null,
-            speedRow),
-        section(t('pointer.wheelTitle'), linesRow.el, charsRow.el),
-        section(t('pointer.clickTitle'), clickRow, h('div', { class: 'field' }, h('span', { class: 'field-label' }, t('pointer.tryLabel')), h('div', { class: 'field-control' }, testArea))));
+            h('p', { class: 'hint', id: 'pointer-hint' }, hint),
+            mark(accel.el, 'acceleration'),
+            state.acceleration === null && support.applies('acceleration') ? h('p', { class: 'hint', id: 'pointer-accel-other' }, t('pointer.accelOther')) : null,
+            mark(speedRow, 'speed')),
+        section(t('pointer.wheelTitle'), mark(linesRow.el, 'wheelScrollLines'), mark(charsRow.el, 'wheelScrollChars')),
+        section(t('pointer.clickTitle'), mark(clickRow, 'doubleClickTime'), h('div', { class: 'field' }, h('span', { class: 'field-label' }, t('pointer.tryLabel')), h('div', { class: 'field-control' }, testArea))));
         body.dataset.ready = 'true';
     });
     return body;
