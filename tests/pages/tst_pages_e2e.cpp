@@ -249,6 +249,16 @@ void TestPagesEndToEnd::keyCombinationOnM2()
     QVERIFY(waitJs("document.querySelector('[data-index=\"64\"] .write-status').dataset.state === 'ok'"));
     QVERIFY(!js("!!document.querySelector('dialog[open]')").toBool());
 
+    // The panel says its values are this computer's record; "Write all"
+    // writes every button as shown, the combination included.
+    QVERIFY(js("document.querySelector('#buttons-source').textContent").toString().contains("from this computer"));
+    QFile::resize(m_log, 0);
+    js("document.querySelector('#buttons-source-write-all').click()");
+    QVERIFY(waitJs("document.querySelector('#buttons-source .write-status').dataset.state === 'ok'"));
+    for (const int index : {61, 62, 63, 65})
+        QVERIFY2(!waitForCall("dcWriteProperty", {{"id", index}, {"size", 8}}).isEmpty(), qPrintable(QString::number(index)));
+    QCOMPARE(waitForCall("dcWriteProperty", {{"id", 64}, {"size", 8}}).value("data").toString(), QString("02,03,04,00,01,01,00,00"));
+
     // A fresh page (as after a restart) shows what the device was given.
     QSignalSpy loaded(m_window->mainView(), &WebView::loadFinished);
     m_window->mainView()->reload();

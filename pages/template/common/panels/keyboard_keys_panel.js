@@ -2,17 +2,20 @@
 // picker and the choice is written at once. K1.0 keeps each key's
 // assignment under its own Index; K2.0 and K3.0 keep a key layout in the
 // device's profile and write it whole. A key that does something else than
-// its own key shows that under its cap.
+// its own key shows that under its cap. What the keys show is this
+// computer's record (the keyboard cannot be asked), which the panel says,
+// with a way to write all of it to the keyboard.
 import { describe, fromRequest, keyLabel, sameAssignment, toRequest } from '../core/assignment.js';
 import { factoryAssignment, keyboardExtent, keyboardKeys, layoutIndex, recordAttributes, recordRequest } from '../core/keyboard.js';
 import keyboardLayout from '../data/keyboard_layout.js';
 import { t } from '../core/i18n.js';
 import { h } from '../ui/dom.js';
-import { registerDevicePanel } from '../ui/registry.js';
+import { registerDevicePanel, routeHash } from '../ui/registry.js';
 import { runWrite, WriteStatus } from '../ui/status.js';
 import { section } from '../ui/fields.js';
 import { keyboardView } from '../ui/keyboard_view.js';
 import { pickAssignment } from '../ui/picker.js';
+import { recordSourceNote, writeInTurn } from '../ui/record_source.js';
 
 // Where a key's assignment is kept: { read(), write(request) } or null
 // when the family cannot change it.
@@ -95,9 +98,30 @@ function render(ctx) {
         if (!slots.get(key.id))
             view.keyElement(key.id).classList.add('fixed');
 
+    // "Write all": a profile keyboard takes its whole layout in one write;
+    // the others each key's assignment in turn.
+    const writeAll = () => {
+        if (session.profileWrites) {
+            const first = keys.find((k) => slots.get(k.id));
+            if (!first)
+                return Promise.resolve(0);
+            const index = layoutIndex(first.position);
+            const attributes = Object.assign({}, session.profile.layoutKey(index) || {});
+            return writeInTurn([() => runWrite(status, () => session.writeLayoutKey(index, attributes), { toast })]);
+        }
+        return writeInTurn(keys.filter((k) => slots.get(k.id)).map((k) => () => {
+            const shown = assignmentOf(k);
+            if (!shown)
+                return Promise.resolve({ ok: true });
+            const request = Object.assign({}, family.buttonPlay || {}, toRequest(shown, driver));
+            return runWrite(status, () => slots.get(k.id).write(request), { toast });
+        }));
+    };
     const hint = session.profileWrites ? t('keys.hintProfile') : t('keys.hint');
     return h('div', { class: 'panel-content' },
-        section(t('keys.title'), h('p', { class: 'hint' }, hint), view.el,
+        section(t('keys.title'), h('p', { class: 'hint' }, hint),
+            recordSourceNote({ id: 'keys-source', writeAll, factoryHref: routeHash('device', ctx.device.key, 'device') }),
+            view.el,
             h('div', { class: 'kb-footer' }, selectedText, status.el)));
 }
 

@@ -98,6 +98,10 @@ export default {
     'lighting.speed': 'Speed',
 
     'buttons.title': 'Buttons',
+    'record.source': 'Shown as last set from this computer, or the factory setting: the device cannot be asked what it holds. If it was changed elsewhere, write everything shown to it, or go back to its factory settings.',
+    'record.writeAll': 'Write all to the device',
+    'record.writeAllFailed': '{n} could not be written.',
+    'record.factory': 'Factory settings…',
     'buttons.hint': 'Choose a button to change what it does. The change is written at once.',
     'buttons.change': 'Change what {button} does',
     'buttons.pickTitle': 'What should {button} do?',

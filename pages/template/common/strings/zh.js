@@ -97,6 +97,10 @@ export default {
     'lighting.speed': '速度',
 
     'buttons.title': '按键',
+    'record.source': '显示的是本机上次设置的值或出厂设置：无法向设备读取其当前设置。如果在别处改过，可将显示的全部写入设备，或恢复出厂设置。',
+    'record.writeAll': '全部写入设备',
+    'record.writeAllFailed': '有 {n} 项未能写入。',
+    'record.factory': '出厂设置…',
     'buttons.hint': '选择一个按键以更改其功能。更改会立即写入。',
     'buttons.change': '更改{button}的功能',
     'buttons.pickTitle': '{button}要做什么？',
