@@ -79,6 +79,14 @@ void updateFirmware(CommandContext& c)
         c.fail(kDownloadFailed);
         return;
     }
+    // While a firmware package downloads or a flash runs, a second request
+    // is refused on its own answer, with no event that the running update's
+    // page could take for its outcome.
+    if (updates->firmwareUpdateRunning() || updates->downloading(url)) {
+        LOG_WARNING(QStringLiteral("Application Error: UpdateFirmware refused: a firmware update is running"));
+        c.fail(kDownloadFailed);
+        return;
+    }
     updates->downloadFirmware(url, c.callback(), requestedDevice(c));
     c.succeed(QStringLiteral("start download"));
     firmwareEvent(c, QStringLiteral("downLoading"));
@@ -105,6 +113,10 @@ void executeUpdate(CommandContext& c)
     }
     if (!image || !updates) {
         firmwareEvent(c, QStringLiteral("updatefailed"));
+        return;
+    }
+    if (updates->firmwareUpdateRunning()) {
+        LOG_WARNING(QStringLiteral("Application Error: ExecuteUpdate-- refused: a firmware update is running"));
         return;
     }
     firmwareEvent(c, QStringLiteral("StartUpdate"));

@@ -103,9 +103,14 @@ void UpdateService::downloadPageFile(const QString& address, const QString& rela
 
 void UpdateService::downloadFirmware(const QString& address, QueryCallbackPtr callback, const QString& deviceKey)
 {
-    if (alreadyDownloading(address, QString())) {
-        LOG_ERROR(QStringLiteral("Update Error: %1 is being downloaded already").arg(address));
-        sendFirmwareState(QStringLiteral("updatefailed"));
+    // A second request while the first runs is refused on its own answer:
+    // an "updatefailed" now would read as the running update's outcome.
+    if (alreadyDownloading(address, QString()) || firmwareUpdateRunning()) {
+        LOG_ERROR(QStringLiteral("Update Error: %1 is being downloaded or a firmware update is running already;"
+                                 " this request is refused")
+                      .arg(address));
+        if (callback)
+            callback->failure(0, QStringLiteral("downloadFaild"));
         return;
     }
     wrapFileDownload* download = newDownload();
@@ -130,8 +135,9 @@ void UpdateService::onFirmwareDownloaded(const QString& deviceKey)
 bool UpdateService::startFirmwareUpdate(const QString& imagePath, const QString& deviceKey)
 {
     if (m_firmwareThread) {
+        // No event: the running update's own end is the one the page waits
+        // for.
         LOG_ERROR(QStringLiteral("Update Error: a firmware update is running; %1 is not flashed").arg(imagePath));
-        sendFirmwareState(QStringLiteral("updatefailed"));
         return false;
     }
     auto* thread = new QThread;

@@ -58,16 +58,19 @@ public:
     // Downloads the firmware package at address into the application
     // folder and unpacks it; then raises "updating" and flashes
     // firmwareImagePath(). A failed download raises "updatefailed" (the
-    // page's request has been answered "start download" by then), and so
-    // does a second download of a package that is being downloaded.
+    // page's request has been answered "start download" by then). A second
+    // request while that package downloads or a flash runs is refused by
+    // answering callback "downloadFaild", with no event.
     // deviceKey: the device the request is for ("" when it names none).
     void downloadFirmware(const QString& address, QueryCallbackPtr callback, const QString& deviceKey = QString());
     // Flashes the image at imagePath on a thread of its own; raises
     // "updated" or "updatefailed". One update at a time: while one runs,
-    // another is refused with "updatefailed" and false. With deviceKey, an
+    // another is refused (false, logged, no event). With deviceKey, an
     // image for another device is refused before anything is sent.
     bool startFirmwareUpdate(const QString& imagePath, const QString& deviceKey = QString());
     bool firmwareUpdateRunning() const { return !m_firmwareThread.isNull(); }
+    // A firmware package from address is being downloaded.
+    bool downloading(const QString& address) const { return alreadyDownloading(address, QString()); }
     int runningDownloads() const;
     // A download or a firmware update is running.
     bool busy() const { return runningDownloads() > 0 || firmwareUpdateRunning(); }

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutex>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -343,6 +344,43 @@ private slots:
         }
         QVERIFY(savedW1().value("bootLoader").toBool());
         QCOMPARE(events.last(), QString("onUpdateFirmware updatefailed"));
+    }
+
+    void aSecondRequestDuringAFlashIsRefusedWithoutAnEvent()
+    {
+        // A flash held in its first wait (the boot loader's 10 s).
+        struct HeldClock : FirmwareClock {
+            QSemaphore go;
+            void wait(int ms) override
+            {
+                if (ms == 10000)
+                    go.acquire();
+            }
+        };
+        auto held = std::make_shared<HeldClock>();
+        host->updateService()->setFirmwareClock(held);
+        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QVERIFY(writeFile(folder + "/first.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
+        send("ExecuteUpdate--", {{"FilePath", "first.bin"}, {"UpdateState", "1"}});
+        QTRY_VERIFY(!calls("Reset").isEmpty());
+
+        // Another flash, and a firmware download, while it runs: refused on
+        // their own answers, with no "updatefailed" the first one's page
+        // would take for its outcome.
+        events.clear();
+        QVERIFY(writeFile(folder + "/second.bin", FirmwareImage::build(romOf(100), "258A1007")));
+        QCOMPARE(send("ExecuteUpdate--", {{"FilePath", "second.bin"}, {"UpdateState", "1"}}), QString("none"));
+        server.serve("/fw/other.pkg", packageWith(FirmwareImage::build(romOf(100), "258A1007")));
+        QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/other.pkg")}}), QString("F:downloadFaild"));
+        QTest::qWait(200);
+        QCOMPARE(events, QStringList());
+        QVERIFY(QFile::exists(folder + "/second.bin"));
+
+        held->go.release();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(events, QStringList{"onUpdateFirmware updated"});
+        QFile::remove(folder + "/second.bin");
     }
 
     void programFilesAreNeverTakenForImages()
