@@ -200,6 +200,11 @@ void Window::hideToTray()
     writeOutFileCache();
 }
 
+bool Window::hasTray() const
+{
+    return m_tray && m_tray->isVisible() && m_trayAvailable && m_trayAvailable();
+}
+
 void Window::closeApplication()
 {
     hideToTray();
@@ -312,8 +317,15 @@ bool Window::event(QEvent* event)
 
 void Window::closeEvent(QCloseEvent* event)
 {
-    hide();
+    // The desktop's own close (Alt+F4): to the tray where there is one;
+    // without a tray a hidden window could not be found again, so the
+    // program quits.
     event->ignore();
+    if (hasTray()) {
+        hide();
+        return;
+    }
+    closeApplication();
 }
 
 void Window::resizeEvent(QResizeEvent* event)

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class ClientHandler;
@@ -77,6 +78,11 @@ public:
     void hideToTray();
     // Hides to tray, then asks the program to quit.
     void closeApplication();
+    // The tray icon is up and the desktop shows it.
+    bool hasTray() const;
+    // Whether the desktop has a tray at all (default: Qt's answer); tests
+    // set it.
+    void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
     // Writes the pending files of the cache; false when one could not be
     // written (the pending list is then kept).
     bool writeOutFileCache();
@@ -126,6 +132,7 @@ private:
     QString m_applicationFolder;
     QString m_language;
     PageCopy m_pageCopy;
+    std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     DeviceSession m_devices;
     SystemTray* m_tray = nullptr;
     WebView* m_mainView = nullptr;

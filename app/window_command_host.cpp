@@ -194,6 +194,11 @@ void WindowCommandHost::closeApplication()
     m_window.closeApplication();
 }
 
+bool WindowCommandHost::hasTray() const
+{
+    return m_window.hasTray();
+}
+
 std::optional<QString> WindowCommandHost::saveFileName(const QString& title, const QString& folder,
                                                        const QString& filter)
 {

@@ -39,6 +39,7 @@ public:
     void showTrayMessage(const QString& title, const QString& text) override;
     void hideToTray() override;
     void closeApplication() override;
+    bool hasTray() const override;
     std::optional<QString> saveFileName(const QString& title, const QString& folder,
                                         const QString& filter) override;
     std::optional<QString> openFileName(const QString& title, const QString& folder,

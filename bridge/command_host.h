@@ -83,6 +83,10 @@ public:
     virtual void showTrayMessage(const QString& /*title*/, const QString& /*text*/) {}
     virtual void hideToTray() {}
     virtual void closeApplication() {}
+    // Whether the desktop shows the program's tray icon: without one, a
+    // window hidden to the tray could only come back by starting the
+    // program again.
+    virtual bool hasTray() const { return false; }
     // Modal file dialogs; nullopt when cancelled. folder and filter may be
     // empty.
     virtual std::optional<QString> saveFileName(const QString& /*title*/, const QString& /*folder*/,

@@ -77,6 +77,14 @@ void closeApp(CommandContext& c)
     c.succeed(kConfSuccess);
 }
 
+// {"Tray":true} when the desktop shows the program's tray icon: the page
+// asks before its close button hides the window where nothing could bring
+// it back.
+void getTrayState(CommandContext& c)
+{
+    c.succeed(c.host().hasTray() ? QStringLiteral("{\"Tray\":true}") : QStringLiteral("{\"Tray\":false}"));
+}
+
 void openView(CommandContext& c)
 {
     if (!c.has(QStringLiteral("Url")) || !c.has(QStringLiteral("width")) || !c.has(QStringLiteral("height")))
@@ -138,4 +146,5 @@ void addWindowCommands(CommandTable& table)
     table.add(37, QStringLiteral("OpenView"), openView, CommandTable::NeedsWindow);
     table.add(38, QStringLiteral("CloseView"), closeView, CommandTable::NeedsWindow);
     table.add(39, QStringLiteral("SendMsgToMainBrowser"), sendMsgToMainBrowser, CommandTable::NeedsWindow);
+    table.add(53, QStringLiteral("GetTrayState"), getTrayState, CommandTable::NeedsWindow);
 }

@@ -277,11 +277,22 @@ void TestWindow::autostartKeepsWindowInTray()
 
 void TestWindow::closeRequestHidesOnly()
 {
+    // With a tray, the desktop's close hides the window there.
+    m_window->setTrayAvailable([] { return true; });
     m_window->show();
+    QVERIFY(m_window->hasTray());
     QVERIFY(!m_window->close());
     QVERIFY(!m_window->isVisible());
     QVERIFY(!isQuitting());
     m_window->show();
+    // Without one (the close would quit, which the last test checks), the
+    // page is told so.
+    m_window->setTrayAvailable([] { return false; });
+    QVERIFY(!m_window->hasTray());
+    QStringList answers;
+    emit m_window->mainView()->jsMessage("{\"FuncName\":\"GetTrayState\"}",
+                                         makeQueryCallback([&](const QString& t) { answers << t; }, nullptr));
+    QCOMPARE(answers, QStringList{"{\"Tray\":false}"});
 }
 
 void TestWindow::minimiseShortcutWritesFileCache()

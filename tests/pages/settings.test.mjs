@@ -26,3 +26,21 @@ test('About names the host the update check asks', () => {
     assert.equal(hostOf('https://a.b/c'), 'a.b');
     assert.equal(clientRow('<root name="X"><client Name="X"/></root>').upgradeHost, '');
 });
+
+test('the close button quits, hides or asks, by the tray and the remembered choice', async () => {
+    const { closeCommand, rememberedChoice, trayShown } = await import('../../pages/template/common/core/window_close.js');
+    assert.equal(trayShown({ ok: true, text: '{"Tray":true}' }), true);
+    assert.equal(trayShown({ ok: true, text: '{"Tray":false}' }), false);
+    assert.equal(trayShown({ ok: true, text: '{"Tray":"no"}' }), null);
+    assert.equal(trayShown({ ok: false, code: 0, text: 'not available without a window' }), null);
+    assert.equal(rememberedChoice({ ok: true, text: 'quit' }), 'quit');
+    assert.equal(rememberedChoice({ ok: true, text: 'explode' }), '');
+    assert.equal(rememberedChoice({ ok: false }), '');
+    // A tray (or a program that cannot say): to the tray, as always.
+    assert.equal(closeCommand(true, ''), 'CloseX');
+    assert.equal(closeCommand(null, 'quit'), 'CloseX');
+    // No tray: the remembered choice, else ask.
+    assert.equal(closeCommand(false, 'quit'), 'CloseApp');
+    assert.equal(closeCommand(false, 'background'), 'CloseX');
+    assert.equal(closeCommand(false, ''), '');
+});

@@ -8,6 +8,7 @@
 #include "firmware_image.h"
 #include "http_test_server.h"
 #include "package_writer.h"
+#include "quit_request.h"
 #include "web_page.h"
 #include "web_view.h"
 #include "window.h"
@@ -51,6 +52,8 @@ private slots:
     void keyColourOnKeyboard();
     void firmwareUpdate();
     void languageSwitch();
+    // Quits the program: the last test.
+    void closingWithoutATray();
 
 private:
     QWebEnginePage* page() const { return m_window->mainView()->page(); }
@@ -363,8 +366,8 @@ void TestPagesEndToEnd::aMacroOfTheSameNameIsKeptUnlessReplaced()
     saveNew(first);
     QVERIFY(waitJs("!!document.querySelector('.macro-item[data-name=\"Same\"]')"));
     saveNew(QString::fromUtf8("按下(B)弹起(B)"));
-    QVERIFY(waitJs("!!document.querySelector('#choice-both')"));
-    js("document.querySelector('#choice-both').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #choice-both')"));
+    js("document.querySelector('dialog[open] #choice-both').click()");
     QVERIFY(waitJs("!!document.querySelector('.macro-item[data-name=\"Same (2)\"]')"));
     QFile library(m_app.filePath("macros.xml"));
     QVERIFY(library.open(QIODevice::ReadOnly));
@@ -374,12 +377,12 @@ void TestPagesEndToEnd::aMacroOfTheSameNameIsKeptUnlessReplaced()
 
     // "Replace" replaces; Cancel keeps the library as it was.
     saveNew(QString::fromUtf8("按下(C)弹起(C)"));
-    QVERIFY(waitJs("!!document.querySelector('#choice-cancel')"));
-    js("document.querySelector('#choice-cancel').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #choice-cancel')"));
+    js("document.querySelector('dialog[open] #choice-cancel').click()");
     QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
     saveNew(QString::fromUtf8("按下(D)弹起(D)"));
-    QVERIFY(waitJs("!!document.querySelector('#choice-replace')"));
-    js("document.querySelector('#choice-replace').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #choice-replace')"));
+    js("document.querySelector('dialog[open] #choice-replace').click()");
     library.close();
     const auto libraryText = [this]() {
         QFile file(m_app.filePath("macros.xml"));
@@ -473,6 +476,35 @@ void TestPagesEndToEnd::languageSwitch()
     js("document.querySelector('#language input[value=en]').click()");
     QVERIFY(waitJs("document.documentElement.lang === 'en'"));
     QCOMPARE(QSettings(m_app.filePath("conf.ini"), QSettings::IniFormat).value("info/Language").toString(), QString("en"));
+}
+
+void TestPagesEndToEnd::closingWithoutATray()
+{
+    // This desktop shows no tray icon (the offscreen platform has none):
+    // the close button asks, rather than hiding the window for good.
+    QVERIFY(!m_window->hasTray());
+    QVERIFY(open("#/devices", "document.querySelectorAll('.device-card').length === 6"));
+    js("document.querySelector('#close').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #close-background')"));
+    js("document.querySelector('dialog[open] #close-background').click()");
+    QTRY_VERIFY(!m_window->isVisible());
+    QVERIFY(!isQuitting());
+    // Not remembered: the next close asks again; Cancel keeps the window.
+    m_window->show();
+    js("document.querySelector('#close').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #close-cancel')"));
+    js("document.querySelector('dialog[open] #close-cancel').click()");
+    QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
+    QVERIFY(m_window->isVisible());
+
+    // Remembered "quit": the close button quits without asking.
+    js("document.querySelector('#close').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #close-quit')"));
+    js("document.querySelector('dialog[open] #close-remember').checked = true;"
+       "document.querySelector('dialog[open] #close-quit').click()");
+    QTRY_VERIFY(isQuitting());
+    QCOMPARE(QSettings(m_app.filePath("conf.ini"), QSettings::IniFormat).value("info/CloseWithoutTray").toString(),
+             QString("quit"));
 }
 
 int main(int argc, char** argv)

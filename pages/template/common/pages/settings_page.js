@@ -12,7 +12,8 @@ import { t, language, setLanguage } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage } from '../ui/registry.js';
 import { runWrite, WriteStatus } from '../ui/status.js';
-import { radioGroup, section } from '../ui/fields.js';
+import { field, radioGroup, section } from '../ui/fields.js';
+import { CLOSE_CHOICE_KEY, rememberedChoice } from '../core/window_close.js';
 
 function languageSection(ctx) {
     const group = radioGroup({
@@ -50,6 +51,31 @@ function traySection(ctx) {
         }, { onFailure: () => { box.checked = !box.checked; } });
     });
     return section(t('settings.trayTitle'), h('div', { class: 'field-control' }, label, status.el), h('p', { class: 'hint' }, t('settings.trayHint')));
+}
+
+// Closing the window where the desktop shows no tray, and quitting.
+function closingSection(ctx) {
+    const choice = h('select', { id: 'close-choice' },
+        h('option', { value: '' }, t('close.choiceAsk')),
+        h('option', { value: 'quit' }, t('close.choiceQuit')),
+        h('option', { value: 'background' }, t('close.choiceBackground')));
+    const row = field({ label: t('close.choiceLabel'), control: choice, hint: t('close.choiceHint') });
+    ctx.client.send('ReadConf', { KeyName: CLOSE_CHOICE_KEY }, { timeout: 2000 }).then((r) => {
+        choice.value = rememberedChoice(r);
+    });
+    let before = choice.value;
+    choice.addEventListener('change', async () => {
+        const value = choice.value;
+        const result = await runWrite(row.status, () => ctx.client.send('WriteConf', { KeyName: CLOSE_CHOICE_KEY, WriteData: value }), {
+            apply: () => { choice.value = value; },
+            onFailure: () => { choice.value = before; },
+        });
+        if (result.ok)
+            before = value;
+    });
+    const quit = h('button', { type: 'button', class: 'button secondary', id: 'quit-app' }, t('close.quitNow'));
+    quit.addEventListener('click', () => ctx.client.send('CloseApp', {}, { timeout: 2000 }));
+    return section(t('close.sectionTitle'), row.el, h('div', { class: 'field-control' }, quit));
 }
 
 function updatesSection(ctx) {
@@ -165,7 +191,7 @@ registerPage({
         const pagesUpdate = pagesUpdateSection(ctx);
         const element = h('section', { class: 'page settings-page' },
             h('div', { class: 'page-head' }, h('h1', null, t('settings.title'))),
-            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), updatesSection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
+            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), closingSection(ctx), updatesSection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
         return {
             element,
             dispose: () => {

@@ -3,6 +3,7 @@
 // close. The window commands are the program's; the page only asks.
 import { t, onLanguageChange } from '../core/i18n.js';
 import { h, icon } from './dom.js';
+import { closeWindow } from './close_window.js';
 
 // options: { onClose } replaces the close command (a pop-up closes its own
 // view), { maximise: false } leaves minimise and maximise out (a pop-up).
@@ -34,7 +35,7 @@ export function createTitleBar(client, brand, { onClose = null, maximise = true 
     const minimiseButton = button('minimise', 'minimise', () => 'window.minimise', () =>
         client.sendText('{"FuncName":"MinisizeWindow"}', { timeout: 1000, label: 'MinisizeWindow' }));
     const maximiseButton = button('maximise', 'maximise', () => (maximised ? 'window.restore' : 'window.maximise'), toggleMaximise);
-    const closeButton = button('close', 'close', () => 'window.close', onClose || (() => client.send('CloseX', {}, { timeout: 2000 })));
+    const closeButton = button('close', 'close', () => 'window.close', onClose || (() => closeWindow(client)));
 
     const title = h('span', { class: 'titlebar-name' }, brand.name);
     const bar = h('header', { class: 'titlebar', id: 'titlebar' },
