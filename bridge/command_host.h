@@ -8,6 +8,7 @@
 
 #include "device_discovery.h"
 
+struct DeviceAccess;
 class ClientSettings;
 class DeviceFunctions;
 class FileCache;
@@ -59,6 +60,10 @@ public:
 
     // Opens an address with the desktop's default handler.
     virtual void openUrl(const QString& url) = 0;
+
+    // Whether this user can reach the real devices' nodes the udev rule
+    // grants (see device_access.h); the default asks udev and the system.
+    virtual DeviceAccess deviceAccess();
 
     // The keyboard capture and the software remapping; nullptr where the
     // host has none (the capture commands then answer as usual and the

@@ -4,6 +4,7 @@
 #include "command_host.h"
 #include "command_table.h"
 #include "device_commands.h"
+#include "device_access.h"
 #include "device_data_handler.h"
 #include "pointer_settings.h"
 
@@ -40,6 +41,13 @@ void restDevice(CommandContext& c)
         c.succeed(reply.text);
     else
         c.fail(reply.text);
+}
+
+// Whether the user can reach the real devices' nodes, and the command
+// that grants it: the pages ask before the user configures anything.
+void getDeviceAccess(CommandContext& c)
+{
+    c.succeed(c.host().deviceAccess().toJson());
 }
 
 void readDevicesDpiVal(CommandContext& c)
@@ -86,4 +94,5 @@ void addDevicePageCommands(CommandTable& table)
     table.add(14, QStringLiteral("ReadDevicesDpiVal"), readDevicesDpiVal);
     table.add(15, QStringLiteral("WriteDevice"), writeDevice);
     table.add(29, QStringLiteral("GetWindowsMouseConfig"), getWindowsMouseConfig);
+    table.add(54, QStringLiteral("GetDeviceAccess"), getDeviceAccess);
 }

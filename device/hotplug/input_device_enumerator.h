@@ -18,4 +18,8 @@ public:
     // Every USB device (subsystem "usb", device type "usb_device"), hubs
     // included.
     virtual QVector<UdevProperties> usbDevices() const = 0;
+    // Every hidraw node, with its USB device's ids and its interface number
+    // added as ID_VENDOR_ID, ID_MODEL_ID (four lower-case hexadecimal
+    // digits) and ID_USB_INTERFACE_NUM (two digits) where it has them.
+    virtual QVector<UdevProperties> hidrawDevices() const { return {}; }
 };

@@ -23,6 +23,23 @@ UdevProperties propertiesOf(struct udev_device *device)
     return properties;
 }
 
+// The ids of the USB device and interface a hidraw node belongs to, read
+// from its parents (udev adds them to the node itself only when a rule
+// imports them).
+void addUsbIds(struct udev_device *device, UdevProperties *properties)
+{
+    struct udev_device *interface = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_interface");
+    struct udev_device *usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+    const auto put = [properties](const char *name, struct udev_device *from, const char *attribute) {
+        const char *value = from ? udev_device_get_sysattr_value(from, attribute) : nullptr;
+        if (value && !properties->contains(QString::fromLatin1(name)))
+            properties->insert(QString::fromLatin1(name), QString::fromUtf8(value).trimmed().toLower());
+    };
+    put("ID_VENDOR_ID", usb, "idVendor");
+    put("ID_MODEL_ID", usb, "idProduct");
+    put("ID_USB_INTERFACE_NUM", interface, "bInterfaceNumber");
+}
+
 QVector<UdevProperties> enumerate(const char *subsystem, const char *devtype)
 {
     QVector<UdevProperties> devices;
@@ -39,8 +56,12 @@ QVector<UdevProperties> enumerate(const char *subsystem, const char *devtype)
             if (!device)
                 continue; // gone between the scan and now
             const char *type = udev_device_get_devtype(device);
-            if (!devtype || (type && qstrcmp(type, devtype) == 0))
-                devices.append(propertiesOf(device));
+            if (!devtype || (type && qstrcmp(type, devtype) == 0)) {
+                UdevProperties properties = propertiesOf(device);
+                if (qstrcmp(subsystem, "hidraw") == 0)
+                    addUsbIds(device, &properties);
+                devices.append(properties);
+            }
             udev_device_unref(device);
         }
     }
@@ -60,4 +81,9 @@ QVector<UdevProperties> UdevInputDeviceEnumerator::inputDevices() const
 QVector<UdevProperties> UdevInputDeviceEnumerator::usbDevices() const
 {
     return enumerate("usb", "usb_device");
+}
+
+QVector<UdevProperties> UdevInputDeviceEnumerator::hidrawDevices() const
+{
+    return enumerate("hidraw", nullptr);
 }

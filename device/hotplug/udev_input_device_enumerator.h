@@ -9,4 +9,5 @@ class UdevInputDeviceEnumerator : public InputDeviceEnumerator {
 public:
     QVector<UdevProperties> inputDevices() const override;
     QVector<UdevProperties> usbDevices() const override;
+    QVector<UdevProperties> hidrawDevices() const override;
 };

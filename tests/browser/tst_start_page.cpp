@@ -49,6 +49,8 @@ void TestStartPage::initTestCase()
             callback->success("en");
         else if (request.contains("\"ReadConf\""))
             callback->failure(0, "File Or KeyName does not exist");
+        else if (request.contains("\"GetTrayState\""))
+            callback->success("{\"Tray\":true}");
     });
     QSignalSpy loaded(m_view, &WebView::loadFinished);
     m_window->show();
@@ -100,14 +102,15 @@ void TestStartPage::windowButtonsSendCommands()
                                 "document.getElementById('close').click();");
     QCOMPARE(BrowserTest::evaluate(page, "document.getElementById('maximise').getAttribute('aria-label')").toString(),
              QString("Maximise"));
+    // Closing asks first whether the desktop has a tray to close into.
     QTRY_COMPARE(m_requests, QStringList({"{\"FuncName\":\"maxsizeWindow\"}", "{\"FuncName\":\"restoreWindow\"}",
-                                          "{\"FuncName\":\"CloseX\"}"}));
+                                          "{\"FuncName\":\"GetTrayState\"}", "{\"FuncName\":\"CloseX\"}"}));
 
     // Minimising is the browser host's own shortcut: it never reaches here.
     BrowserTest::evaluate(page, "document.getElementById('minimise').click()");
     QTRY_VERIFY(m_window->isMinimized());
     m_window->showNormal();
-    QCOMPARE(m_requests.size(), 3);
+    QCOMPARE(m_requests.size(), 4);
 }
 
 int main(int argc, char** argv)

@@ -44,3 +44,22 @@ test('the close button quits, hides or asks, by the tray and the remembered choi
     assert.equal(closeCommand(false, 'background'), 'CloseX');
     assert.equal(closeCommand(false, ''), '');
 });
+
+test('missing permissions are named for what they break, and nothing is said without an answer', async () => {
+    const { missingAccess, parseAccess } = await import('../../pages/template/common/core/device_access.js');
+    const reply = (v) => ({ ok: true, text: JSON.stringify(v) });
+    const none = parseAccess(reply({ Uinput: false, Mice: 2, MiceOpen: 1, Interfaces: 1, InterfacesOpen: 0, RuleInstalled: false, Command: 'sudo x' }));
+    assert.deepEqual(missingAccess(none, 'remap'), ['uinput', 'mice', 'interfaces']);
+    assert.deepEqual(missingAccess(none, 'devices'), ['interfaces', 'rule']);
+    const all = parseAccess(reply({ Uinput: true, Mice: 2, MiceOpen: 2, Interfaces: 1, InterfacesOpen: 1, RuleInstalled: true, Command: 'sudo udevadm trigger' }));
+    assert.deepEqual(missingAccess(all, 'remap'), []);
+    assert.deepEqual(missingAccess(all, 'devices'), []);
+    // Counts that cannot be are not believed.
+    const odd = parseAccess(reply({ Uinput: true, Mice: 1, MiceOpen: 7, Interfaces: -3, InterfacesOpen: 2, RuleInstalled: true, Command: 5 }));
+    assert.equal(odd.miceOpen, 1);
+    assert.equal(odd.interfaces, 0);
+    assert.equal(odd.command, '');
+    // An older program, or nothing readable: nothing is said.
+    for (const r of [{ ok: false, code: 0, text: '' }, { ok: true, text: 'x' }, { ok: true, text: '{}' }, null])
+        assert.deepEqual(missingAccess(parseAccess(r), 'remap'), []);
+});

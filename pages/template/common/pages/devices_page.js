@@ -5,6 +5,8 @@ import { h, icon, clear } from '../ui/dom.js';
 import { registerPage, routeHash } from '../ui/registry.js';
 import { deviceImage } from '../ui/device_image.js';
 import { liveBadge } from '../ui/live_badge.js';
+import { accessHelp } from '../ui/access_help.js';
+import { parseAccess } from '../core/device_access.js';
 
 function reportBadge(report) {
     const badge = liveBadge();
@@ -43,24 +45,45 @@ registerPage({
         const status = h('p', { class: 'muted', id: 'devices-status', role: 'status' });
         const refresh = h('button', { type: 'button', class: 'button secondary', id: 'refresh', onclick: () => ctx.devices.refresh() }, icon('refresh'), t('devices.refresh'));
         let badges = new Map();
+        // Whether this user can reach the devices' nodes: asked once when
+        // the page opens; a missing permission is said before anything else.
+        let access = null;
+        const permission = h('div', { id: 'devices-access' });
+        ctx.client.send('GetDeviceAccess', {}, { timeout: 3000 }).then((reply) => {
+            access = parseAccess(reply);
+            show(ctx.devices.devices);
+        });
+
+        // "Look again" says what it found, also when nothing changed.
+        let looked = false;
+        refresh.addEventListener('click', () => {
+            looked = true;
+        });
 
         const show = (devices) => {
             clear(list);
+            clear(permission);
             badges = new Map();
             if (!ctx.devices.loaded) {
                 status.textContent = t('devices.looking');
                 return;
             }
+            const help = accessHelp(access, 'devices');
+            if (help)
+                permission.append(help);
+            const found = devices.length === 1 ? t('devices.countOne') : t('devices.count', { n: devices.length });
             if (!devices.length) {
-                status.textContent = '';
+                status.textContent = looked ? t('devices.lookedNone') : '';
+                looked = false;
                 list.append(h('div', { class: 'empty-state', id: 'empty-state' },
                     deviceImage('unknown', {}),
                     h('h2', null, t('devices.emptyTitle')),
                     h('p', null, t('devices.emptyText')),
-                    h('p', { class: 'muted' }, t('devices.emptyHint'))));
+                    help ? null : h('p', { class: 'muted' }, t('devices.emptyHint'))));
                 return;
             }
-            status.textContent = devices.length === 1 ? t('devices.countOne') : t('devices.count', { n: devices.length });
+            status.textContent = looked ? t('devices.looked', { found }) : found;
+            looked = false;
             for (const device of devices) {
                 const { card, badge } = deviceCard(device, ctx);
                 list.append(h('div', { role: 'listitem' }, card));
@@ -78,7 +101,7 @@ registerPage({
 
         const element = h('section', { class: 'page devices-page' },
             h('div', { class: 'page-head' }, h('h1', null, t('devices.title')), refresh),
-            status, list);
+            permission, status, list);
         return { element, dispose: () => { stopList(); stopReports(); } };
     },
 });

@@ -13,6 +13,8 @@ import { runWrite, WriteStatus } from '../ui/status.js';
 import { section } from '../ui/fields.js';
 import { openDialog } from '../ui/dialog.js';
 import { pickAssignment } from '../ui/picker.js';
+import { accessHelp } from '../ui/access_help.js';
+import { parseAccess } from '../core/device_access.js';
 
 // What the player can hold: one key, or a modifier and a key.
 const SOFTWARE_FAMILY = { hotkey: { maxKeys: 2, modifiersAreKeys: true }, macroModes: SOFTWARE_MODES };
@@ -86,8 +88,14 @@ registerPage({
     render(ctx) {
         const body = h('div', { class: 'panel-content' }, h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('remap.loading')));
         const remapping = ctx.remapping;
-        Promise.all([softwareDefinition(ctx.client), remapping.loaded]).then(([driver]) => {
+        Promise.all([softwareDefinition(ctx.client), remapping.loaded,
+            ctx.client.send('GetDeviceAccess', {}, { timeout: 3000 })]).then(([driver, , accessReply]) => {
             clear(body);
+            // Taking buttons over needs /dev/uinput and the mice: said
+            // before anything is configured, with the command that grants it.
+            const help = accessHelp(parseAccess(accessReply), 'remap');
+            if (help)
+                body.append(help);
             if (!driver || !remapping.buttons.length) {
                 body.append(section(t('remap.title'), h('p', { class: 'banner warning', role: 'alert' }, t('remap.unavailable'))));
                 return;

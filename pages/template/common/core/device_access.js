@@ -1,0 +1,50 @@
+// What the user can reach of the real devices ("GetDeviceAccess"): the
+// virtual keyboard and mouse of the remapping (/dev/uinput), the mice's
+// event nodes, the supported mice's vendor interfaces, whether the udev
+// rule is installed, and the command that grants it all.
+
+// The answer, or null when it cannot be read (an older program, or a
+// program without the check: the pages then say nothing of permissions).
+export function parseAccess(reply) {
+    if (!reply || !reply.ok)
+        return null;
+    let v;
+    try {
+        v = JSON.parse(reply.text);
+    } catch (e) {
+        return null;
+    }
+    if (!v || typeof v !== 'object' || typeof v.Uinput !== 'boolean')
+        return null;
+    const count = (n) => (Number.isInteger(n) && n >= 0 ? n : 0);
+    return {
+        uinput: v.Uinput,
+        mice: count(v.Mice),
+        miceOpen: Math.min(count(v.MiceOpen), count(v.Mice)),
+        interfaces: count(v.Interfaces),
+        interfacesOpen: Math.min(count(v.InterfacesOpen), count(v.Interfaces)),
+        ruleInstalled: v.RuleInstalled === true,
+        command: typeof v.Command === 'string' ? v.Command.slice(0, 2000) : '',
+    };
+}
+
+// What is missing for a purpose: 'devices' (seeing and configuring the
+// supported devices: their vendor interfaces) or 'remap' (taking buttons
+// over: /dev/uinput and the mice). [] when nothing is.
+export function missingAccess(access, purpose) {
+    if (!access)
+        return [];
+    const missing = [];
+    if (purpose === 'remap') {
+        if (!access.uinput)
+            missing.push('uinput');
+        if (access.miceOpen < access.mice)
+            missing.push('mice');
+    }
+    if (access.interfacesOpen < access.interfaces)
+        missing.push('interfaces');
+    // Without the rule a device plugged in later is not granted either.
+    if (!access.ruleInstalled && purpose === 'devices')
+        missing.push('rule');
+    return missing;
+}
