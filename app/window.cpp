@@ -86,10 +86,18 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         firstPage = UnavailablePage::address(why);
     }
     m_mainView = new WebView(*handler, firstPage, startPage, this);
+    // The window is titled as the page shown (a device's page names the
+    // device); the desktop's task list shows it.
+    connect(m_mainView, &WebView::titleChanged, this, [this](const QString& title) {
+        const QString shown = title.trimmed();
+        if (!shown.isEmpty() && !shown.startsWith(QLatin1String("data:")) && !shown.contains(QLatin1String("://")))
+            setWindowTitle(shown.left(200));
+    });
     m_mainView->resize(size);
     setContentMinimumSize(size);
     resizeContent(size);
     m_popups = std::make_unique<PopupTable>(*handler);
+    m_popups->setAnchor(this);
 
     // Page requests of the main view and the pop-ups go to the command
     // dispatcher. Device writes go to the worker thread; its answers come

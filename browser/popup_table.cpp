@@ -47,6 +47,14 @@ bool PopupTable::open(const QString& url, qint64 width, qint64 height)
         popup->setWindowFlags(popup->windowFlags() | Qt::WindowStaysOnTopHint);
         popup->showNormal();
     }
+    // Over the window it came from, on the screen that window is on.
+    if (m_anchor && m_anchor->isVisible()) {
+        const QRect over = m_anchor->frameGeometry();
+        const QRect placed = ScreenFit::place(over.center().x() - popup->width() / 2,
+                                              over.center().y() - popup->height() / 2, popup->width(),
+                                              popup->height(), ScreenFit::availableArea(m_anchor));
+        popup->move(placed.topLeft());
+    }
     popup->show();
     m_current = popup;
     return true;

@@ -39,6 +39,10 @@ public:
     QList<PopWidget*> all() const { return m_popups.values(); }
     int size() const { return m_popups.size(); }
 
+    // The window a new pop-up opens centred over (the main window); null:
+    // wherever the desktop puts it.
+    void setAnchor(QWidget* anchor) { m_anchor = anchor; }
+
 signals:
     void jsMessage(const QString& request, QueryCallbackPtr callback);
 
@@ -46,4 +50,5 @@ private:
     ViewHost& m_host;
     QMap<QString, PopWidget*> m_popups;
     QPointer<PopWidget> m_current;
+    QPointer<QWidget> m_anchor;
 };

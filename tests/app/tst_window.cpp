@@ -54,6 +54,7 @@ private slots:
     void deviceWriteAnswersOldestFirst();
     void pageRequestsRunThroughTheDispatcher();
     void aReloadEndsTheKeyboardCapture();
+    void titleFollowsThePageAndPopupsOpenOverTheWindow();
     void popupsOpenCloseAndAreAddressed();
     void deviceNoticesRaiseDevicesChanged();
     void musicDataReachesTheLightingView();
@@ -402,6 +403,29 @@ void TestWindow::aReloadEndsTheKeyboardCapture()
     QSignalSpy back(view, &WebView::loadFinished);
     view->reload();
     QVERIFY(back.wait(20000));
+}
+
+void TestWindow::titleFollowsThePageAndPopupsOpenOverTheWindow()
+{
+    // The page names what it shows; the window carries that name.
+    WebView* view = m_window->mainView();
+    m_window->show();
+    BrowserTest::evaluate(view->page(), "document.title = 'DPI — Strider ZX40'");
+    QTRY_COMPARE(m_window->windowTitle(), QString("DPI — Strider ZX40"));
+
+    // A pop-up (the music window) opens centred over the main window, not
+    // at the screen's corner.
+    m_window->move(200, 150);
+    const QString url = "about:blank#/music-over.html";
+    emit view->jsMessage(QString("{\"FuncName\":\"OpenView\",\"Url\":\"%1\",\"width\":300,\"height\":200}").arg(url),
+                         makeQueryCallback(nullptr, nullptr));
+    PopWidget* popup = m_window->popups().find(url);
+    QVERIFY(popup);
+    const QPoint centre = m_window->frameGeometry().center();
+    QVERIFY2((popup->frameGeometry().center() - centre).manhattanLength() <= 4,
+             qPrintable(QString("%1,%2 vs %3,%4").arg(popup->frameGeometry().center().x()).arg(popup->frameGeometry().center().y())
+                            .arg(centre.x()).arg(centre.y())));
+    m_window->popups().closeCurrent();
 }
 
 void TestWindow::popupsOpenCloseAndAreAddressed()

@@ -123,6 +123,27 @@ export async function start() {
             heading.setAttribute('tabindex', '-1');
     };
 
+    // The window's title follows what the page shows: its heading (the
+    // device's name on a device page) and the program's name. The program
+    // takes the document's title for its window.
+    const retitle = () => {
+        const heading = main.querySelector('h1');
+        const what = heading ? heading.textContent.trim() : '';
+        const title = what && what !== brand.name ? `${what} — ${brand.name}` : brand.name;
+        if (document.title !== title)
+            document.title = title;
+    };
+    let retitling = false;
+    new MutationObserver(() => {
+        if (retitling)
+            return;
+        retitling = true;
+        requestAnimationFrame(() => {
+            retitling = false;
+            retitle();
+        });
+    }).observe(main, { childList: true, subtree: true });
+
     window.addEventListener('hashchange', () => {
         render();
         const heading = main.querySelector('h1');
