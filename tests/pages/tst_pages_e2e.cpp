@@ -45,6 +45,7 @@ private slots:
     void badDpiEntriesWriteNothing();
     void aRetryShowsWhatWasWrittenAndAReplugReadsAgain();
     void keyCombinationOnM2();
+    void thePickerOffersWhatTheDeviceCanDo();
     void dpiColourOnW1();
     void recordedMacroOnM1();
     void macroEditorFitsTheWindow();
@@ -269,6 +270,31 @@ void TestPagesEndToEnd::keyCombinationOnM2()
     QVERIFY(waitJs("document.body.dataset.ready === 'true'"));
     QVERIFY(open("#/device/258A1008/buttons", "!!document.querySelector('#assign-64')"));
     QVERIFY(waitJs("document.querySelector('#assign-64 .assignment').textContent === 'Ctrl + Shift + A'"));
+}
+
+void TestPagesEndToEnd::thePickerOffersWhatTheDeviceCanDo()
+{
+    // Escape from the search box (where focus starts) closes the picker.
+    QVERIFY(open("#/device/25A7FA91/buttons", "!!document.querySelector('.assign-button')"));
+    js("document.querySelector('.assign-button').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #picker-search')"));
+    QVERIFY(waitJs("document.activeElement && document.activeElement.id === 'picker-search'"));
+    // The W1 mouse's buttons cannot hold media codes: the picker says so.
+    QVERIFY(js("!!document.querySelector('dialog[open] [data-group=media] .cannot')").toBool());
+    // Searching leaves out the key capture, and Enter takes the first match.
+    js("{ const s = document.querySelector('#picker-search'); s.value = 'scroll'; s.dispatchEvent(new Event('input')); }");
+    QVERIFY(js("document.querySelector('dialog[open] .capture').hidden").toBool());
+    js("document.querySelector('#picker-search').dispatchEvent(new KeyboardEvent('keydown', {key: 'Escape', bubbles: true}))");
+    QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
+
+    // A keyboard's picker offers no DPI or lift-off function.
+    QVERIFY(open("#/device/258A0049/keys", "document.querySelectorAll('.keyboard .kb-key').length > 50"));
+    js("document.querySelector('[data-key=A]').click()");
+    QVERIFY(waitJs("!!document.querySelector('dialog[open] #picker-search')"));
+    QVERIFY(!js("!!document.querySelector('dialog[open] [data-group=dpi]')").toBool());
+    QVERIFY(js("!!document.querySelector('dialog[open] [data-group=media] .pick-item')").toBool());
+    js("document.querySelector('dialog[open] #picker-cancel').click()");
+    QVERIFY(waitJs("!document.querySelector('dialog[open]')"));
 }
 
 void TestPagesEndToEnd::dpiColourOnW1()

@@ -132,6 +132,7 @@ export default {
     'assign.macroText': 'Macro, {steps} steps, {repeat}×',
 
     'picker.current': 'Now: {what}',
+    'picker.cannot': 'This device cannot send these ({what}): its buttons have no room for their codes.',
     'picker.search': 'Search functions and keys',
     'picker.noMatch': 'Nothing matches "{q}".',
     'picker.quick': 'Quick choices',

@@ -131,6 +131,7 @@ export default {
     'assign.macroText': '宏，{steps} 步，{repeat} 次',
 
     'picker.current': '当前：{what}',
+    'picker.cannot': '此设备无法发送这些功能（{what}）：按键没有足够空间存放其代码。',
     'picker.search': '搜索功能和按键',
     'picker.noMatch': '没有与“{q}”匹配的项。',
     'picker.quick': '常用',

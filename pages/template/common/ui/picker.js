@@ -111,14 +111,21 @@ export function pickAssignment({ title, driver, family, current, factory, button
         const rapidUse = h('button', { type: 'button', class: 'button', id: 'rapid-use' }, t('picker.useRapid'));
         rapidUse.addEventListener('click', () => choose({ kind: 'rapid', key: rapidKey.value, count: Number(rapidCount.value), interval: Number(rapidInterval.value) }));
 
-        // Functions of the definition, by group.
+        // Functions of the definition, by group. A keyboard is offered no
+        // DPI or lift-off function: they act on a mouse's sensor.
+        const keyboard = !!(family && family.kind === 'keyboard');
+        const offered = (group) => group !== 'disable' && !(keyboard && group === 'dpi');
         const groups = new Map(GROUP_ORDER.map((g) => [g, []]));
         for (const row of driver.functions()) {
             const group = functionGroup(row.Task);
-            if (group === 'disable')
-                continue;
-            groups.get(group).push(itemButton(functionLabel(row.Task, t), { kind: 'function', task: row.Task }));
+            if (offered(group))
+                groups.get(group).push(itemButton(functionLabel(row.Task, t), { kind: 'function', task: row.Task }));
         }
+        // Groups the definition names but whose codes this device cannot
+        // take (the W1 mouse's buttons hold three bytes, media codes four):
+        // said, rather than left out without a word.
+        const cannot = GROUP_ORDER.filter((g) => g !== 'other' && offered(g) && !groups.get(g).length
+            && driver.rows.some((r) => r.Index === '' && r.vkCode === '' && r.Code && functionGroup(r.Task) === g));
         const groupSections = [];
         const addGroup = (id, titleText, ...content) => {
             const sectionEl = h('section', { class: 'pick-group', dataset: { group: id } }, h('h3', null, titleText), ...content);
@@ -131,9 +138,12 @@ export function pickAssignment({ title, driver, family, current, factory, button
             top.push(itemButton(t('picker.factory', { what: describe(factory, t, driver) }), factory, 'factory'));
         top.push(itemButton(t('assign.disabled'), { kind: 'disable' }, 'disable'));
         addGroup('quick', t('picker.quick'), h('div', { class: 'pick-items' }, top));
-        for (const g of GROUP_ORDER)
+        for (const g of GROUP_ORDER) {
             if (groups.get(g).length)
                 addGroup(g, t(`picker.group.${g}`), h('div', { class: 'pick-items' }, groups.get(g)));
+            else if (cannot.includes(g))
+                addGroup(g, t(`picker.group.${g}`), h('p', { class: 'hint cannot' }, t('picker.cannot', { what: t(`picker.group.${g}`) })));
+        }
         addGroup('keys', t('picker.group.keys'),
             h('div', { class: 'capture' }, captureButton, captured, useCaptured),
             h('div', { class: 'pick-items keys' }, keys.map((k) => itemButton(keyLabel(k.Task, t, driver), { kind: 'keys', keys: [k.Task] }, 'key'))));
@@ -167,12 +177,25 @@ export function pickAssignment({ title, driver, family, current, factory, button
                     item.hidden = !match;
                     any = any || match;
                 }
+                // While searching only matching items show: no key capture,
+                // builders or notes that Enter or Tab could reach unasked.
+                for (const aside of sectionEl.querySelectorAll('.capture, .cannot'))
+                    aside.hidden = !!q;
                 const builder = ['combo', 'rapid'].includes(sectionEl.dataset.group);
                 sectionEl.hidden = q ? (builder || !any) : false;
                 shown += sectionEl.hidden ? 0 : 1;
             }
             noMatch.hidden = shown > 0;
             noMatch.textContent = shown ? '' : t('picker.noMatch', { q: search.value.trim() });
+        });
+        // Enter in the search takes the first match.
+        search.addEventListener('keydown', (e) => {
+            if (e.key !== 'Enter' || !search.value.trim())
+                return;
+            e.preventDefault();
+            const first = [...content.querySelectorAll('.pick-item')].find((item) => !item.hidden && !item.closest('[hidden]'));
+            if (first)
+                first.click();
         });
 
         const currentText = h('p', { class: 'muted' }, t('picker.current', { what: describe(current, t, driver) }));
@@ -192,6 +215,15 @@ export function pickAssignment({ title, driver, family, current, factory, button
         close.addEventListener('click', () => dialog.close('cancel'));
 
         dialog.addEventListener('keydown', (e) => {
+            // Escape closes the picker from anywhere in it, the search box
+            // included (which would otherwise only empty itself); while a
+            // key is awaited, Escape is that key.
+            if (!capturing && e.key === 'Escape') {
+                e.preventDefault();
+                e.stopPropagation();
+                dialog.close('cancel');
+                return;
+            }
             if (!capturing)
                 return;
             e.preventDefault();
