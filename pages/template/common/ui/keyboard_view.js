@@ -1,6 +1,7 @@
 // A drawn keyboard: one real button per key, placed as the layout data
-// says, so every key is reachable with Tab and the arrow keys and has a
-// label for screen readers. Panels decide what a key shows (its text under
+// says, each with a label for screen readers. The keyboard is one Tab stop
+// (the key last chosen, else the first); the arrow keys, Home and End move
+// between keys inside it. Panels decide what a key shows (its text under
 // the cap, its colour) and what choosing it does.
 //
 //   keyboardView(keys, extent, { onKey(key, event), describe(key), colourOf(key), className })
@@ -24,6 +25,16 @@ export function keyboardView(keys, extent, { onKey, describe = () => '', colourO
         style: { paddingTop: percent(extent.height, extent.width) },
     });
     const elements = new Map();
+    // The one key of the keyboard that Tab reaches.
+    let stop = null;
+    const rove = (el) => {
+        if (stop === el)
+            return;
+        if (stop)
+            stop.tabIndex = -1;
+        stop = el;
+        el.tabIndex = 0;
+    };
     for (const key of keys) {
         const el = h('button', {
             type: 'button', class: `kb-key${key.gKey ? ' g-key' : ''}`, dataset: { key: key.id },
@@ -34,7 +45,9 @@ export function keyboardView(keys, extent, { onKey, describe = () => '', colourO
                 height: percent(key.h, extent.height),
             },
         }, h('span', { class: String(key.cap).length > 2 && key.w < 1.5 ? 'kb-cap long' : 'kb-cap' }, key.cap), h('span', { class: 'kb-detail' }));
+        el.tabIndex = elements.size === 0 ? 0 : -1;
         el.addEventListener('click', (e) => onKey && onKey(key, e));
+        el.addEventListener('focus', () => rove(el));
         elements.set(key.id, { el, key });
         board.append(el);
     }
@@ -44,6 +57,13 @@ export function keyboardView(keys, extent, { onKey, describe = () => '', colourO
         const moves = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
         const move = moves[e.key];
         const from = e.target.closest && e.target.closest('.kb-key');
+        if (from && (e.key === 'Home' || e.key === 'End')) {
+            const all = [...elements.values()];
+            const target = (e.key === 'Home' ? all[0] : all[all.length - 1]).el;
+            e.preventDefault();
+            target.focus();
+            return;
+        }
         if (!move || !from)
             return;
         const here = elements.get(from.dataset.key).key;
@@ -84,11 +104,12 @@ export function keyboardView(keys, extent, { onKey, describe = () => '', colourO
         }
     };
     refresh();
+    stop = elements.size ? [...elements.values()][0].el : null;
     // Key texts grow and shrink with the drawing.
     if (typeof ResizeObserver === 'function')
         new ResizeObserver(() => {
             const unit = board.clientWidth / extent.width;
-            board.style.fontSize = `${Math.max(6.5, Math.min(12, unit * 0.3)).toFixed(1)}px`;
+            board.style.fontSize = `${Math.max(9, Math.min(13, unit * 0.32)).toFixed(1)}px`;
         }).observe(board);
     return { el: board, refresh, keyElement: (id) => (elements.get(id) || {}).el || null };
 }
