@@ -21,6 +21,21 @@ test('steps are written in the program\'s step words and read back', () => {
     assert.deepEqual(parseStepsText(' 按下 ( Num + ) 弹起(Num +)').steps, [key('Num +'), key('Num +', false)]);
 });
 
+test('the text form shows in the interface language and reads in either', async () => {
+    const { stepWords } = await import('../../pages/template/common/core/macro.js');
+    const steps = [{ type: 'key', down: true, key: 'A' }, { type: 'delay', ms: 30 }, { type: 'button', down: false, button: '左键' },
+        { type: 'wheel', up: true }, { type: 'move', x: -5, y: 10 }];
+    const english = stepsText(steps, stepWords('en'));
+    assert.equal(english, 'Press(A)Delay(30)Release(Left button)Wheel(Up)MoveXY(fffb,a)');
+    assert.equal(stepsText(steps, stepWords('zh')), stepsText(steps));
+    assert.deepEqual(parseStepsText(english).steps, steps);
+    // Mixed, in any case, arrow keys named Up left as keys.
+    assert.deepEqual(parseStepsText('press(Up)延迟(5)RELEASE(Up)').steps,
+        [{ type: 'key', down: true, key: 'Up' }, { type: 'delay', ms: 5 }, { type: 'key', down: false, key: 'Up' }]);
+    // What is stored stays in the program's words.
+    assert.ok(stepsText(parseStepsText(english).steps).startsWith('按下(A)延迟(30)弹起(左键)'));
+});
+
 test('a step text from a file is not trusted', () => {
     const { steps, skipped } = parseStepsText('按下(A)跳(B)延迟(-5)延迟(99999999)相对位移XY(1)滚轮(侧滚)弹起()按下(B');
     assert.deepEqual(steps, [key('A'), wait(65535)]);

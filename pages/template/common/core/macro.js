@@ -23,6 +23,40 @@ export const WORD = {
     wheelUp: '上滚',
 };
 
+// The same words in English, for showing the text in the English
+// interface; reading takes either language (the stored text always keeps
+// the program's words).
+export const WORD_EN = {
+    press: 'Press',
+    release: 'Release',
+    delay: 'Delay',
+    wheel: 'Wheel',
+    move: 'MoveXY',
+    wheelDown: 'Down',
+    wheelUp: 'Up',
+};
+const BUTTON_EN = { '左键': 'Left button', '右键': 'Right button', '中键': 'Middle button', '前进': 'Forward button', '后退': 'Back button' };
+
+// The words of an interface language: English for 'en', else the program's.
+export function stepWords(language) {
+    return language === 'en' ? { word: WORD_EN, button: BUTTON_EN } : { word: WORD, button: null };
+}
+
+// A word of either language, as the program's word ('' when none).
+function programWord(word) {
+    for (const [name, value] of Object.entries(WORD_EN))
+        if (word.toLowerCase() === value.toLowerCase())
+            return WORD[name];
+    return Object.values(WORD).includes(word) ? word : '';
+}
+
+function programButton(value) {
+    for (const [zh, en] of Object.entries(BUTTON_EN))
+        if (value.toLowerCase() === en.toLowerCase())
+            return zh;
+    return value;
+}
+
 // The mouse buttons a device macro can press: the definition rows that
 // give their macro codes. (The program reads only these two as buttons.)
 export const MACRO_BUTTONS = ['左键', '右键'];
@@ -58,27 +92,31 @@ function signed16(text) {
     return n >= 0x8000 ? n - 0x10000 : n;
 }
 
-// The step text of steps.
-export function stepsText(steps) {
+// The step text of steps, in the program's words (what is stored), or in
+// the words of stepWords(language) for showing.
+export function stepsText(steps, words = null) {
+    const W = words ? words.word : WORD;
+    const button = (b) => (words && words.button && words.button[b]) || b;
     return steps.map((s) => {
         switch (s.type) {
         case 'key':
-            return `${s.down ? WORD.press : WORD.release}(${s.key})`;
+            return `${s.down ? W.press : W.release}(${s.key})`;
         case 'button':
-            return `${s.down ? WORD.press : WORD.release}(${s.button})`;
+            return `${s.down ? W.press : W.release}(${button(s.button)})`;
         case 'delay':
-            return `${WORD.delay}(${clampDelay(s.ms)})`;
+            return `${W.delay}(${clampDelay(s.ms)})`;
         case 'wheel':
-            return `${WORD.wheel}(${s.up ? WORD.wheelUp : WORD.wheelDown})`;
+            return `${W.wheel}(${s.up ? W.wheelUp : W.wheelDown})`;
         case 'move':
-            return `${WORD.move}(${hex16(s.x)},${hex16(s.y)})`;
+            return `${W.move}(${hex16(s.x)},${hex16(s.y)})`;
         default:
             return '';
         }
     }).join('');
 }
 
-// Steps from a step text, from a file or another program: never trusted.
+// Steps from a step text, from a file, another program or the user, in the
+// program's words or in English: never trusted.
 // Returns { steps, skipped }: skipped counts pieces that are no step the
 // pages know (they are left out, not guessed at). isButton(word) tells a
 // mouse button word from a key name.
@@ -91,8 +129,10 @@ export function parseStepsText(text, { isButton = (w) => Object.prototype.hasOwn
     let end = 0;
     while ((match = pattern.exec(source)) !== null && steps.length < MAX_STEPS) {
         end = pattern.lastIndex;
-        const word = match[1].trim();
-        const value = match[2].trim();
+        const word = programWord(match[1].trim());
+        const given = match[2].trim();
+        // Values in English too: mouse buttons, and the wheel's directions.
+        const value = word === WORD.wheel ? (programWord(given) || given) : programButton(given);
         let step = null;
         if ((word === WORD.press || word === WORD.release) && value)
             step = isButton(value) ? { type: 'button', down: word === WORD.press, button: value }

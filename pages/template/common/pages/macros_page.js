@@ -20,7 +20,7 @@ registerAssignmentSource({
             ? { name: '', steps: ctx.current.steps, repeat: ctx.current.repeat, mode: ctx.current.mode || '' } : null;
         const macro = await openMacroEditor({
             ctx, driver: ctx.driver, family: ctx.family, familyVersion: ctx.device ? ctx.device.familyVersion : '',
-            macro: current, purpose: 'assign',
+            macro: current, purpose: 'assign', target: ctx.targetName || '',
         });
         return macro ? { kind: 'macro', steps: macro.steps, repeat: macro.repeat, mode: macro.mode } : null;
     },

@@ -124,7 +124,7 @@ registerPage({
                     const chosen = await pickAssignment({
                         title: t('buttons.pickTitle', { button: label }),
                         driver, family: SOFTWARE_FAMILY, current, factory: null,
-                        extra: Object.assign({}, ctx, { software: true, driver, family: SOFTWARE_FAMILY, device: { familyVersion: '' } }),
+                        extra: Object.assign({}, ctx, { software: true, driver, family: SOFTWARE_FAMILY, device: { familyVersion: '' }, targetName: label }),
                     });
                     if (chosen)
                         await apply(chosen);

@@ -54,7 +54,7 @@ function render(ctx) {
                 current,
                 factory: button.factory,
                 buttonLength: button.row.length,
-                extra: Object.assign({}, ctx, { button }),
+                extra: Object.assign({}, ctx, { button, targetName: label }),
             });
             if (!chosen)
                 return;

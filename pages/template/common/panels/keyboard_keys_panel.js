@@ -80,7 +80,7 @@ function render(ctx) {
                 current,
                 factory: factoryAssignment(key),
                 buttonLength: slot.length,
-                extra: Object.assign({}, ctx, { button: { index: key.button ? key.button.index : NaN, key } }),
+                extra: Object.assign({}, ctx, { button: { index: key.button ? key.button.index : NaN, key }, targetName: name(key) }),
             });
             if (!chosen || sameAssignment(chosen, current))
                 return;

@@ -304,6 +304,7 @@ export default {
     'music.stopped': 'Stopped. The keys show their colours again.',
     'music.noKeyboard': 'No keyboard is connected.',
     'macro.titleAssign': 'Macro for this button',
+    'macro.titleAssignTo': 'Macro for {target}',
     'macro.titleLibrary': 'Macro',
     'macro.name': 'Name',
     'macro.namePlaceholder': 'For the library',

@@ -303,6 +303,7 @@ export default {
     'music.stopped': '已停止。按键恢复原来的颜色。',
     'music.noKeyboard': '没有连接键盘。',
     'macro.titleAssign': '此按键的宏',
+    'macro.titleAssignTo': '{target} 的宏',
     'macro.titleLibrary': '宏',
     'macro.name': '名称',
     'macro.namePlaceholder': '用于宏库',

@@ -9,12 +9,12 @@
 //   resolves with { name, steps, repeat, mode } or null. purpose 'assign':
 //   the macro goes on a button; 'library': it is saved in the library.
 import { BUTTON_IDS, MacroRecorder, macroButtons, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep,
-    parseStepsText, removeStep, setAllDelays, setDelay, stepsText } from '../core/macro.js';
+    parseStepsText, removeStep, setAllDelays, setDelay, stepWords, stepsText } from '../core/macro.js';
 import { exportText, importText, readLibrary } from '../core/macro_library.js';
 import { saveToLibrary } from './macro_saving.js';
 import { keyLabel } from '../core/assignment.js';
 import { failureText } from '../core/client.js';
-import { t } from '../core/i18n.js';
+import { language, t } from '../core/i18n.js';
 import { h, icon, clear } from './dom.js';
 import { openDialog } from './dialog.js';
 
@@ -48,7 +48,7 @@ export function stepLabel(step, driver) {
     }
 }
 
-export function openMacroEditor({ ctx, driver, family, familyVersion, macro = null, purpose = 'assign' }) {
+export function openMacroEditor({ ctx, driver, family, familyVersion, macro = null, purpose = 'assign', target = '' }) {
     return new Promise((resolve) => {
         const client = ctx.client;
         const scheme = macroScheme(driver, familyVersion);
@@ -60,7 +60,10 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
         const future = [];
         let recording = null;
 
+        // Whether the user has changed anything yet.
+        let touched = steps.length > 0;
         const edit = (next, select = selected) => {
+            touched = true;
             history.push({ steps, selected });
             if (history.length > 100)
                 history.shift();
@@ -136,9 +139,12 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
             capacityText.textContent = Number.isFinite(slot) ? t('macro.capacity', { used: bytes, size: slot }) : '';
             const problems = purpose === 'assign' ? macroProblems(steps, scheme, driver) : macroProblems(steps, { slot: NaN, overhead: 0, delayBytes: 3, moves: true, pairs: false }, driver).filter((p) => p !== 'keys');
             const held = heldAtEnd(steps);
-            problemsText.textContent = [...problems.map((p) => t(`macro.problem.${p}`)), held.length ? t('macro.problem.held') : ''].filter(Boolean).join(' ');
+            // A new macro is empty by nature: that is no error until the
+            // user has done something (the empty list says what to do).
+            const shown = touched ? problems : problems.filter((p) => p !== 'empty');
+            problemsText.textContent = [...shown.map((p) => t(`macro.problem.${p}`)), held.length ? t('macro.problem.held') : ''].filter(Boolean).join(' ');
             use.disabled = problems.length > 0 || !!recording || (purpose === 'library' && !name.value.trim());
-            textArea.value = stepsText(steps);
+            textArea.value = stepsText(steps, stepWords(language()));
             undoButton.disabled = !history.length;
             redoButton.disabled = !future.length;
         };
@@ -382,7 +388,7 @@ export function openMacroEditor({ ctx, driver, family, familyVersion, macro = nu
         // The editor scrolls when the window is small; its buttons stay in
         // view below it.
         const dialog = openDialog({
-            title: purpose === 'assign' ? t('macro.titleAssign') : t('macro.titleLibrary'),
+            title: purpose !== 'assign' ? t('macro.titleLibrary') : target ? t('macro.titleAssignTo', { target }) : t('macro.titleAssign'),
             content: [content, h('div', { class: 'dialog-actions' }, cancel, use)],
             className: 'macro-dialog',
             onClose: () => {
