@@ -143,8 +143,25 @@ void InputAutomation::runFilter()
     m_filterThread->start();
 }
 
+// The filter takes the mice's buttons and hands on the rest through the
+// virtual device: without that device a grabbed mouse would go dead, so
+// the filter never starts before the device is open.
+bool InputAutomation::virtualDeviceReady(const char* what)
+{
+    if (m_virtualDeviceOpen)
+        return true;
+    if (!m_toldNoVirtualDevice)
+        LOG_ERROR(QStringLiteral("Application Error: the input filter is not started (%1): the virtual keyboard and"
+                                 " mouse did not open, so a grabbed mouse would go dead")
+                      .arg(QLatin1String(what)));
+    m_toldNoVirtualDevice = true;
+    return false;
+}
+
 void InputAutomation::startFilter()
 {
+    if (!virtualDeviceReady("at start"))
+        return;
     if (openFilter())
         runFilter();
 }
@@ -153,6 +170,8 @@ std::optional<bool> InputAutomation::refreshVirtualDrive(const QString& virtualS
 {
     if (virtualStr.isEmpty())
         return std::nullopt;
+    if (!m_filter && !virtualDeviceReady("for RefreshVirtualDrive"))
+        return false;
     if (!m_filter && m_startFilterWithFirstMap)
         openFilter();
     if (!m_filter)

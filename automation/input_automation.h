@@ -76,6 +76,7 @@ public:
 
     // Opens the virtual device; the result is also the virtual-device-open
     // flag.
+    // Opens the virtual device; the input filter starts only once it is.
     bool connectVMulti();
     void disconnectVMulti();
     bool GetVirtualDeviceStatus() const { return m_virtualDeviceOpen; }
@@ -110,6 +111,7 @@ public slots:
     void onTaskFinished(pvmulti_client client);
 
 private:
+    bool virtualDeviceReady(const char* what);
     void init(Parts parts);
     // Creates and opens the filter; false when there is none.
     bool openFilter();
@@ -125,6 +127,7 @@ private:
     QThread* m_filterThread = nullptr;
     bool m_filterStarted = false;
     bool m_startFilterWithFirstMap = false;
+    bool m_toldNoVirtualDevice = false;
     bool m_virtualDeviceOpen = false;
     bool m_shutDown = false;
 

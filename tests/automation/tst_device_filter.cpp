@@ -4,6 +4,7 @@
 
 #include "automation_test_support.h"
 #include "device_filter.h"
+#include "input_automation.h"
 #include "input_stroke.h"
 #include "key_value_table.h"
 
@@ -19,6 +20,28 @@ public:
     void send(const InputStroke&) override {}
     void interrupt() override {}
     void close() override {}
+};
+
+// A driver that counts how often the filter opened it.
+class CountingDriver : public IdleDriver
+{
+public:
+    explicit CountingDriver(int* opens) : m_opens(opens) {}
+    bool open() override
+    {
+        ++*m_opens;
+        return true;
+    }
+
+private:
+    int* m_opens;
+};
+
+// A virtual device that will not open (no /dev/uinput).
+class ClosedClient : public RecordingClient
+{
+protected:
+    bool open() override { return false; }
 };
 
 QString config(int playType)
@@ -46,6 +69,34 @@ class DeviceFilterTest : public QObject
     KeyValueTable m_keys;
 
 private slots:
+    void noFilterWithoutTheVirtualDevice()
+    {
+        // Mice grabbed with nowhere to send their other events would go
+        // dead: without the virtual device the filter never opens.
+        int opens = 0;
+        InputAutomation::Parts parts;
+        parts.client.reset(new ClosedClient);
+        parts.filterDriver.reset(new CountingDriver(&opens));
+        parts.startFilterWithFirstMap = true;
+        InputAutomation automation(std::move(parts));
+        QVERIFY(!automation.connectVMulti());
+        automation.startFilter();
+        QCOMPARE(automation.refreshVirtualDrive(config(1)), std::optional<bool>(false));
+        QCOMPARE(opens, 0);
+
+        // With it, the first map opens the filter.
+        int opensWith = 0;
+        InputAutomation::Parts ready;
+        ready.client.reset(new RecordingClient);
+        ready.filterDriver.reset(new CountingDriver(&opensWith));
+        ready.startFilterWithFirstMap = true;
+        InputAutomation working(std::move(ready));
+        QVERIFY(working.connectVMulti());
+        QCOMPARE(working.refreshVirtualDrive(config(1)), std::optional<bool>(true));
+        QCOMPARE(opensWith, 1);
+        working.shutdown();
+    }
+
     void initTestCase() { QVERIFY(m_keys.load()); }
 
     void pressAndReleaseByPlayType_data()
