@@ -137,7 +137,10 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
         InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>()));
     m_automation->connectVMulti();
 
-    m_timerId = startTimer(20, Qt::CoarseTimer);
+    // The periodic W1 pass counts 20 ms ticks; rather than waking 50 times
+    // a second to count them, the timer sleeps until the tick of the next
+    // pass and counts the ticks it slept through.
+    armTicks();
 }
 
 // The update service goes first; the other parts go with the members: the
@@ -343,10 +346,21 @@ void Window::resizeEvent(QResizeEvent* event)
         m_mainView->setGeometry(contentsRect());
 }
 
+void Window::armTicks()
+{
+    m_pendingTicks = qMax(1, m_devices.ticksToNextPass());
+    m_timerId = startTimer(m_pendingTicks * kTickMs, Qt::PreciseTimer);
+}
+
 void Window::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_timerId)
-        periodicTick();
-    else
+    if (event->timerId() != m_timerId) {
         PsMainWindow::timerEvent(event);
+        return;
+    }
+    killTimer(m_timerId);
+    m_timerId = 0;
+    for (int i = 0; i < m_pendingTicks; ++i)
+        periodicTick();
+    armTicks();
 }

@@ -139,6 +139,9 @@ private:
     std::unique_ptr<PopupTable> m_popups;
     QRect m_rememberedGeometry;
     int m_timerId = 0;
+    int m_pendingTicks = 0;
+    static constexpr int kTickMs = 20;
+    void armTicks();
     std::unique_ptr<PointerSettings> m_pointerSettings;
     std::unique_ptr<WindowCommandHost> m_commandHost;
     std::unique_ptr<CommandDispatcher> m_dispatcher;

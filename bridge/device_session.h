@@ -57,6 +57,7 @@ public:
     // One tick of the window's 20 ms timer: every 502nd resets the devices
     // of the W1 family in the device map.
     void periodicTick();
+    int ticksToNextPass() const { return m_w1Reset.ticksToNextPass(); }
 
 private:
     FileCache m_fileCache;

@@ -16,6 +16,8 @@ public:
     // Counts one tick; true when this tick is a pass (the counter then
     // starts again).
     bool tick();
+    // The ticks still to come until the next pass (that tick included).
+    int ticksToNextPass() const { return kIdleTicks + 1 - m_counter; }
 
     // The keys of the map that belong to the W1 family, by their "Version"
     // read as a hexadecimal number.

@@ -8,8 +8,11 @@ import { liveBadge } from '../ui/live_badge.js';
 import { accessHelp } from '../ui/access_help.js';
 import { parseAccess } from '../core/device_access.js';
 
+// On the list a badge says only that reports come (the stage is in its
+// title): a mouse that reports its stage often would otherwise redraw the
+// start page at every change.
 function reportBadge(report) {
-    const badge = liveBadge();
+    const badge = liveBadge({ stage: false });
     if (report)
         badge.update(report);
     return badge;
