@@ -50,7 +50,8 @@ test('missing permissions are named for what they break, and nothing is said wit
     const reply = (v) => ({ ok: true, text: JSON.stringify(v) });
     const none = parseAccess(reply({ Uinput: false, Mice: 2, MiceOpen: 1, Interfaces: 1, InterfacesOpen: 0, RuleInstalled: false, Command: 'sudo x' }));
     assert.deepEqual(missingAccess(none, 'remap'), ['uinput', 'mice', 'interfaces']);
-    assert.deepEqual(missingAccess(none, 'devices'), ['interfaces', 'rule']);
+    assert.deepEqual(missingAccess(none, 'devices'), ['interfaces']);
+    assert.deepEqual(missingAccess(none, 'devices', { listEmpty: true }), ['interfaces', 'rule']);
     const all = parseAccess(reply({ Uinput: true, Mice: 2, MiceOpen: 2, Interfaces: 1, InterfacesOpen: 1, RuleInstalled: true, Command: 'sudo udevadm trigger' }));
     assert.deepEqual(missingAccess(all, 'remap'), []);
     assert.deepEqual(missingAccess(all, 'devices'), []);

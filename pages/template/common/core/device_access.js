@@ -30,8 +30,10 @@ export function parseAccess(reply) {
 
 // What is missing for a purpose: 'devices' (seeing and configuring the
 // supported devices: their vendor interfaces) or 'remap' (taking buttons
-// over: /dev/uinput and the mice). [] when nothing is.
-export function missingAccess(access, purpose) {
+// over: /dev/uinput and the mice). [] when nothing is. listEmpty: no
+// device is listed (then a missing rule is why a device plugged in would
+// not show; with devices listed, those work and the rule is not missing).
+export function missingAccess(access, purpose, { listEmpty = false } = {}) {
     if (!access)
         return [];
     const missing = [];
@@ -44,7 +46,7 @@ export function missingAccess(access, purpose) {
     if (access.interfacesOpen < access.interfaces)
         missing.push('interfaces');
     // Without the rule a device plugged in later is not granted either.
-    if (!access.ruleInstalled && purpose === 'devices')
+    if (!access.ruleInstalled && purpose === 'devices' && listEmpty)
         missing.push('rule');
     return missing;
 }

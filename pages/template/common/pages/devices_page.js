@@ -71,7 +71,7 @@ registerPage({
                 status.textContent = t('devices.looking');
                 return;
             }
-            const help = accessHelp(access, 'devices');
+            const help = accessHelp(access, 'devices', { listEmpty: !devices.length });
             if (help)
                 permission.append(help);
             const found = devices.length === 1 ? t('devices.countOne') : t('devices.count', { n: devices.length });

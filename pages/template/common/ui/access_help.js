@@ -5,8 +5,8 @@ import { missingAccess } from '../core/device_access.js';
 import { t } from '../core/i18n.js';
 import { h, icon } from './dom.js';
 
-export function accessHelp(access, purpose) {
-    const missing = missingAccess(access, purpose);
+export function accessHelp(access, purpose, options = {}) {
+    const missing = missingAccess(access, purpose, options);
     if (!missing.length)
         return null;
     const command = h('code', { class: 'command', id: `access-command-${purpose}` }, access.command);
