@@ -112,12 +112,22 @@ private slots:
         // A new call replaces the devices being read.
         QCOMPARE(read({u16(kLooping)}), 1);
         QTRY_VERIFY(g_calls >= settled + 2);
+        // Reports of the looping device may still come until the call that
+        // replaces it returns; none after.
         clearReports();
         QCOMPARE(read({u16(kW1Reports)}), 1);
-        QTRY_COMPARE(reports().size(), 2);
+        const int replacedAt = reports().size();
+        const auto w1 = [] {
+            QList<QByteArray> out;
+            for (const QByteArray& r : reports())
+                if (r != QByteArray::fromHex("01"))
+                    out << r;
+            return out;
+        };
+        QTRY_COMPARE(w1().size(), 2);
         QTest::qWait(40);
-        const QList<QByteArray> got = reports();
-        QVERIFY(!got.contains(QByteArray::fromHex("01")));
+        QVERIFY(!reports().mid(replacedAt).contains(QByteArray::fromHex("01")));
+        QCOMPARE(w1().size(), 2);
         QCOMPARE(t.ColseHandler(), 1);
     }
 
