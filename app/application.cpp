@@ -130,10 +130,10 @@ void Application::createMainWindow()
     takeInputInventory(UdevInputDeviceEnumerator());
 
     // 4. Device notifications: arrivals and removals reach the page as
-    // "devicesChanged"; input reports as "onDeviceData".
+    // "devicesChanged" (the window's page session raises input reports as
+    // "onDeviceData" since it started).
     m_notifier = DeviceNotifier::createForSystem();
     connect(m_notifier, &DeviceNotifier::signal_devicesChanged, m_window, &Window::onDevicesChanged);
-    DeviceReports::setSender(ClientHandler::instance());
 
     // 5. The host window of the browsers.
     ClientHandler::instance()->setHostWindow(m_window);

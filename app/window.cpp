@@ -2,7 +2,6 @@
 
 #include "client_handler.h"
 #include "client_profile.h"
-#include "command_dispatcher.h"
 #include "device_data_handler.h"
 #include "dialog_update_prompt.h"
 #include "input_automation.h"
@@ -18,13 +17,17 @@
 #include "update_service.h"
 #include "unavailable_page.h"
 #include "view_key_capture_target.h"
+#include "pop_widget.h"
 #include "web_view.h"
-#include "window_command_host.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <QUrl>
 
 Window::Window(const WindowSetup& setup, QWidget* parent)
     : PsMainWindow(parent)
@@ -32,7 +35,6 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     , m_applicationFolder(setup.applicationFolder)
     , m_language(setup.language)
     , m_pageCopy(setup.profile, setup.applicationFolder, setup.privateFolder)
-    , m_devices(DeviceSession::Worker::OwnThread)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("MainWindow"));
@@ -51,23 +53,37 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     // debugging).
     m_pageCopy.unpack();
 
-    // The device write worker on its thread with the Driver definitions,
-    // and the devices. The files the pages edit stay in the application
-    // folder.
-    m_devices.fileCache().setFolder(m_applicationFolder);
-    m_devices.start();
+    // The page session: the device write worker on its own thread, the
+    // desktop's pointer settings chosen from the environment, the real
+    // mice and uinput for the input automation, the browser's views as
+    // the receivers of its events, and this window for the window
+    // operations. Starting the updater from the update dialog writes the
+    // pending files and quits.
+    m_updatePrompt = std::make_unique<DialogUpdatePrompt>(this, m_applicationFolder, [this]() {
+        writeOutFileCache();
+        quitApplication();
+    });
+    ClientHandler* handler = ClientHandler::instance();
+    PageSessionSetup sessionSetup;
+    sessionSetup.applicationFolder = m_applicationFolder;
+    sessionSetup.worker = DeviceSession::Worker::OwnThread;
+    sessionSetup.settings = &m_settings;
+    sessionSetup.events = handler;
+    sessionSetup.window = this;
+    sessionSetup.automation = InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>());
+    sessionSetup.musicView = m_profile.value(QStringLiteral("MusicView"));
+    sessionSetup.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    m_session = std::make_unique<PageSession>(std::move(sessionSetup));
+    m_session->updates().setPrompt(m_updatePrompt.get());
+    m_session->start();
+    // What the desktop forgets at a new login (the X11 acceleration) comes
+    // back as the user last set it here.
+    m_session->pointerSettings().reapplyForgotten();
     setWindowOpacity(1.0);
     setMouseTracking(true);
 
-    // The desktop's pointer settings, chosen once for the session.
-    m_pointerSettings = PointerSettings::fromEnvironment();
-    // What the desktop forgets at a new login (the X11 acceleration) comes
-    // back as the user last set it here.
-    m_pointerSettings->reapplyForgotten();
-
     // The start page.
     const QString startPage = m_pageCopy.startPage();
-    ClientHandler* handler = ClientHandler::instance();
     handler->setCurrentViewName(startPage);
     handler->setStartupUrl(startPage);
     handler->setDebugMenu(m_pageCopy.debug());
@@ -99,43 +115,14 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     m_popups = std::make_unique<PopupTable>(*handler);
     m_popups->setAnchor(this);
 
-    // Page requests of the main view and the pop-ups go to the command
-    // dispatcher. Device writes go to the worker thread; its answers come
+    // Page requests of the main view and the pop-ups go to the page
+    // session. Device writes go to the worker thread; its answers come
     // back in order to the oldest waiting request.
-    m_commandHost = std::make_unique<WindowCommandHost>(*this);
-    m_dispatcher = std::make_unique<CommandDispatcher>(*m_commandHost);
     connect(m_mainView, &WebView::jsMessage, this, &Window::onJsMessage);
     connect(m_popups.get(), &PopupTable::jsMessage, this, &Window::onJsMessage);
-    device_data_handler* writer = &m_devices.writer();
+    device_data_handler* writer = &m_session->devices().writer();
     connect(this, &Window::SigWriteDevice, writer, &device_data_handler::slot_writeDevice);
     connect(writer, &device_data_handler::SigcallbackReasult, this, &Window::SlocallbackReasult);
-
-    // Downloads, firmware updates and the update check; what they report
-    // reaches the pages through the command host. Starting the updater
-    // from the update dialog writes the pending files and quits.
-    m_updates = std::make_unique<UpdateService>(m_applicationFolder);
-    m_updatePrompt = std::make_unique<DialogUpdatePrompt>(this, m_applicationFolder, [this]() {
-        writeOutFileCache();
-        quitApplication();
-    });
-    m_updates->setPrompt(m_updatePrompt.get());
-    connect(m_updates.get(), &UpdateService::pageEvent, this,
-            [this](const QString& name, const QVariantList& args) { m_commandHost->sendPageEvent(name, args, QString()); });
-
-    // The music analysis: its data goes to the lighting view the client
-    // profile names (MusicView).
-    WindowCommandHost* host = m_commandHost.get();
-    m_music = std::make_unique<MusicRuntime>(
-        [host](const QString& name, const QVariantList& args, const QString& view) {
-            host->sendPageEvent(name, args, view);
-        });
-    m_music->setLightingView(m_profile.value(QStringLiteral("MusicView")));
-
-    // The virtual input device opens here; the input filter starts with the
-    // application (startFilter).
-    m_automation = std::make_unique<InputAutomation>(
-        InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>()));
-    m_automation->connectVMulti();
 
     // The periodic W1 pass counts 20 ms ticks; rather than waking 50 times
     // a second to count them, the timer sleeps until the tick of the next
@@ -143,27 +130,27 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     armTicks();
 }
 
-// The update service goes first; the other parts go with the members: the
-// music runtime and the dispatcher, the pop-ups, then the device session
-// (which stops the worker thread).
+// The members go in reverse order: the pop-ups, then the page session
+// (the update work, the input automation, the devices with their worker
+// thread), then the update dialog.
 Window::~Window()
 {
-    // Nothing stays grabbed or held down once the window goes.
-    m_automation->shutdown();
+    // Nothing stays grabbed or held down once the window goes, while its
+    // views are still there to hear the capture end.
+    m_session->automation().shutdown();
     if (m_timerId)
         killTimer(m_timerId);
-    m_updates.reset();
     ClientHandler::instance()->setMinimiseHook(nullptr);
 }
 
 void Window::onJsMessage(const QString& request, QueryCallbackPtr callback)
 {
-    m_dispatcher->onJsMessage(request, callback);
+    m_session->onJsMessage(request, callback);
 }
 
 void Window::dofunc(const QString& funcname, const QVariantMap& args, QueryCallbackPtr callback)
 {
-    m_dispatcher->dofunc(funcname, args, callback);
+    m_session->dofunc(funcname, args, callback);
 }
 
 ClientHandler* Window::clientHandler() const
@@ -202,7 +189,7 @@ void Window::firstShow()
 
 bool Window::writeOutFileCache()
 {
-    return m_devices.fileCache().writeOut();
+    return m_session->devices().fileCache().writeOut();
 }
 
 void Window::hideToTray()
@@ -259,7 +246,7 @@ void Window::restoreWindow(QWidget* window)
 
 void Window::periodicTick()
 {
-    m_devices.periodicTick();
+    m_session->devices().periodicTick();
 }
 
 void Window::quitApp()
@@ -305,18 +292,17 @@ void Window::oncloseApp()
 
 void Window::SlocallbackReasult(bool success)
 {
-    m_devices.answerOldestWrite(success);
+    m_session->devices().answerOldestWrite(success);
 }
 
 void Window::GetDeviceList()
 {
-    m_devices.refreshDeviceMap();
+    m_session->devices().refreshDeviceMap();
 }
 
 void Window::onDevicesChanged(int kind)
 {
-    if (kind == 1 || kind == 2)
-        ClientHandler::instance()->devicesChanged(kind);
+    m_session->devicesChanged(kind);
 }
 
 bool Window::event(QEvent* event)
@@ -348,7 +334,7 @@ void Window::resizeEvent(QResizeEvent* event)
 
 void Window::armTicks()
 {
-    m_pendingTicks = qMax(1, m_devices.ticksToNextPass());
+    m_pendingTicks = qMax(1, m_session->devices().ticksToNextPass());
     m_timerId = startTimer(m_pendingTicks * kTickMs, Qt::PreciseTimer);
 }
 
@@ -363,4 +349,113 @@ void Window::timerEvent(QTimerEvent* event)
     for (int i = 0; i < m_pendingTicks; ++i)
         periodicTick();
     armTicks();
+}
+
+// The widget of the browser host's host window: the window the request
+// came from.
+QWidget* Window::requestWindow() const
+{
+    QWidget* host = clientHandler()->hostWindow();
+    return host ? host->window() : const_cast<Window*>(this);
+}
+
+void Window::maximizeWindow()
+{
+    maximizeWindow(requestWindow());
+}
+
+void Window::restoreWindow()
+{
+    restoreWindow(requestWindow());
+}
+
+void Window::loginMain(const QString& url, int width, int height)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize limit = ScreenFit::availableArea().size() - QSize(2, 2) * shadowMargin();
+    const std::optional<QSize> size = ScreenFit::size(width, height, limit);
+    if (!size || !screen) {
+        LOG_WARNING(QStringLiteral("Application Error: LoginMain refused %1 x %2").arg(width).arg(height));
+        return;
+    }
+    hide();
+    if (m_mainView) {
+        m_mainView->resize(*size);
+        m_mainView->load(QUrl(url));
+    }
+    // The new page is the one events are addressed to, and the one a
+    // crashed renderer comes back to.
+    ClientHandler* handler = clientHandler();
+    handler->setCurrentViewName(url);
+    handler->setStartupUrl(url);
+    if (m_mainView)
+        handler->renameNamed(m_mainView, url);
+    setContentMinimumSize(*size);
+    // Centred on the primary screen, the shadow around the page.
+    const QRect desktop = screen->geometry();
+    const int margin = shadowMargin();
+    move(desktop.left() + (desktop.width() - size->width()) / 2 - margin,
+         desktop.top() + (desktop.height() - size->height()) / 2 - margin);
+    resizeContent(*size);
+    QTimer::singleShot(1000, this, [this] { show(); });
+}
+
+void Window::loadUrl(const QString& address)
+{
+    if (m_mainView)
+        m_mainView->load(QUrl(address));
+}
+
+void Window::goBack()
+{
+    if (m_mainView)
+        m_mainView->back();
+}
+
+void Window::goForward()
+{
+    if (m_mainView)
+        m_mainView->forward();
+}
+
+void Window::openView(const QString& url, int width, int height)
+{
+    if (m_popups->open(url, width, height))
+        clientHandler()->setCurrentViewName(PopWidget::normalisedViewName(url));
+}
+
+void Window::closeView()
+{
+    m_popups->closeCurrent();
+    // Page requests go to the main view again, the window shortcuts act on
+    // the main window, and events for the current view (firmware progress)
+    // reach the main page instead of the pop-up that is gone.
+    ClientHandler* handler = clientHandler();
+    handler->setCurrentListener(m_mainView);
+    handler->setHostWindow(this);
+    const QString mainName = handler->nameOf(m_mainView);
+    if (!mainName.isEmpty())
+        handler->setCurrentViewName(mainName);
+}
+
+void Window::showTrayMessage(const QString& title, const QString& text)
+{
+    if (m_tray)
+        m_tray->showInfo(title, text);
+}
+
+std::optional<QString> Window::saveFileName(const QString& title, const QString& folder, const QString& filter)
+{
+    const QString path = QFileDialog::getSaveFileName(this, title, folder, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> Window::openFileName(const QString& title, const QString& folder, const QString& filter)
+{
+    const QString path = QFileDialog::getOpenFileName(this, title, folder, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "device_session.h"
+#include "client_profile_settings.h"
 #include "page_copy.h"
+#include "page_session.h"
 #include "ps_main_window.h"
 #include "query_callback.h"
+#include "window_port.h"
 
 #include <QMap>
 #include <QSystemTrayIcon>
@@ -13,14 +15,8 @@
 #include <memory>
 
 class ClientHandler;
-class CommandDispatcher;
 class DialogUpdatePrompt;
-class UpdateService;
-class MusicRuntime;
-class InputAutomation;
-class PointerSettings;
 class PopupTable;
-class WindowCommandHost;
 class SystemTray;
 class WebView;
 
@@ -34,16 +30,15 @@ struct WindowSetup {
 };
 
 // The main window: frameless, hosting the main web view on the start page.
-// It is composed of a few parts: the local page copy (PageCopy), the device
-// session (DeviceSession: the file cache of page-edited files, the device
-// functions and map, the device write worker with its thread, the periodic
-// W1 reset), the pop-up table (PopupTable), the tray icon, and one object
-// per subsystem the pages drive (updates, music, input automation, pointer
-// settings). Closing it hides it to the tray; only an explicit exit quits.
+// It is composed of a few parts: the local page copy (PageCopy), the page
+// session (PageSession: the devices with the write worker on its own
+// thread, the pointer settings, updates, music, input automation and the
+// command dispatcher), the pop-up table (PopupTable) and the tray icon.
+// Closing it hides it to the tray; only an explicit exit quits.
 //
-// The page commands are run by the command dispatcher, which reaches those
-// parts through the accessors below.
-class Window : public PsMainWindow
+// To the page session it adds the window operations (it is the session's
+// WindowPort) and the browser's views as the event sink (ClientHandler).
+class Window : public PsMainWindow, public WindowPort
 {
     Q_OBJECT
 public:
@@ -56,30 +51,49 @@ public:
     void setupTray();
     void firstShow();
 
-    // The parts the command dispatcher works with.
-    DeviceSession& deviceSession() { return m_devices; }
+    // The parts, for the application and tests.
+    PageSession& session() { return *m_session; }
+    DeviceSession& deviceSession() { return m_session->devices(); }
     const PageCopy& pageCopy() const { return m_pageCopy; }
     PopupTable& popups() { return *m_popups; }
     ClientHandler* clientHandler() const;
     WebView* mainView() const { return m_mainView; }
     SystemTray* tray() const { return m_tray; }
-    PointerSettings* pointerSettings() const { return m_pointerSettings.get(); }
+    PointerSettings* pointerSettings() const { return &m_session->pointerSettings(); }
     QMap<QString, QString> profile() const { return m_profile; }
     QString applicationFolder() const { return m_applicationFolder; }
     // Downloads, firmware updates and the update check of the program.
-    UpdateService* updateService() const { return m_updates.get(); }
+    UpdateService* updateService() const { return &m_session->updates(); }
     // The music analysis and the sound player.
-    MusicRuntime* music() const { return m_music.get(); }
+    MusicRuntime* music() const { return &m_session->music(); }
     // The keyboard capture, the virtual device, the input filter and the
     // executor of the software remapping.
-    InputAutomation& inputAutomation() { return *m_automation; }
+    InputAutomation& inputAutomation() { return m_session->automation(); }
 
+    // WindowPort: what the page commands ask of the window. The maximise
+    // and restore act on the window the request came from (this one or a
+    // pop-up).
+    void maximizeWindow() override;
+    void restoreWindow() override;
+    void loginMain(const QString& url, int width, int height) override;
+    void loadUrl(const QString& address) override;
+    void goBack() override;
+    void goForward() override;
+    // Events for the current view go to the pop-up from now on.
+    void openView(const QString& url, int width, int height) override;
+    void closeView() override;
+    void showTrayMessage(const QString& title, const QString& text) override;
     // Hides the window, then writes out the file cache.
-    void hideToTray();
+    void hideToTray() override;
     // Hides to tray, then asks the program to quit.
-    void closeApplication();
+    void closeApplication() override;
     // The tray icon is up and the desktop shows it.
-    bool hasTray() const;
+    bool hasTray() const override;
+    std::optional<QString> saveFileName(const QString& title, const QString& folder,
+                                        const QString& filter) override;
+    std::optional<QString> openFileName(const QString& title, const QString& folder,
+                                        const QString& filter) override;
+
     // Whether the desktop has a tray at all (default: Qt's answer); tests
     // set it.
     void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
@@ -104,8 +118,8 @@ signals:
                         const QString& PlayDelay, const QString& PlayManner);
 
 public slots:
-    // A page request from the main view or a pop-up: decoded and run by the
-    // command dispatcher.
+    // A page request from the main view or a pop-up: handed to the page
+    // session.
     void onJsMessage(const QString& request, QueryCallbackPtr callback);
     // Runs the command funcname with its request members.
     void dofunc(const QString& funcname, const QVariantMap& args, QueryCallbackPtr callback);
@@ -118,7 +132,8 @@ public slots:
     // Answers the oldest waiting device write.
     void SlocallbackReasult(bool success);
     void GetDeviceList();
-    // A device arrived (2) or went (1): the page hears "devicesChanged".
+    // A device arrived (2) or went (1): the main page hears
+    // "devicesChanged".
     void onDevicesChanged(int kind);
 
 protected:
@@ -128,12 +143,18 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // The top-level window of the view a page request came from.
+    QWidget* requestWindow() const;
+
     QMap<QString, QString> m_profile;
     QString m_applicationFolder;
     QString m_language;
     PageCopy m_pageCopy;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
-    DeviceSession m_devices;
+    ClientProfileSettings m_settings;
+    // Outlives the session's update service, which holds it.
+    std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
+    std::unique_ptr<PageSession> m_session;
     SystemTray* m_tray = nullptr;
     WebView* m_mainView = nullptr;
     std::unique_ptr<PopupTable> m_popups;
@@ -142,11 +163,4 @@ private:
     int m_pendingTicks = 0;
     static constexpr int kTickMs = 20;
     void armTicks();
-    std::unique_ptr<PointerSettings> m_pointerSettings;
-    std::unique_ptr<WindowCommandHost> m_commandHost;
-    std::unique_ptr<CommandDispatcher> m_dispatcher;
-    std::unique_ptr<DialogUpdatePrompt> m_updatePrompt;
-    std::unique_ptr<UpdateService> m_updates;
-    std::unique_ptr<MusicRuntime> m_music;
-    std::unique_ptr<InputAutomation> m_automation;
 };

@@ -1,7 +1,8 @@
 #include "automation_commands.h"
 
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "input_automation.h"
 #include "keyboard_capture.h"
@@ -12,9 +13,9 @@ namespace {
 const QString kStart = QStringLiteral("开始");
 const QString kStop = QStringLiteral("停止");
 
-void startCapture(CommandHost& host)
+void startCapture(const PageServices& services)
 {
-    if (InputAutomation* automation = host.inputAutomation())
+    if (InputAutomation* automation = services.automation)
         automation->keyboardCapture().start();
 }
 
@@ -22,17 +23,17 @@ void mouseTracks(CommandContext& c)
 {
     const QString status = c.text(QStringLiteral("status"));
     if (status == kStart) {
-        startCapture(c.host());
+        startCapture(c.services());
         c.succeed(QStringLiteral("mouseTracks success"));
     } else if (status == kStop) {
-        InputAutomation* automation = c.host().inputAutomation();
+        InputAutomation* automation = c.services().automation;
         c.succeed(automation ? automation->keyboardCapture().stop() : QString());
     }
 }
 
 void modifyMouseAccel(CommandContext& c)
 {
-    startCapture(c.host());
+    startCapture(c.services());
 }
 
 void getWindowsKeyboreadConfig(CommandContext& c)
@@ -45,7 +46,7 @@ void refreshVirtualDrive(CommandContext& c)
     const QString text = c.text(QStringLiteral("VirtualStr"));
     if (text.isEmpty())
         return;
-    InputAutomation* automation = c.host().inputAutomation();
+    InputAutomation* automation = c.services().automation;
     const std::optional<bool> result = automation ? automation->refreshVirtualDrive(text) : std::optional<bool>(false);
     if (!result)
         return;

@@ -1,13 +1,20 @@
 #include "command_context.h"
 
+#include "page_services.h"
+
 #include <cmath>
 #include <limits>
 
-CommandContext::CommandContext(CommandHost& host, const QVariantMap& args, QueryCallbackPtr callback)
-    : m_host(host)
+CommandContext::CommandContext(PageServices& services, const QVariantMap& args, QueryCallbackPtr callback)
+    : m_services(services)
     , m_args(args)
     , m_callback(std::move(callback))
 {
+}
+
+WindowPort& CommandContext::window() const
+{
+    return *m_services.window;
 }
 
 bool CommandContext::has(const QString& member) const

@@ -5,18 +5,23 @@
 
 #include "query_callback.h"
 
-class CommandHost;
+struct PageServices;
+class WindowPort;
 
-// One running command: its host, its argument map and its answer handle.
+// One running command: the services it works with, its argument map and its
+// answer handle.
 // Members are read as the pages send them: a JSON number serves as its
 // decimal text, a decimal text as a number, and an absent member reads as
 // "" or 0.
 class CommandContext
 {
 public:
-    CommandContext(CommandHost& host, const QVariantMap& args, QueryCallbackPtr callback);
+    CommandContext(PageServices& services, const QVariantMap& args, QueryCallbackPtr callback);
 
-    CommandHost& host() const { return m_host; }
+    PageServices& services() const { return m_services; }
+    // The window; only for commands marked as needing one (the dispatcher
+    // runs them only when there is one).
+    WindowPort& window() const;
     const QVariantMap& args() const { return m_args; }
 
     bool has(const QString& member) const;
@@ -33,7 +38,7 @@ public:
     QueryCallbackPtr callback() const { return m_callback; }
 
 private:
-    CommandHost& m_host;
+    PageServices& m_services;
     QVariantMap m_args;
     QueryCallbackPtr m_callback;
 };

@@ -4,7 +4,8 @@
 
 #include "automation_commands.h"
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "device_page_commands.h"
 #include "dialog_commands.h"
 #include "file_commands.h"
@@ -34,13 +35,13 @@ CommandTable defaultCommandTable()
     return table;
 }
 
-CommandDispatcher::CommandDispatcher(CommandHost& host)
-    : CommandDispatcher(host, defaultCommandTable())
+CommandDispatcher::CommandDispatcher(PageServices& services)
+    : CommandDispatcher(services, defaultCommandTable())
 {
 }
 
-CommandDispatcher::CommandDispatcher(CommandHost& host, CommandTable table)
-    : m_host(host)
+CommandDispatcher::CommandDispatcher(PageServices& services, CommandTable table)
+    : m_services(services)
     , m_table(std::move(table))
 {
 }
@@ -51,13 +52,13 @@ DecodedRequest::Kind CommandDispatcher::onJsMessage(const QString& request, cons
     switch (decoded.kind) {
     case DecodedRequest::MaximizeWindow:
     case DecodedRequest::RestoreWindow:
-        if (!m_host.hasWindow()) {
+        if (!m_services.hasWindow()) {
             if (callback)
                 callback->failure(0, noWindowText());
         } else if (decoded.kind == DecodedRequest::MaximizeWindow) {
-            m_host.maximizeWindow();
+            m_services.window->maximizeWindow();
         } else {
-            m_host.restoreWindow();
+            m_services.window->restoreWindow();
         }
         break;
     case DecodedRequest::Command:
@@ -76,8 +77,8 @@ void CommandDispatcher::dofunc(const QString& funcname, const QVariantMap& args,
     const CommandEntry* entry = m_table.find(funcname);
     if (!entry)
         return;
-    CommandContext context(m_host, args, callback);
-    if (entry->needsWindow && !m_host.hasWindow()) {
+    CommandContext context(m_services, args, callback);
+    if (entry->needsWindow && !m_services.hasWindow()) {
         context.fail(noWindowText());
         return;
     }

@@ -7,20 +7,20 @@
 #include "command_table.h"
 #include "query_callback.h"
 
-class CommandHost;
+struct PageServices;
 
 // The reply of a command that needs a window, when there is none.
 QString noWindowText();
 
-// Runs page requests against a host: decodes the request text, then runs
-// the command its "FuncName" names. The main window and orvanta-cli each
-// own one; a pop-up's requests go through the main window's.
+// Runs page requests against the services of a page session: decodes the
+// request text, then runs the command its "FuncName" names. The page
+// session owns one; a pop-up's requests go through the main window's.
 class CommandDispatcher
 {
 public:
     // With the table of every command this build has.
-    explicit CommandDispatcher(CommandHost& host);
-    CommandDispatcher(CommandHost& host, CommandTable table);
+    explicit CommandDispatcher(PageServices& services);
+    CommandDispatcher(PageServices& services, CommandTable table);
 
     CommandTable& table() { return m_table; }
 
@@ -35,7 +35,7 @@ public:
     void dofunc(const QString& funcname, const QVariantMap& args, const QueryCallbackPtr& callback);
 
 private:
-    CommandHost& m_host;
+    PageServices& m_services;
     CommandTable m_table;
 };
 

@@ -1,7 +1,8 @@
 #include "device_page_commands.h"
 
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "device_commands.h"
 #include "device_access.h"
@@ -20,7 +21,7 @@ void writeRgbDevice(CommandContext& c)
     // The page sends the lighting items wrapped as a JSON array text; the
     // reply carries them unwrapped, whatever the device answers.
     const QString data = DeviceCommands::unwrapLightingData(c.text(QStringLiteral("Data")));
-    c.host().deviceHandler().writeLighting(c.text(QStringLiteral("Version")), c.text(QStringLiteral("DriverVersion")),
+    c.services().deviceHandler->writeLighting(c.text(QStringLiteral("Version")), c.text(QStringLiteral("DriverVersion")),
                                            DeviceCommands::lightingItems(data));
     c.succeed(data);
 }
@@ -28,7 +29,7 @@ void writeRgbDevice(CommandContext& c)
 void getDevicesList(CommandContext& c)
 {
     const std::optional<QString> list =
-        DeviceCommands::getDevicesList(c.host().deviceFunctions(), &c.host().deviceMap());
+        DeviceCommands::getDevicesList(*c.services().deviceFunctions, c.services().deviceMap);
     if (list)
         c.succeed(*list);
 }
@@ -36,7 +37,7 @@ void getDevicesList(CommandContext& c)
 void restDevice(CommandContext& c)
 {
     const DeviceCommands::Reply reply =
-        DeviceCommands::restDevice(c.host().deviceFunctions(), c.text(QStringLiteral("Version")));
+        DeviceCommands::restDevice(*c.services().deviceFunctions, c.text(QStringLiteral("Version")));
     if (reply.success)
         c.succeed(reply.text);
     else
@@ -47,12 +48,13 @@ void restDevice(CommandContext& c)
 // that grants it: the pages ask before the user configures anything.
 void getDeviceAccess(CommandContext& c)
 {
-    c.succeed(c.host().deviceAccess().toJson());
+    const PageServices& services = c.services();
+    c.succeed((services.deviceAccess ? services.deviceAccess() : systemDeviceAccess(services.applicationFolder)).toJson());
 }
 
 void readDevicesDpiVal(CommandContext& c)
 {
-    c.succeed(DeviceCommands::readDevicesDpiVal(c.host().deviceFunctions(), c.text(QStringLiteral("Version")),
+    c.succeed(DeviceCommands::readDevicesDpiVal(*c.services().deviceFunctions, c.text(QStringLiteral("Version")),
                                                 c.number(QStringLiteral("DpiIndex")),
                                                 c.number(QStringLiteral("Detail")) != 0));
 }
@@ -63,7 +65,7 @@ void readDevicesDpiVal(CommandContext& c)
 // the device's profile).
 void writeDevice(CommandContext& c)
 {
-    const bool written = c.host().deviceHandler().writeDevice(
+    const bool written = c.services().deviceHandler->writeDevice(
         c.text(QStringLiteral("Version")), c.text(QStringLiteral("DriverVersion")), c.text(QStringLiteral("Index")),
         c.text(QStringLiteral("Task")), c.text(QStringLiteral("TaskType")), c.text(QStringLiteral("TaskCount")),
         c.text(QStringLiteral("TaskDelay")), c.text(QStringLiteral("TaskManner")));
@@ -76,10 +78,10 @@ void writeDevice(CommandContext& c)
 // The device's settings, then the desktop's pointer settings.
 void getWindowsMouseConfig(CommandContext& c)
 {
-    PointerSettings* pointer = c.host().pointerSettings();
+    PointerSettings* pointer = c.services().pointerSettings;
     const QString pointerFields =
         pointer ? pointer->summaryFields() : PointerTables::summaryFields(PointerTables::Readings());
-    c.succeed(DeviceCommands::getWindowsMouseConfig(c.host().deviceFunctions(), c.text(QStringLiteral("Version")),
+    c.succeed(DeviceCommands::getWindowsMouseConfig(*c.services().deviceFunctions, c.text(QStringLiteral("Version")),
                                                     pointerFields));
 }
 

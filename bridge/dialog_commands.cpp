@@ -7,7 +7,8 @@
 
 #include "command_context.h"
 #include "command_file.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "logging.h"
 #include "no_follow_file.h"
@@ -24,7 +25,7 @@ QString documentsFolder()
 
 void saveFileDialog(CommandContext& c)
 {
-    const auto path = c.host().saveFileName(QStringLiteral("保存为"), documentsFolder(), QStringLiteral("pfd文件(*.pfd)"));
+    const auto path = c.window().saveFileName(QStringLiteral("保存为"), documentsFolder(), QStringLiteral("pfd文件(*.pfd)"));
     if (path)
         c.succeed(*path);
     else
@@ -33,7 +34,7 @@ void saveFileDialog(CommandContext& c)
 
 void openFileDialog(CommandContext& c)
 {
-    const auto path = c.host().openFileName(QStringLiteral("打开"), documentsFolder(), QStringLiteral("*"));
+    const auto path = c.window().openFileName(QStringLiteral("打开"), documentsFolder(), QStringLiteral("*"));
     if (path)
         c.succeed(*path);
     else
@@ -42,7 +43,7 @@ void openFileDialog(CommandContext& c)
 
 void openFileDialogEx(CommandContext& c)
 {
-    const auto path = c.host().openFileName(QStringLiteral("打开"), QString(), QString());
+    const auto path = c.window().openFileName(QStringLiteral("打开"), QString(), QString());
     if (path)
         c.succeed(*path);
 }
@@ -51,7 +52,7 @@ void saveCommand(CommandContext& c)
 {
     if (!c.has(QStringLiteral("CommandString")))
         return;
-    const auto path = c.host().saveFileName(QStringLiteral("Save"), documentsFolder(), QStringLiteral("pfd(*.pfd)"));
+    const auto path = c.window().saveFileName(QStringLiteral("Save"), documentsFolder(), QStringLiteral("pfd(*.pfd)"));
     if (!path)
         return;
     // The user chose the file, anywhere; still, nothing is written through
@@ -63,7 +64,7 @@ void saveCommand(CommandContext& c)
     QString error;
     if (!CommandFile::write(content, c.text(QStringLiteral("CommandString")))) {
         error = QStringLiteral("cannot encode the command");
-    } else if (isProgramFile(c.host().applicationFolder(), *path)) {
+    } else if (isProgramFile(c.services().applicationFolder, *path)) {
         error = QStringLiteral("one of the program's own files");
     } else if (NoFollowFile::save(*path, content.data(), QString(), &error)) {
         c.succeed(QStringLiteral("SaveCommand Success!"));
@@ -77,7 +78,7 @@ void saveCommand(CommandContext& c)
 void loadCommand(CommandContext& c)
 {
     const auto path =
-        c.host().openFileName(QStringLiteral("OpenFileDialog"), documentsFolder(), QStringLiteral("pfd(*.pfd)"));
+        c.window().openFileName(QStringLiteral("OpenFileDialog"), documentsFolder(), QStringLiteral("pfd(*.pfd)"));
     if (!path)
         return;
     QFile file(*path);

@@ -6,7 +6,8 @@
 #include "path_inside_folder.h"
 #include "client_settings.h"
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "file_cache.h"
 #include "folder_removal.h"
@@ -41,9 +42,9 @@ void readFileToStr(CommandContext& c)
     if (given.contains(QLatin1String("conf.xml"))) {
         // The client profile is the one compiled into the program, wherever
         // the page thinks it lies.
-        path = c.host().clientSettings().clientProfilePath();
+        path = c.services().clientSettings->clientProfilePath();
     } else {
-        const std::optional<QString> inside = pathInsideFolder(c.host().applicationFolder(), given);
+        const std::optional<QString> inside = pathInsideFolder(c.services().applicationFolder, given);
         if (!inside) {
             logRefused(QStringLiteral("ReadFileToStr"), given);
             c.fail(kQueryFailed);
@@ -51,7 +52,7 @@ void readFileToStr(CommandContext& c)
         }
         path = *inside;
     }
-    FileCache& cache = c.host().fileCache();
+    FileCache& cache = *c.services().fileCache;
     cache.load(path);
     const QString xpath = c.text(QStringLiteral("Xpath"));
     QString refused;
@@ -99,7 +100,7 @@ std::optional<QString> writablePageFile(const QString& folder, const QString& gi
 void modifyFileFromStr(CommandContext& c)
 {
     const QString given = c.text(QStringLiteral("FilePath"));
-    const QString folder = c.host().applicationFolder();
+    const QString folder = c.services().applicationFolder;
     const std::optional<QString> path = writablePageFile(folder, given);
     if (!path) {
         c.fail(kModifyFailed);
@@ -122,7 +123,7 @@ void modifyFileFromStr(CommandContext& c)
         c.fail(kModifyFailed);
         return;
     }
-    FileCache& cache = c.host().fileCache();
+    FileCache& cache = *c.services().fileCache;
     cache.store(*path, text);
     c.succeed(QStringLiteral("ModifyFileFromStr success"));
     cache.writeOut();
@@ -130,7 +131,7 @@ void modifyFileFromStr(CommandContext& c)
 
 void saveXml(CommandContext& c)
 {
-    FileCache& cache = c.host().fileCache();
+    FileCache& cache = *c.services().fileCache;
     if (!cache.hasPending())
         return;
     // A file that cannot be written keeps the whole list pending for the
@@ -141,7 +142,7 @@ void saveXml(CommandContext& c)
 
 void unPackFile(CommandContext& c)
 {
-    const QString folder = c.host().applicationFolder();
+    const QString folder = c.services().applicationFolder;
     const QString fileName = c.text(QStringLiteral("FileName"));
     const QString unPath = c.text(QStringLiteral("UnPath"));
     // The package is deleted once read, so it must lie inside the folder

@@ -5,7 +5,8 @@
 
 #include "audio_data.h"
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "logging.h"
 #include "music_runtime.h"
@@ -18,10 +19,10 @@ namespace {
 // log line. None of these commands answers.
 void playSound(CommandContext& c, const QString& command, const QString& relative)
 {
-    MusicRuntime* music = c.host().music();
+    MusicRuntime* music = c.services().music;
     if (!music)
         return;
-    const std::optional<QString> path = pathInsideFolder(c.host().applicationFolder(), relative);
+    const std::optional<QString> path = pathInsideFolder(c.services().applicationFolder, relative);
     if (!path) {
         LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': outside the application folder")
                         .arg(command, relative));
@@ -55,9 +56,9 @@ void mediaPlay(CommandContext& c)
 // the track cannot be opened (the log says why, and no data is sent).
 void rgbMusicPlay(CommandContext& c)
 {
-    if (MusicRuntime* music = c.host().music()) {
+    if (MusicRuntime* music = c.services().music) {
         AudioData& audio = music->audioData();
-        audio.setSource(c.host().applicationFolder() + QStringLiteral("ttd.mp3"));
+        audio.setSource(c.services().applicationFolder + QStringLiteral("ttd.mp3"));
         audio.playMusic();
     }
     c.succeed(QStringLiteral("RGBMusicPlay success"));
@@ -66,7 +67,7 @@ void rgbMusicPlay(CommandContext& c)
 // Stops the plain sound player only; the music lighting plays on.
 void mediaStop(CommandContext& c)
 {
-    if (MusicRuntime* music = c.host().music()) {
+    if (MusicRuntime* music = c.services().music) {
         if (SoundPlayer* player = music->existingSoundPlayer())
             player->stop();
     }

@@ -1,7 +1,8 @@
 #include "pointer_commands.h"
 
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "pointer_settings.h"
 
@@ -17,7 +18,7 @@ void addSetter(CommandTable& table, int order, const QString& name, const QStrin
     table.add(order, name, [replyName, setter](CommandContext& c) {
         if (!c.has(QStringLiteral("Num")))
             return;
-        PointerSettings* settings = c.host().pointerSettings();
+        PointerSettings* settings = c.services().pointerSettings;
         if (settings && (settings->*setter)(c.number(QStringLiteral("Num"))))
             c.succeed(replyName + QStringLiteral(" success"));
         else
@@ -30,7 +31,7 @@ void addSetter(CommandTable& table, int order, const QString& name, const QStrin
 // the host has no pointer settings.
 void getPointerSupport(CommandContext& c)
 {
-    PointerSettings* settings = c.host().pointerSettings();
+    PointerSettings* settings = c.services().pointerSettings;
     c.succeed(settings ? settings->supportJson() : QStringLiteral("{}"));
 }
 

@@ -8,7 +8,8 @@
 
 #include "path_inside_folder.h"
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "external_address.h"
 #include "language_code.h"
@@ -30,7 +31,7 @@ void getLocalConf(CommandContext& c)
 
 void readConf(CommandContext& c)
 {
-    const QString value = LocalSettings(c.host().applicationFolder()).read(c.text(QStringLiteral("KeyName")));
+    const QString value = LocalSettings(c.services().applicationFolder).read(c.text(QStringLiteral("KeyName")));
     if (value.isEmpty())
         c.fail(QStringLiteral("File Or KeyName does not exist"));
     else
@@ -39,7 +40,7 @@ void readConf(CommandContext& c)
 
 void writeConf(CommandContext& c)
 {
-    const LocalSettings settings(c.host().applicationFolder());
+    const LocalSettings settings(c.services().applicationFolder);
     const QString key = c.text(QStringLiteral("KeyName"));
     const QString data = c.text(QStringLiteral("WriteData"));
     if (settings.write(key, data) && settings.read(key) == data)
@@ -51,7 +52,7 @@ void writeConf(CommandContext& c)
 void openExe(CommandContext& c)
 {
     const QString given = c.text(QStringLiteral("EXEPath"));
-    const std::optional<QString> program = pathInsideFolder(c.host().applicationFolder(), given);
+    const std::optional<QString> program = pathInsideFolder(c.services().applicationFolder, given);
     if (!program) {
         LOG_WARNING(QStringLiteral("Application Error: OpenEXE refused '%1': outside the application folder").arg(given));
         c.fail(QStringLiteral("OpenEXE Faile"));
@@ -107,7 +108,7 @@ void openUrl(CommandContext& c)
                         .arg(Logger::clipped(given)));
         return;
     }
-    c.host().openUrl(address);
+    c.services().openUrl(address);
     c.succeed(QStringLiteral("open successed"));
 }
 

@@ -4,7 +4,8 @@
 #include <QFileInfo>
 
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 #include "download_file.h"
 #include "logging.h"
@@ -20,7 +21,7 @@ const QString kDownloadFailed = QStringLiteral("downloadFaild");
 
 void firmwareEvent(CommandContext& c, const QString& state)
 {
-    c.host().sendPageEvent(QStringLiteral("onUpdateFirmware"), {state});
+    c.services().raise(QStringLiteral("onUpdateFirmware"), {state});
 }
 
 // The device the request is for: the page's device key, as every device
@@ -66,7 +67,7 @@ void updateFirmware(CommandContext& c)
         c.fail(kDownloadFailed);
         return;
     }
-    const QString folder = c.host().applicationFolder();
+    const QString folder = c.services().applicationFolder;
     const std::optional<QString> existing = pathInsideFolder(folder, name);
     if (existing && isWholePackage(*existing)) {
         // The page's own name for this state.
@@ -74,7 +75,7 @@ void updateFirmware(CommandContext& c)
         c.succeed(*existing);
         return;
     }
-    UpdateService* updates = c.host().updateService();
+    UpdateService* updates = c.services().updates;
     if (!updates || !existing) {
         c.fail(kDownloadFailed);
         return;
@@ -98,8 +99,8 @@ void executeUpdate(CommandContext& c)
     // nothing: the image itself names its device, and "Version", when the
     // page sends it, the device the image must be for.
     const QString filePath = c.text(QStringLiteral("FilePath"));
-    UpdateService* updates = c.host().updateService();
-    const QString folder = c.host().applicationFolder();
+    UpdateService* updates = c.services().updates;
+    const QString folder = c.services().applicationFolder;
     // The image is deleted once flashed: it must lie in the application
     // folder, and be none of the program's own files.
     std::optional<QString> image = pathInsideFolder(folder, filePath, AbsolutePaths::Accept);
@@ -138,7 +139,7 @@ void downloadFile(CommandContext& c)
         c.fail(kDownloadFailed);
         return;
     }
-    const std::optional<QString> folder = pathInsideFolder(c.host().applicationFolder(), relativePath);
+    const std::optional<QString> folder = pathInsideFolder(c.services().applicationFolder, relativePath);
     if (!folder) {
         LOG_WARNING(QStringLiteral("Application Error: DownloadFile refused '%1': outside the application folder")
                         .arg(relativePath));
@@ -150,7 +151,7 @@ void downloadFile(CommandContext& c)
         c.succeed(existing);
         return;
     }
-    UpdateService* updates = c.host().updateService();
+    UpdateService* updates = c.services().updates;
     if (!updates) {
         c.fail(kDownloadFailed);
         return;

@@ -5,7 +5,8 @@
 
 #include "client_settings.h"
 #include "command_context.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "command_table.h"
 
 namespace {
@@ -16,13 +17,13 @@ void trayFun(CommandContext& c)
 {
     const QString mode = c.text(QStringLiteral("TrayFunName"));
     if (mode == QLatin1String("EnableTray") || mode == QLatin1String("DisableTray"))
-        c.host().clientSettings().setTrayMode(mode);
+        c.services().clientSettings->setTrayMode(mode);
     c.succeed(QString());
 }
 
 void showMsgBox(CommandContext& c)
 {
-    c.host().showTrayMessage(QStringLiteral("Info"), c.text(QStringLiteral("Message")));
+    c.window().showTrayMessage(QStringLiteral("Info"), c.text(QStringLiteral("Message")));
     c.succeed(QString());
 }
 
@@ -33,37 +34,37 @@ void loginMain(CommandContext& c)
     const QString height = c.text(QStringLiteral("height"));
     if (url.isEmpty() || width.isEmpty() || height.isEmpty())
         return;
-    c.host().loginMain(url, width.toInt(), height.toInt());
+    c.window().loginMain(url, width.toInt(), height.toInt());
 }
 
 void loadUrl(CommandContext& c)
 {
     if (!c.has(QStringLiteral("url")))
         return;
-    const QUrl address = localPageAddress(c.host().applicationFolder(), c.text(QStringLiteral("url")));
-    c.host().loadUrl(address.toString(QUrl::FullyEncoded));
+    const QUrl address = localPageAddress(c.services().applicationFolder, c.text(QStringLiteral("url")));
+    c.window().loadUrl(address.toString(QUrl::FullyEncoded));
 }
 
 void goBack(CommandContext& c)
 {
-    c.host().goBack();
+    c.window().goBack();
     c.succeed(QStringLiteral("goback"));
 }
 
 void goForward(CommandContext& c)
 {
-    c.host().goForward();
+    c.window().goForward();
     c.succeed(QStringLiteral("goforward"));
 }
 
 void closeX(CommandContext& c)
 {
-    switch (closeActionOf(c.host().clientSettings().reloadClientProfile())) {
+    switch (closeActionOf(c.services().clientSettings->reloadClientProfile())) {
     case CloseAction::CloseApplication:
-        c.host().closeApplication();
+        c.window().closeApplication();
         break;
     case CloseAction::HideToTray:
-        c.host().hideToTray();
+        c.window().hideToTray();
         break;
     case CloseAction::Nothing:
         break;
@@ -73,7 +74,7 @@ void closeX(CommandContext& c)
 
 void closeApp(CommandContext& c)
 {
-    c.host().closeApplication();
+    c.window().closeApplication();
     c.succeed(kConfSuccess);
 }
 
@@ -82,20 +83,20 @@ void closeApp(CommandContext& c)
 // it back.
 void getTrayState(CommandContext& c)
 {
-    c.succeed(c.host().hasTray() ? QStringLiteral("{\"Tray\":true}") : QStringLiteral("{\"Tray\":false}"));
+    c.succeed(c.window().hasTray() ? QStringLiteral("{\"Tray\":true}") : QStringLiteral("{\"Tray\":false}"));
 }
 
 void openView(CommandContext& c)
 {
     if (!c.has(QStringLiteral("Url")) || !c.has(QStringLiteral("width")) || !c.has(QStringLiteral("height")))
         return;
-    c.host().openView(c.text(QStringLiteral("Url")), c.number(QStringLiteral("width")),
+    c.window().openView(c.text(QStringLiteral("Url")), c.number(QStringLiteral("width")),
                       c.number(QStringLiteral("height")));
 }
 
 void closeView(CommandContext& c)
 {
-    c.host().closeView();
+    c.window().closeView();
 }
 
 void sendMsgToMainBrowser(CommandContext& c)
@@ -104,7 +105,7 @@ void sendMsgToMainBrowser(CommandContext& c)
         return;
     const QString url = c.text(QStringLiteral("url"));
     qDebug().noquote() << QStringLiteral("SendMsgToMainBrowser:") << url;
-    c.host().sendPageEvent(QStringLiteral("onBrowserMsg"), {c.text(QStringLiteral("msg"))}, url);
+    c.services().raise(QStringLiteral("onBrowserMsg"), {c.text(QStringLiteral("msg"))}, url);
     c.succeed(QStringLiteral("SendMsgToMainBrowser success"));
 }
 

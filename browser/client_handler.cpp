@@ -228,7 +228,13 @@ void ClientHandler::handleLoadError(WebView* view, int code, const QUrl& url)
         return;
     if (code == -302 && url.toString().startsWith(QLatin1String("spotify:")))
         return;
-    send(view, QStringLiteral("onBrowserMsg"), {QStringLiteral("pageError")});
+    // The failing view itself, by its name (one that has none is sent to
+    // directly).
+    const QString name = nameOf(view);
+    if (name.isEmpty())
+        send(view, QStringLiteral("onBrowserMsg"), {QStringLiteral("pageError")});
+    else
+        raisePageEvent(*this, QStringLiteral("onBrowserMsg"), {QStringLiteral("pageError")}, name);
 }
 
 bool ClientHandler::isSystemKey(int qtKey) const
@@ -257,70 +263,72 @@ void ClientHandler::send(WebView* view, const QString& name, const QVariantList&
     emit eventSent(view, name, args);
 }
 
-void ClientHandler::devicesChanged(int)
+void ClientHandler::deliver(const EventRoute& route, const QString& view, const QString& name,
+                            const QVariantList& args)
 {
-    // The device notice comes before the device is ready to be listed; the
-    // page asks for the list when the event arrives, so it waits 500 ms. The
-    // wait is a timer, not a sleep, so the window stays responsive.
-    post([this]() {
-        QTimer::singleShot(500, this, [this]() { send(mainBrowser(), QStringLiteral("devicesChanged"), {}); });
+    const EventAudience audience = route.audience;
+    const int delayMs = route.delayMs;
+    post([this, audience, delayMs, view, name, args]() {
+        const auto send = [this, audience, view, name, args]() {
+            for (WebView* target : viewsFor(audience, view))
+                this->send(target, name, args);
+        };
+        // The device notice comes before the device is ready to be listed:
+        // the wait is a timer, so the window stays responsive.
+        if (delayMs > 0)
+            QTimer::singleShot(delayMs, this, send);
+        else
+            send();
     });
 }
 
-void ClientHandler::onDeviceData(const QString& report)
+QVector<WebView*> ClientHandler::viewsFor(EventAudience audience, const QString& view) const
 {
-    post([this, report]() {
-        const QVector<QPointer<WebView>> views = m_named.values().toVector();
-        for (const QPointer<WebView>& view : views)
-            send(view, QStringLiteral("onDeviceData"), {report});
-    });
+    QVector<WebView*> views;
+    switch (audience) {
+    case EventAudience::MainView:
+        views << mainBrowser();
+        break;
+    case EventAudience::EveryView:
+        for (const QPointer<WebView>& named : m_named)
+            views << named.data();
+        break;
+    case EventAudience::NamedView:
+        views << namedBrowser(view);
+        break;
+    case EventAudience::CurrentView:
+        views << namedBrowser(m_currentViewName);
+        break;
+    case EventAudience::NamedViewElseMain:
+        views << (view.isEmpty() ? mainBrowser() : namedBrowser(view));
+        break;
+    }
+    views.removeAll(nullptr);
+    return views;
 }
 
 void ClientHandler::currentPropChanged(int propIndex, int proMode)
 {
-    post([this, propIndex, proMode]() {
-        send(mainBrowser(), QStringLiteral("currentPropChanged"), {propIndex, proMode});
-    });
+    raisePageEvent(*this, QStringLiteral("currentPropChanged"), {propIndex, proMode});
 }
 
 void ClientHandler::navStateChanged(bool canGoBack, bool canGoForward)
 {
-    post([this, canGoBack, canGoForward]() {
-        send(mainBrowser(), QStringLiteral("navStateChanged"), {canGoBack, canGoForward});
-    });
-}
-
-void ClientHandler::onBrowserMsg(const QString& target, const QString& message)
-{
-    post([this, target, message]() { send(namedBrowser(target), QStringLiteral("onBrowserMsg"), {message}); });
-}
-
-void ClientHandler::onUpdateFirmware(const QString& state)
-{
-    post([this, state]() {
-        send(namedBrowser(m_currentViewName), QStringLiteral("onUpdateFirmware"), {state});
-    });
-}
-
-void ClientHandler::OnRGBMusicData(const QString& target, const QString& data)
-{
-    post([this, target, data]() { send(namedBrowser(target), QStringLiteral("OnRGBMusicData"), {data}); });
+    raisePageEvent(*this, QStringLiteral("navStateChanged"), {canGoBack, canGoForward});
 }
 
 void ClientHandler::RefreshDownState(WebView* view, qint64 total, qint64 received, const QString& path)
 {
-    QPointer<WebView> guard(view);
     // Integers travel as 32 bits: the low 32 bits of the byte counts.
     const int total32 = static_cast<int>(static_cast<quint32>(total));
     const int received32 = static_cast<int>(static_cast<quint32>(received));
-    post([this, guard, total32, received32, path]() {
-        send(guard, QStringLiteral("RefreshDownState"), {total32, received32, path});
-    });
+    // The view that started the download, by its name.
+    raisePageEvent(*this, QStringLiteral("RefreshDownState"), {total32, received32, path}, nameOf(view));
 }
 
 void ClientHandler::onSwitchVirtualDevice()
 {
-    post([this]() { send(mainBrowser(), QStringLiteral("onSwitchVirtualDevice"), {}); });
+    raisePageEvent(*this, QStringLiteral("onSwitchVirtualDevice"), {});
 }
 
 void ClientHandler::onDownloadRequested(QWebEngineDownloadItem* download)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device_report_sender.h"
 #include "external_opener.h"
+#include "page_events.h"
 #include "query_callback.h"
 #include "view_host.h"
 #include "web_view.h"
@@ -37,9 +37,13 @@ class QWebEngineProfile;
 // It is the host of every view (ViewHost): views reach it through that
 // interface only.
 //
+// It is the program's page event sink: deliver() finds the views an event's
+// audience means (page_events.h holds who receives what) and raises the
+// event in them.
+//
 // Lives in the GUI thread. The event senders may be called from any thread;
 // they hand the event to the GUI thread, where it is sent.
-class ClientHandler : public QObject, public DeviceDataSender, public ViewHost
+class ClientHandler : public QObject, public ViewHost, public PageEventSink
 {
     Q_OBJECT
 public:
@@ -101,19 +105,17 @@ public:
     // is not reloaded over and over.
     static constexpr qint64 kCrashReloadIntervalMs = 10000;
 
-    // Events, one sender per name.
-    void devicesChanged(int kind);          // main browser, after 500 ms
-    void onDeviceData(const QString& report);   // every named browser
-    void currentPropChanged(int propIndex, int proMode);  // main browser
-    void navStateChanged(bool canGoBack, bool canGoForward);  // main browser
-    void onBrowserMsg(const QString& target, const QString& message);  // named browser
-    void onUpdateFirmware(const QString& state);  // named browser of the current view
-    void OnRGBMusicData(const QString& target, const QString& data);  // named browser
-    void RefreshDownState(WebView* view, qint64 total, qint64 received, const QString& path);
-    void onSwitchVirtualDevice();           // main browser
+    // PageEventSink: the views of audience, after route.delayMs.
+    void deliver(const EventRoute& route, const QString& view, const QString& name,
+                 const QVariantList& args) override;
+    // The views an audience means now (view: the name given with the event).
+    QVector<WebView*> viewsFor(EventAudience audience, const QString& view) const;
 
-    // DeviceDataSender: input reports from the transport's thread.
-    void sendDeviceData(const QString& report) override { onDeviceData(report); }
+    // The events the browser raises itself, through deliver().
+    void currentPropChanged(int propIndex, int proMode);
+    void navStateChanged(bool canGoBack, bool canGoForward);
+    void RefreshDownState(WebView* view, qint64 total, qint64 received, const QString& path);
+    void onSwitchVirtualDevice();
 
 signals:
     // Every event that reached a view, for observers (and tests).

@@ -43,6 +43,13 @@ void setSender(DeviceDataSender* sender)
     currentSender() = sender;
 }
 
+void removeSender(DeviceDataSender* sender)
+{
+    QMutexLocker lock(&senderMutex());
+    if (currentSender() == sender)
+        currentSender() = nullptr;
+}
+
 QString formatReport(const unsigned char* report, unsigned int length)
 {
     if (!report)

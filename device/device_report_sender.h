@@ -21,6 +21,9 @@ namespace DeviceReports {
 // only when no report is being handed to the previous sender, so the
 // previous one may be destroyed right after.
 void setSender(DeviceDataSender* sender);
+// Removes sender if it is the installed one (reports are then dropped);
+// returns, like setSender, only when it is no longer being handed a report.
+void removeSender(DeviceDataSender* sender);
 
 // The report as text: each byte as unpadded lower-case hexadecimal, joined
 // by "," (0x05 0x1a gives "5,1a").

@@ -7,8 +7,9 @@
 #include "fuzz_support.h"
 
 #include "command_dispatcher.h"
-#include "command_host.h"
 #include "command_request.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "client_settings.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
@@ -32,29 +33,50 @@ public:
 
 // Every window, view, tray and dialog call does nothing; dialogs are
 // cancelled.
-class FuzzHost : public CommandHost
+class NullWindow : public WindowPort
 {
 public:
-    explicit FuzzHost(const QString& folder) : m_folder(folder + QLatin1Char('/'))
+    void maximizeWindow() override {}
+    void restoreWindow() override {}
+    void loginMain(const QString&, int, int) override {}
+    void loadUrl(const QString&) override {}
+    void goBack() override {}
+    void goForward() override {}
+    void openView(const QString&, int, int) override {}
+    void closeView() override {}
+    void showTrayMessage(const QString&, const QString&) override {}
+    void hideToTray() override {}
+    void closeApplication() override {}
+    bool hasTray() const override { return false; }
+    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> openFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// The services of a windowless session without music, updates, automation
+// or pointer settings; events go nowhere.
+class FuzzServices
+{
+public:
+    explicit FuzzServices(const QString& folder)
     {
         m_handler.setProfileSource(&m_cache);
         m_handler.registerDefaultDrivers();
         m_devices = m_handler.deviceFunctions().listDevices();
+        services.applicationFolder = folder + QLatin1Char('/');
+        services.fileCache = &m_cache;
+        services.deviceHandler = &m_handler;
+        services.deviceFunctions = &m_handler.deviceFunctions();
+        services.deviceMap = &m_devices;
+        services.clientSettings = &m_settings;
+        services.window = &m_window;
+        services.openUrl = [](const QString&) {};
     }
 
-    QString applicationFolder() const override { return m_folder; }
-    FileCache& fileCache() override { return m_cache; }
-    device_data_handler& deviceHandler() override { return m_handler; }
-    DeviceFunctions& deviceFunctions() override { return m_handler.deviceFunctions(); }
-    DeviceMap& deviceMap() override { return m_devices; }
-    void sendPageEvent(const QString&, const QVariantList&, const QString&) override {}
-    ClientSettings& clientSettings() override { return m_settings; }
-    void openUrl(const QString&) override {}
-    bool hasWindow() const override { return true; }
+    PageServices services;
 
 private:
-    QString m_folder;
     FuzzSettings m_settings;
+    NullWindow m_window;
     FileCache m_cache;
     device_data_handler m_handler;
     DeviceMap m_devices;
@@ -96,8 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     {
-        FuzzHost host(folder);
-        CommandDispatcher dispatcher(host);
+        FuzzServices host(folder);
+        CommandDispatcher dispatcher(host.services);
         const QList<QByteArray> lines = QByteArray(reinterpret_cast<const char*>(data), int(size)).split('\n');
         int run = 0;
         for (const QByteArray& line : lines) {

@@ -1,6 +1,7 @@
 #include "device_access.h"
 
 #include "input_device_enumerator.h"
+#include "udev_input_device_enumerator.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,4 +109,10 @@ DeviceAccessSetup systemDeviceAccessSetup(const QString& shippedRule)
     };
     setup.shippedRule = QFileInfo::exists(shippedRule) ? shippedRule : QString();
     return setup;
+}
+
+DeviceAccess systemDeviceAccess(const QString& applicationFolder)
+{
+    return checkDeviceAccess(UdevInputDeviceEnumerator(),
+                             systemDeviceAccessSetup(QDir(applicationFolder).filePath(QLatin1String(kUdevRuleName))));
 }

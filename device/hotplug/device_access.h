@@ -53,3 +53,7 @@ DeviceAccess checkDeviceAccess(const InputDeviceEnumerator& devices, const Devic
 // The setup of this machine: open(2) for canOpen, the rule beside the
 // program (applicationFolder/70-orvanta.rules) or installed with it.
 DeviceAccessSetup systemDeviceAccessSetup(const QString& shippedRule);
+
+// The check on this machine, with udev's devices and the rule beside the
+// program in applicationFolder.
+DeviceAccess systemDeviceAccess(const QString& applicationFolder);

@@ -1,8 +1,8 @@
 #pragma once
 
-// A command host for the bridge tests: an application folder of its own (a
-// temporary folder), a file cache, a device write worker, and a record of
-// every window, view, tray, dialog and event call. Its pointer settings
+// The page services for the bridge tests: an application folder of its own
+// (a temporary folder), a file cache, a device write worker, and a record
+// of every window, view, tray, dialog and event call. Its pointer settings
 // live in "pointer.json" of that folder, never on the desktop. Dialogs answer what the
 // test put in nextFileName (nullopt: cancelled).
 
@@ -16,7 +16,8 @@
 
 #include "client_profile_settings.h"
 #include "command_dispatcher.h"
-#include "command_host.h"
+#include "page_services.h"
+#include "window_port.h"
 #include "device_data_handler.h"
 #include "file_cache.h"
 #include "pointer_settings.h"
@@ -37,36 +38,31 @@ public:
     QString trayMode;
 };
 
-class RecordingHost : public CommandHost
+// The services a command sees, with the window operations recorded.
+class RecordingHost : public PageServices, public WindowPort
 {
 public:
-    explicit RecordingHost(bool window = true)
-        : m_window(window)
+    explicit RecordingHost(bool hasWindow = true)
     {
         m_folder = m_dir.path() + QLatin1Char('/');
         cache.setFolder(m_folder);
         handler.setProfileSource(&cache);
+        m_pointer = std::make_unique<PointerSettings>(nullptr, std::make_unique<PointerSettingsFile>(path("pointer.json")));
+
+        applicationFolder = m_folder;
+        fileCache = &cache;
+        deviceHandler = &handler;
+        deviceFunctions = &handler.deviceFunctions();
+        deviceMap = &devices;
+        clientSettings = &settings;
+        pointerSettings = m_pointer.get();
+        window = hasWindow ? this : nullptr;
+        sendPageEvent = [this](const QString& name, const QVariantList& args, const QString& view) {
+            calls << QStringLiteral("event %1 %2 %3").arg(name, args.value(0).toString(), view);
+        };
+        openUrl = [this](const QString& url) { calls << QStringLiteral("openUrl ") + url; };
     }
 
-    QString applicationFolder() const override { return m_folder; }
-    FileCache& fileCache() override { return cache; }
-    device_data_handler& deviceHandler() override { return handler; }
-    DeviceFunctions& deviceFunctions() override { return handler.deviceFunctions(); }
-    DeviceMap& deviceMap() override { return devices; }
-    PointerSettings* pointerSettings() override
-    {
-        if (!m_pointer)
-            m_pointer = std::make_unique<PointerSettings>(nullptr, std::make_unique<PointerSettingsFile>(path("pointer.json")));
-        return m_pointer.get();
-    }
-
-    void sendPageEvent(const QString& name, const QVariantList& args, const QString& view) override
-    {
-        calls << QStringLiteral("event %1 %2 %3").arg(name, args.value(0).toString(), view);
-    }
-    ClientSettings& clientSettings() override { return settings; }
-    void openUrl(const QString& url) override { calls << QStringLiteral("openUrl ") + url; }
-    bool hasWindow() const override { return m_window; }
     void maximizeWindow() override { calls << QStringLiteral("maximize"); }
     void restoreWindow() override { calls << QStringLiteral("restore"); }
     void loginMain(const QString& url, int width, int height) override
@@ -87,6 +83,7 @@ public:
     }
     void hideToTray() override { calls << QStringLiteral("hideToTray"); }
     void closeApplication() override { calls << QStringLiteral("closeApplication"); }
+    bool hasTray() const override { return false; }
     std::optional<QString> saveFileName(const QString& title, const QString& folder, const QString& filter) override
     {
         calls << QStringLiteral("save %1|%2|%3").arg(title, folder, filter);
@@ -110,7 +107,6 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_folder;
-    bool m_window;
     std::unique_ptr<PointerSettings> m_pointer;
 };
 

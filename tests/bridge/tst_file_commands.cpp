@@ -189,7 +189,7 @@ private slots:
         // Links as the name itself: to a file outside, and dangling.
         QVERIFY(QFile::link(secret, host.path("linked.xml")));
         QVERIFY(QFile::link(outside.filePath("dang.xml"), host.path("dang.xml")));
-        const QString up = QDir(host.applicationFolder()).relativeFilePath(secret);
+        const QString up = QDir(host.applicationFolder).relativeFilePath(secret);
         QVERIFY(up.startsWith("../"));
 
         for (const QString& path : {up, QString("link/secret.xml"), "sub/../../" + up, QString("link/new.xml"),
@@ -224,7 +224,7 @@ private slots:
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
 
-        const QString up = "/" + QDir(host.applicationFolder()).relativeFilePath(outside.filePath("evil.sh"));
+        const QString up = "/" + QDir(host.applicationFolder).relativeFilePath(outside.filePath("evil.sh"));
         const Answer refused = send(dispatcher, request({{"FuncName", "OpenEXE"}, {"EXEPath", up}}));
         QCOMPARE(refused.kind, Answer::Failure);
         QCOMPARE(refused.text, QString("OpenEXE Faile"));
@@ -266,7 +266,7 @@ private slots:
         // stays unread, and tupdates goes.
         QVERIFY(QDir().mkpath(host.path("tupdates")));
         QVERIFY(writePackageFile(host.path("tupdates/skin.dat"), "1.0", files));
-        const QString up = QDir(host.applicationFolder()).relativeFilePath(outside.filePath("target"));
+        const QString up = QDir(host.applicationFolder).relativeFilePath(outside.filePath("target"));
         const Answer refused = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/skin.dat"},
                                                          {"UnPath", up}}));
         QCOMPARE(refused.kind, Answer::Failure);

@@ -25,10 +25,13 @@ struct MusicHost : RecordingHost {
     ManualClock clock;
     QStringList played;
     MusicRuntime runtime{[this](const QString& name, const QVariantList& args,
-                                const QString& view) { sendPageEvent(name, args, view); },
+                                const QString& view) { raise(name, args, view); },
                          silentOutputs(clock), [this] { return std::make_unique<RecordingPlayer>(&played); }};
-    MusicHost() { runtime.setLightingView("lights"); }
-    MusicRuntime* music() override { return &runtime; }
+    MusicHost()
+    {
+        runtime.setLightingView("lights");
+        music = &runtime;
+    }
 };
 
 QString request(const QString& name, const QString& members = QString())

@@ -25,8 +25,7 @@ QByteArray fileBytes(const QString& path)
 class NoPointerHost : public RecordingHost
 {
 public:
-    NoPointerHost() : RecordingHost(false) {}
-    PointerSettings* pointerSettings() override { return nullptr; }
+    NoPointerHost() : RecordingHost(false) { pointerSettings = nullptr; }
 };
 
 } // namespace

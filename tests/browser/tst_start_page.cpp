@@ -4,6 +4,7 @@
 // shows input reports live, and drives the window through its commands.
 #include "browser_test_support.h"
 #include "client_handler.h"
+#include "page_events.h"
 #include "local_resources.h"
 #include "web_page.h"
 #include "web_view.h"
@@ -77,7 +78,7 @@ void TestStartPage::listsDevicesAndFollowsEvents()
     QCOMPARE(m_requests.count("{\"FuncName\":\"GetDevicesList\"}"), 1);
 
     // Reports come from the vendor family's device: its stage, live.
-    ClientHandler::instance()->onDeviceData("5,1a,1,0");
+    raisePageEvent(*ClientHandler::instance(), "onDeviceData", {"5,1a,1,0"});
     // The card says reports come; its stage is in the title, so that a
     // mouse changing stages does not redraw the start page each time.
     QVERIFY(BrowserTest::waitFor(page, "document.querySelector('.device-card .live').title",

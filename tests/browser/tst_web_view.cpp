@@ -5,6 +5,7 @@
 #include "browser_setup.h"
 #include "browser_test_support.h"
 #include "client_handler.h"
+#include "page_events.h"
 #include "external_opener.h"
 #include "local_resources.h"
 #include "view_host.h"
@@ -275,9 +276,9 @@ void TestWebView::eventsReachRegisteredCallbacksOnly()
     BrowserTest::evaluate(page, "listen('onDeviceData', 'first'); listen('onDeviceData', 'second');"
                                 "listen('currentPropChanged', ''); listen('bogus', 'bogus');"
                                 "setMessageCallback('navStateChanged'); setMessageCallback(1, function () {});");
-    handler->onBrowserMsg("main", "nobody listens");      // no callback for it: dropped
+    raisePageEvent(*handler, "onBrowserMsg", {"nobody listens"}, "main");      // no callback for it: dropped
     m_view->sendEvent("bogus", {1});                     // not an event name: dropped
-    handler->onDeviceData("5,1a");
+    raisePageEvent(*handler, "onDeviceData", {"5,1a"});
     handler->currentPropChanged(3, -4);
     QVERIFY(BrowserTest::waitFor(page, "events.length", 2));
     QCOMPARE(BrowserTest::evaluate(page, "events").toStringList(),
@@ -294,21 +295,21 @@ void TestWebView::eventAddressing()
 {
     ClientHandler* handler = ClientHandler::instance();
     QSignalSpy sent(handler, &ClientHandler::eventSent);
-    handler->onBrowserMsg("no such view", "x");
-    handler->OnRGBMusicData("no such view", "x");
+    raisePageEvent(*handler, "onBrowserMsg", {"x"}, "no such view");
+    raisePageEvent(*handler, "OnRGBMusicData", {"x"}, "no such view");
     handler->setCurrentViewName("elsewhere");
-    handler->onUpdateFirmware("50");
+    raisePageEvent(*handler, "onUpdateFirmware", {"50"});
     QTest::qWait(50);
     QCOMPARE(sent.count(), 0);
 
     handler->setCurrentViewName("main");
-    handler->onUpdateFirmware("50");
-    handler->onBrowserMsg("main", "hello");
+    raisePageEvent(*handler, "onUpdateFirmware", {"50"});
+    raisePageEvent(*handler, "onBrowserMsg", {"hello"}, "main");
     QCOMPARE(sent.count(), 2);
     QCOMPARE(sent.at(0).at(1).toString(), QString("onUpdateFirmware"));
 
     // Raised from another thread, the event is sent in the GUI thread.
-    QThread* thread = QThread::create([handler]() { handler->sendDeviceData("1,2"); });
+    QThread* thread = QThread::create([handler]() { raisePageEvent(*handler, "onDeviceData", {"1,2"}); });
     thread->start();
     QVERIFY(thread->wait(5000));
     delete thread;
@@ -317,7 +318,7 @@ void TestWebView::eventAddressing()
     QCOMPARE(sent.at(2).at(2).toList(), QVariantList({"1,2"}));
 
     // "devicesChanged" goes to the main browser, without the kind.
-    handler->devicesChanged(2);
+    raisePageEvent(*handler, "devicesChanged", {});
     QTRY_COMPARE(sent.count(), 4);
     QCOMPARE(sent.at(3).at(0).value<WebView*>(), m_view);
     QCOMPARE(sent.at(3).at(2).toList(), QVariantList());
@@ -331,9 +332,9 @@ void TestWebView::reloadedPageMustRegisterAgain()
     m_view->reload();
     QVERIFY(loaded.wait(20000));
     QVERIFY(BrowserTest::waitFor(page, "typeof listen", "function"));
-    ClientHandler::instance()->onDeviceData("9");
+    raisePageEvent(*ClientHandler::instance(), "onDeviceData", {"9"});
     BrowserTest::evaluate(page, "listen('onDeviceData', 'new')");
-    ClientHandler::instance()->onDeviceData("10");
+    raisePageEvent(*ClientHandler::instance(), "onDeviceData", {"10"});
     QVERIFY(BrowserTest::waitFor(page, "events.length", 1));
     QCOMPARE(BrowserTest::evaluate(page, "events").toStringList(), QStringList({"new[\"10\"]"}));
 }

@@ -10,7 +10,8 @@
 #include "client_profile_settings.h"
 #include "command_context.h"
 #include "command_dispatcher.h"
-#include "headless_host.h"
+#include "event_printer.h"
+#include "page_session.h"
 
 namespace {
 
@@ -29,24 +30,31 @@ private:
     QTemporaryDir m_dir;
     ClientProfileSettings m_settings;
     QList<QByteArray> m_lines;
-    std::unique_ptr<HeadlessHost> m_host;
-    std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<EventPrinter> m_printer;
+    std::unique_ptr<PageSession> m_session;
     std::unique_ptr<CliRunner> m_runner;
 
 private slots:
     void init()
     {
         m_lines.clear();
-        m_host = std::make_unique<HeadlessHost>(
-            m_dir.path(), m_settings,
-            [this](const QString& name, const QVariantList& args, const QString&) { m_runner->writeEvent(name, args); });
-        CommandTable table = defaultCommandTable();
+        m_runner.reset();
+        m_session.reset();
+        m_printer = std::make_unique<EventPrinter>(
+            [this](const QString& name, const QVariantList& args, const QString&) { m_runner->writeEvent(name, args); },
+            false);
+        PageSessionSetup setup;
+        setup.applicationFolder = m_dir.path();
+        setup.settings = &m_settings;
+        setup.events = m_printer.get();
+        m_session = std::make_unique<PageSession>(std::move(setup));
+        CommandTable& table = m_session->dispatcher().table();
         // Commands that keep their answer handle, as downloads do.
         table.add(100, "AnswerLater", [](CommandContext& c) {
             QueryCallbackPtr kept = c.callback();
-            CommandHost* host = &c.host();
-            QTimer::singleShot(30, [kept, host] {
-                host->sendPageEvent("onProgress", {50, true}, QString());
+            PageServices* services = &c.services();
+            QTimer::singleShot(30, [kept, services] {
+                services->raise("onProgress", {50, true});
                 kept->success("done");
             });
         });
@@ -58,8 +66,7 @@ private slots:
             QueryCallbackPtr kept = c.callback();
             QTimer::singleShot(400, [kept] { kept->failure(0, "too late"); });
         });
-        m_dispatcher = std::make_unique<CommandDispatcher>(*m_host, table);
-        m_runner = std::make_unique<CliRunner>(*m_dispatcher, [this](const QByteArray& line) { m_lines << line; });
+        m_runner = std::make_unique<CliRunner>(m_session->dispatcher(), [this](const QByteArray& line) { m_lines << line; });
     }
 
     void repliesAreOneLineEach()
@@ -100,6 +107,48 @@ private slots:
         QCOMPARE(parse(m_lines.at(0)).value("reply").toString(), QString("none"));
         m_runner->wait(600);
         QCOMPARE(m_lines.size(), 1);
+    }
+
+    // Without views, an event for a named view is printed only when asked
+    // for; one from another thread is printed in the printer's thread, and
+    // a delayed one after its delay.
+    void thePrinterPrintsWhatAViewWouldSee()
+    {
+        QStringList printed;
+        QList<QThread*> threads;
+        const auto write = [&](const QString& name, const QVariantList& args, const QString& view) {
+            printed << name + "|" + args.value(0).toString() + "|" + view;
+            threads << QThread::currentThread();
+        };
+        EventPrinter quiet(write, false);
+        raisePageEvent(quiet, "OnRGBMusicData", {"1,2"}, "lights");
+        raisePageEvent(quiet, "RefreshDownState", {5}, "updates");
+        raisePageEvent(quiet, "RefreshDownState", {6});
+        raisePageEvent(quiet, "onUpdateFirmware", {"updating"});
+        QCOMPARE(printed, QStringList({"RefreshDownState|6|", "onUpdateFirmware|updating|"}));
+
+        printed.clear();
+        EventPrinter all(write, true);
+        raisePageEvent(all, "OnRGBMusicData", {"1,2"}, "lights");
+        QCOMPARE(printed, QStringList({"OnRGBMusicData|1,2|lights"}));
+
+        printed.clear();
+        threads.clear();
+        QThread* reader = QThread::create([&all] { raisePageEvent(all, "onDeviceData", {"5,1a"}); });
+        reader->start();
+        QVERIFY(reader->wait(5000));
+        delete reader;
+        QVERIFY(printed.isEmpty());
+        QTRY_COMPARE(printed, QStringList({"onDeviceData|5,1a|"}));
+        QCOMPARE(threads, QList<QThread*>({QThread::currentThread()}));
+
+        printed.clear();
+        QElapsedTimer clock;
+        clock.start();
+        raisePageEvent(all, "devicesChanged", {});
+        QVERIFY(printed.isEmpty());
+        QTRY_COMPARE(printed.size(), 1);
+        QVERIFY(clock.elapsed() >= 450);
     }
 };
 

@@ -1,6 +1,6 @@
 // Firmware images and flashing through the emulator's boot loader, driven
 // the way a page drives it: "UpdateFirmware", "ExecuteUpdate--" and
-// "DownloadFile" through the dispatcher of a windowless host, packages from a
+// "DownloadFile" through the dispatcher of a page session without a window, packages from a
 // server on 127.0.0.1, the firmware waits on a recording clock.
 
 #include <QDir>
@@ -17,7 +17,8 @@
 #include "command_dispatcher.h"
 #include "firmware_clock.h"
 #include "firmware_image.h"
-#include "headless_host.h"
+#include "page_events.h"
+#include "page_session.h"
 #include "http_test_server.h"
 #include "package_test_support.h"
 #include "package_writer.h"
@@ -68,6 +69,19 @@ const QByteArray kDevices = R"({"devices":[
 
 } // namespace
 
+// Records each event's name, first argument and arguments.
+class EventRecorder : public PageEventSink
+{
+public:
+    QStringList* events = nullptr;
+    QList<QVariantList>* eventArgs = nullptr;
+    void deliver(const EventRoute&, const QString&, const QString& name, const QVariantList& args) override
+    {
+        *events << (name + ' ' + args.value(0).toString());
+        *eventArgs << args;
+    }
+};
+
 class FirmwareUpdateTest : public QObject
 {
     Q_OBJECT
@@ -76,8 +90,10 @@ private:
     QTemporaryDir dir;
     HttpTestServer server;
     NoSettings settings;
-    std::unique_ptr<HeadlessHost> host;
-    std::unique_ptr<CommandDispatcher> dispatcher;
+    EventRecorder recorder;
+    std::unique_ptr<PageSession> session;
+    UpdateService* updates = nullptr;
+    CommandDispatcher* dispatcher = nullptr;
     std::shared_ptr<RecordingClock> clock;
     QStringList events;  // "name arg0"
     QList<QVariantList> eventArgs;
@@ -123,7 +139,7 @@ private:
 
     bool flash(const QString& imageName, const QString& deviceKey = QString())
     {
-        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
         QVariantMap members{{"FilePath", imageName}, {"UpdateState", "1"}};
         if (!deviceKey.isEmpty())
             members.insert("Version", deviceKey);
@@ -148,11 +164,15 @@ private slots:
         qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(dir.filePath("calls.log")));
         folder = dir.filePath("app");
         QDir().mkpath(folder);
-        host = std::make_unique<HeadlessHost>(folder, settings, [this](const QString& name, const QVariantList& args, const QString&) {
-            events << (name + ' ' + args.value(0).toString());
-            eventArgs << args;
-        });
-        dispatcher = std::make_unique<CommandDispatcher>(*host);
+        recorder.events = &events;
+        recorder.eventArgs = &eventArgs;
+        PageSessionSetup setup;
+        setup.applicationFolder = folder;
+        setup.settings = &settings;
+        setup.events = &recorder;
+        session = std::make_unique<PageSession>(std::move(setup));
+        updates = &session->updates();
+        dispatcher = &session->dispatcher();
     }
     void init()
     {
@@ -160,12 +180,11 @@ private slots:
         events.clear();
         eventArgs.clear();
         clock = std::make_shared<RecordingClock>();
-        host->updateService()->setFirmwareClock(clock);
+        updates->setFirmwareClock(clock);
     }
     void cleanupTestCase()
     {
-        dispatcher.reset();
-        host.reset();
+        session.reset();
     }
 
     void imagesAreCheckedBeforeAnyDeviceIsTouched()
@@ -221,7 +240,7 @@ private slots:
     void aPackageFromTheServerIsFlashedEndToEnd()
     {
         server.serve("/fw/mouse-31.pkg", packageWith(FirmwareImage::build(romOf(4000), "25A7FA91")));
-        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
         QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/mouse-31.pkg")}}),
                  QString("S:start download"));
         QVERIFY(finished.wait(10000));
@@ -283,7 +302,7 @@ private slots:
         server.serve("/fw/big.pkg", package);
         QVERIFY(writeFile(folder + "/big.pkg", package.left(102400)));
         server.clear();
-        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
         QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/big.pkg")}}), QString("S:start download"));
         QVERIFY(finished.wait(10000));
         QVERIFY(finished.at(0).at(0).toBool());
@@ -311,7 +330,7 @@ private slots:
     {
         // From the M1.0 mouse's page, a package built for the W1 mouse.
         server.serve("/fw/w1.pkg", packageWith(FirmwareImage::build(romOf(3000), "25A7FA91")));
-        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
         QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/w1.pkg")}, {"Version", "258A1007"}}),
                  QString("S:start download"));
         QVERIFY(finished.wait(10000));
@@ -358,8 +377,8 @@ private slots:
             }
         };
         auto held = std::make_shared<HeldClock>();
-        host->updateService()->setFirmwareClock(held);
-        QSignalSpy finished(host->updateService(), &UpdateService::firmwareUpdateFinished);
+        updates->setFirmwareClock(held);
+        QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
         QVERIFY(writeFile(folder + "/first.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
         send("ExecuteUpdate--", {{"FilePath", "first.bin"}, {"UpdateState", "1"}});
         QTRY_VERIFY(!calls("Reset").isEmpty());

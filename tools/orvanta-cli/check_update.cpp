@@ -7,7 +7,7 @@
 #include <QThread>
 
 #include "client_settings.h"
-#include "headless_host.h"
+#include "page_session.h"
 #include "startup_update_check.h"
 #include "update_check.h"
 #include "update_service.h"
@@ -23,13 +23,13 @@ QByteArray jsonText(const QString& text)
 
 } // namespace
 
-QByteArray checkUpdateLine(HeadlessHost& host, int timeoutMs)
+QByteArray checkUpdateLine(PageSession& session, int timeoutMs)
 {
-    const QMap<QString, QString> profile = host.clientSettings().reloadClientProfile();
-    UpdateService* updates = host.updateService();
+    const QMap<QString, QString> profile = session.settings().reloadClientProfile();
+    UpdateService* updates = &session.updates();
     StartupUpdateCheck* check =
         updates->startStartupCheck(profile.value(QStringLiteral("upgrade")), profile.value(QStringLiteral("Version")),
-                                   UpdateService::firmwareVersions(host.deviceMap()));
+                                   UpdateService::firmwareVersions(session.devices().deviceMap()));
     QElapsedTimer clock;
     clock.start();
     while (!check->isFinished() && clock.elapsed() < timeoutMs) {

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-class HeadlessHost;
+class PageSession;
 
 // orvanta-cli --check-update: the start-up update check of the program,
 // one query per firmware version of the attached devices against the
@@ -13,4 +13,4 @@ class HeadlessHost;
 // update scheduled) or 1 (an update would be offered); updaterArguments is
 // the updater's argument line when a silent update would be scheduled.
 // Waits at most timeoutMs for the last query.
-QByteArray checkUpdateLine(HeadlessHost& host, int timeoutMs);
+QByteArray checkUpdateLine(PageSession& session, int timeoutMs);

@@ -18,11 +18,9 @@
 #include "check_update.h"
 #include "cli_runner.h"
 #include "client_profile_settings.h"
-#include "command_dispatcher.h"
-#include "device_data_forwarder.h"
-#include "device_report_sender.h"
-#include "headless_host.h"
+#include "event_printer.h"
 #include "input_lines.h"
+#include "page_session.h"
 #include "application_folder.h"
 #include "logging.h"
 #include "update_service.h"
@@ -117,25 +115,28 @@ int main(int argc, char* argv[])
     // There are no views: an event addressed to a named view is dropped,
     // as it is when no view of that name is open, unless --all-views asks
     // for it.
-    HeadlessHost host(applicationFolder(), settings,
-                      [&runner, allViews](const QString& name, const QVariantList& eventArgs, const QString& view) {
-                          if (runner && (view.isEmpty() || allViews))
-                              runner->writeEvent(name, eventArgs, view);
-                      });
-    CommandDispatcher dispatcher(host);
-    CliRunner cli(dispatcher, writeLine);
+    EventPrinter printer(
+        [&runner](const QString& name, const QVariantList& eventArgs, const QString& view) {
+            if (runner)
+                runner->writeEvent(name, eventArgs, view);
+        },
+        allViews);
+    // The page session of the program, without a window: the device write
+    // worker runs in this thread; the input automation plays only what
+    // ORVANTA_INPUT_SCRIPT names and logs to ORVANTA_VIRTUAL_HID_LOG.
+    PageSessionSetup setup;
+    setup.applicationFolder = applicationFolder();
+    setup.settings = &settings;
+    setup.events = &printer;
+    setup.musicView = settings.reloadClientProfile().value(QStringLiteral("MusicView"));
+    PageSession session(std::move(setup));
+    CliRunner cli(session.dispatcher(), writeLine);
     cli.setAnswerTimeout(answerTimeoutMs);
     runner = &cli;
-
-    DeviceDataForwarder forwarder([&host](const QString& report) {
-        host.sendPageEvent(QStringLiteral("onDeviceData"), {report}, QString());
-    });
-    DeviceReports::setSender(&forwarder);
-    host.start();
+    session.start();
 
     if (checkUpdate) {
-        writeLine(checkUpdateLine(host, answerTimeoutMs));
-        DeviceReports::setSender(nullptr);
+        writeLine(checkUpdateLine(session, answerTimeoutMs));
         return 0;
     }
 
@@ -168,18 +169,15 @@ int main(int argc, char* argv[])
         }
         if (input.failed()) {
             err << "orvanta-cli: cannot read standard input\n";
-            DeviceReports::setSender(nullptr);
             return 2;
         }
     }
     // Downloads and firmware updates go on after their request's answer.
     QElapsedTimer busy;
     busy.start();
-    while (host.updateService()->busy() && busy.elapsed() < answerTimeoutMs)
+    while (session.updates().busy() && busy.elapsed() < answerTimeoutMs)
         cli.wait(20);
     if (waitMs > 0)
         cli.wait(waitMs);
-
-    DeviceReports::setSender(nullptr);
     return readable ? 0 : 2;
 }
