@@ -4,7 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include "byte_list_text.h"
+#include "device_family.h"
 #include "device_functions.h"
 #include "logging.h"
 
@@ -34,7 +34,8 @@ QString getVirtualDevice()
 
 Reply restDevice(DeviceFunctions& functions, const QString& version)
 {
-    const bool done = ByteListText::isW1FamilyKey(version)
+    const DeviceFamily* family = DeviceFamilies::ofDeviceKey(version);
+    const bool done = family && family->resetByAddress
         ? functions.writeW1Address(version, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"), 9)
         : functions.resetDevice(version);
     Reply reply;

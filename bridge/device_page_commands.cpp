@@ -7,6 +7,7 @@
 #include "device_commands.h"
 #include "device_access.h"
 #include "device_data_handler.h"
+#include "device_family.h"
 #include "pointer_settings.h"
 
 namespace {
@@ -59,6 +60,14 @@ void readDevicesDpiVal(CommandContext& c)
                                                 c.number(QStringLiteral("Detail")) != 0));
 }
 
+// What differs between the device families (the table the program writes
+// by), as one JSON object keyed by Driver version: the pages read the same
+// facts rather than keeping a copy.
+void getDeviceFamilies(CommandContext& c)
+{
+    c.succeed(QString::fromUtf8(DeviceFamilies::document()));
+}
+
 // One device setting, written on the dispatcher's thread. The pages also
 // send "TaskRGB", "TaskLight", "TaskJitters" and "TaskVoices"; the write
 // does not take them (keyboard profile writes read those attributes from
@@ -97,4 +106,5 @@ void addDevicePageCommands(CommandTable& table)
     table.add(15, QStringLiteral("WriteDevice"), writeDevice);
     table.add(29, QStringLiteral("GetWindowsMouseConfig"), getWindowsMouseConfig);
     table.add(54, QStringLiteral("GetDeviceAccess"), getDeviceAccess);
+    table.add(55, QStringLiteral("GetDeviceFamilies"), getDeviceFamilies);
 }

@@ -1,5 +1,7 @@
 #include "w1_reset_pass.h"
 
+#include "device_family.h"
+
 bool W1ResetPass::tick()
 {
     const int before = m_counter++;
@@ -13,9 +15,8 @@ QStringList W1ResetPass::w1Keys(const DeviceMap& devices)
 {
     QStringList keys;
     for (auto it = devices.cbegin(); it != devices.cend(); ++it) {
-        bool ok = false;
-        const quint32 version = it.value().value(QStringLiteral("Version")).toString().toUInt(&ok, 16);
-        if (ok && version >= 0x25A7FA00u && version <= 0x25A7FAFFu)
+        const DeviceFamily* family = DeviceFamilies::ofDeviceKey(it.value().value(QStringLiteral("Version")).toString());
+        if (family && family->periodicReset)
             keys << it.key();
     }
     return keys;

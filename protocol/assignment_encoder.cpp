@@ -4,6 +4,7 @@
 
 #include "assignment_format.h"
 #include "byte_list_text.h"
+#include "device_family.h"
 #include "driver_lookup.h"
 #include "w1_assignment_format.h"
 
@@ -87,7 +88,8 @@ EncodedAssignment AssignmentEncoder::encodeAssignment(const QString& taskType, c
     if (taskType == QLatin1String("GKey"))
         return rapidFireCode(task);
     if (taskType == QLatin1String("MultiMedia")) {
-        if (m_lookup.loadedDriverVersion() == QLatin1String("K2.0") && task.size() == 6) {
+        const DeviceFamily* family = DeviceFamilies::find(m_lookup.loadedDriverVersion());
+        if (family && family->mediaColour && task.size() == 6) {
             const QString bytes = colourBytes(task);
             if (!bytes.isEmpty())
                 return {bytes};

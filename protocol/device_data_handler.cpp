@@ -1,6 +1,6 @@
 #include "device_data_handler.h"
 
-#include "byte_list_text.h"
+#include "device_family.h"
 #include "keyboard_profile_write.h"
 #include "profile_store.h"
 #include "property_write.h"
@@ -106,27 +106,30 @@ bool device_data_handler::writeDevice(const QString& Version, const QString& Dri
 {
     const WriteRequest request{Version, DriverVersion, Index, Task, TaskType, TaskCount, TaskDelay, TaskManner};
     m_write.begin(Version, DriverVersion);
-    const bool w1 = ByteListText::isW1FamilyKey(Version);
+    // The family named decides the definition; the device's own family may
+    // decide the writer (a device of the W1 range is written by address).
+    const DeviceFamily* named = DeviceFamilies::find(DriverVersion);
+    const DeviceFamily* family = DeviceFamilies::forWrite(Version, DriverVersion);
+    if (!named || !family)
+        return false;
 
-    // K3.0 keyboards are written as K2.0 keyboards, with K2.0's definition.
-    if (DriverVersion == QLatin1String("K3.0")) {
-        if (!m_write.loadProfile(profileForDevice(Version)) || !m_lookup.loadDriver(QStringLiteral("K2.0")))
+    // A keyboard written as a whole profile mode, with its family's
+    // definition (K3.0 with K2.0's).
+    if (family->writer == DeviceFamily::Writer::KeyboardProfile) {
+        if (!m_write.loadProfile(profileForDevice(Version)) || !m_lookup.loadDriver(family->definition))
             return false;
-        m_write.setKeyboardMode(true);
+        m_write.setKeyboardMode(family->macroStore == DeviceFamily::MacroStore::Units);
         return writeKeyboardProfile(m_write.profile(), m_write.encoder(), m_functions, request);
     }
 
-    // The W1 family is written by address and needs no profile.
-    if (!m_write.loadProfile(profileForDevice(Version)) && !w1)
+    // Written by address, a device needs no profile.
+    const bool byAddress = family->writer == DeviceFamily::Writer::Address;
+    if (!m_write.loadProfile(profileForDevice(Version)) && !byAddress)
         return false;
-    if (!m_lookup.loadDriver(DriverVersion))
+    if (!m_lookup.loadDriver(named->definition))
         return false;
-    if (DriverVersion == QLatin1String("K2.0")) {
-        m_write.setKeyboardMode(true);
-        return writeKeyboardProfile(m_write.profile(), m_write.encoder(), m_functions, request);
-    }
-    return w1 ? writeW1Assignment(m_lookup, m_write.encoder(), m_functions, request)
-              : writePropertyAssignment(m_lookup, m_write.encoder(), m_functions, request);
+    return byAddress ? writeW1Assignment(m_lookup, m_write.encoder(), m_functions, request)
+                     : writePropertyAssignment(m_lookup, m_write.encoder(), m_functions, request);
 }
 
 void device_data_handler::slot_writeDevice(QString Version, QString DriveVersion, QString Index, QString Task,

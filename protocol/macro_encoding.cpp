@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "device_family.h"
 #include "driver_lookup.h"
 
 namespace {
@@ -110,7 +111,8 @@ QStringList padMacroItems(QStringList items)
 
 bool macroWithoutEndRecord(const QString& driverVersion)
 {
-    return driverVersion == QLatin1String("M2.0") || driverVersion == QLatin1String("M4.0");
+    const DeviceFamily* family = DeviceFamilies::find(driverVersion);
+    return family && family->repeatInButtonCode;
 }
 
 bool macroRepeatCount(const QString& taskCount, quint8* repeat)

@@ -4,6 +4,7 @@
 
 #include "assignment_encoder.h"
 #include "assignment_format.h"
+#include "device_family.h"
 #include "device_functions.h"
 #include "driver_lookup.h"
 
@@ -20,7 +21,8 @@ constexpr int kEmptyCodeSize = 8;
 
 bool carriesPlayBytes(const WriteRequest& request)
 {
-    if (request.driverVersion != QLatin1String("M2.0") && request.driverVersion != QLatin1String("M4.0"))
+    const DeviceFamily* family = DeviceFamilies::find(request.driverVersion);
+    if (!family || !family->repeatInButtonCode)
         return false;
     const QString& type = request.taskType;
     return type == QLatin1String("Macro") || type == QLatin1String("MouseFunction")

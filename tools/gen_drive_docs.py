@@ -546,6 +546,8 @@ DOCUMENTS = {
 def qrc_text():
     lines = ['<!DOCTYPE RCC>', '<RCC version="1.0">', '  <qresource prefix="/drive">']
     lines += ['    <file alias="%s">drive/%s.xml</file>' % (n, n) for n in DOCUMENTS]
+    # The family table is kept by hand beside the generated documents.
+    lines += ['    <file alias="families.json">drive/families.json</file>']
     lines += ['  </qresource>', '</RCC>', '']
     return "\n".join(lines)
 

@@ -10,6 +10,7 @@
 #include "web_view.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineProfile>
@@ -26,6 +27,8 @@ private slots:
 
 private:
     QStringList m_requests;
+    // The program's family table, as "GetDeviceFamilies" answers it.
+    QString m_families;
     bool m_devicesAttached = true;
     QWidget* m_window = nullptr;
     WebView* m_view = nullptr;
@@ -34,6 +37,9 @@ private:
 void TestStartPage::initTestCase()
 {
     LocalResources::setPageFolder(qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/pages/template");
+    QFile families(qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/resources/drive/families.json");
+    QVERIFY(families.open(QIODevice::ReadOnly));
+    m_families = QString::fromUtf8(families.readAll());
     ClientHandler::instance()->setProfile(offTheRecordProfile());
     m_window = new QWidget;
     m_window->resize(540, 425);
@@ -52,6 +58,8 @@ void TestStartPage::initTestCase()
             callback->failure(0, "File Or KeyName does not exist");
         else if (request.contains("\"GetTrayState\""))
             callback->success("{\"Tray\":true}");
+        else if (request.contains("\"GetDeviceFamilies\""))
+            callback->success(m_families);
     });
     QSignalSpy loaded(m_view, &WebView::loadFinished);
     m_window->show();

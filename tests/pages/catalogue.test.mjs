@@ -7,9 +7,9 @@ import { IMAGES } from '../../pages/template/common/ui/device_image.js';
 import { snapDpi } from '../../pages/template/common/core/dpi.js';
 import fs from 'node:fs';
 import path from 'node:path';
-import { definition, repo } from './helpers.mjs';
+import { definition, repo, familyTable } from './helpers.mjs';
 
-const catalogue = new Catalogue(products);
+const catalogue = new Catalogue(products, familyTable);
 
 function ids(element, found = new Set()) {
     if (element.hasAttr('id'))

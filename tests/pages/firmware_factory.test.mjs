@@ -5,10 +5,10 @@ import { factoryWrites } from '../../pages/template/common/core/factory.js';
 import { DeviceSession } from '../../pages/template/common/core/device_session.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import products from '../../pages/template/common/data/products.js';
-import { definition } from './helpers.mjs';
+import { definition, familyTable } from './helpers.mjs';
 import { fakeProgram } from './fake_program.mjs';
 
-const catalogue = new Catalogue(products);
+const catalogue = new Catalogue(products, familyTable);
 
 test('a firmware update is followed from the program\'s states to its end', () => {
     const p = new FirmwareProgress();

@@ -11,6 +11,9 @@ export const here = path.dirname(fileURLToPath(import.meta.url));
 export const repo = path.resolve(here, '..', '..');
 export const FAMILIES = ['M1.0', 'M2.0', 'M4.0', 'K1.0', 'K2.0', 'W1.0'];
 
+// The program's family table, as "GetDeviceFamilies" serves it.
+export const familyTable = JSON.parse(fs.readFileSync(path.join(repo, 'resources', 'drive', 'families.json'), 'utf8'));
+
 export function definitionText(version) {
     return fs.readFileSync(path.join(repo, 'resources', 'drive', `${version}.xml`), 'utf8');
 }

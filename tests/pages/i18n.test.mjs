@@ -8,7 +8,7 @@ import { format, startLanguage, supportedLanguage } from '../../pages/template/c
 import { fakeProgram } from './fake_program.mjs';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import products from '../../pages/template/common/data/products.js';
-import { definition, FAMILIES, here } from './helpers.mjs';
+import { definition, FAMILIES, here, familyTable } from './helpers.mjs';
 import { SHORTCUTS, SOFTWARE_MODES } from '../../pages/template/common/core/virtual_map.js';
 import { BUTTON_IDS } from '../../pages/template/common/core/macro.js';
 import { ACCELERATION_CHOICES } from '../../pages/template/common/core/pointer.js';
@@ -50,7 +50,7 @@ test('every text the code asks for is in the tables', () => {
     for (const version of FAMILIES)
         for (const row of definition(version).functions())
             used.add(`fn.${row.Task}`);
-    const catalogue = new Catalogue(products);
+    const catalogue = new Catalogue(products, familyTable);
     for (const product of catalogue.products) {
         for (const b of product.buttons || [])
             used.add(`button.${b.label}`);

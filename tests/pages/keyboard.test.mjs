@@ -8,11 +8,11 @@ import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import { DeviceSession } from '../../pages/template/common/core/device_session.js';
 import { ProfileDocument, SETTINGS_MODE } from '../../pages/template/common/core/profile.js';
 import { defaultLayout, keyboardKeys, layoutIndex, lightingData, paint, recordAttributes } from '../../pages/template/common/core/keyboard.js';
-import { definition, repo } from './helpers.mjs';
+import { definition, repo, familyTable } from './helpers.mjs';
 import { fakeProgram } from './fake_program.mjs';
 import { keySlot } from '../../pages/template/common/panels/keyboard_keys_panel.js';
 
-const catalogue = new Catalogue(products);
+const catalogue = new Catalogue(products, familyTable);
 
 test('the drawing follows the program\'s lighting matrix, position for position', () => {
     // The matrix the program fills frames from.

@@ -4,7 +4,7 @@ import { MacroRecorder, heldAtEnd, insertSteps, macroBytes, macroProblems, macro
     setAllDelays, setDelay, stepsForScheme, stepsText } from '../../pages/template/common/core/macro.js';
 import { LIBRARY_PATH, changeLibrary, exportText, findMacro, freeName, importText, libraryXml, parseLibrary, readLibrary, replacesAnother, withMacro } from '../../pages/template/common/core/macro_library.js';
 import { fromRequest, toRequest } from '../../pages/template/common/core/assignment.js';
-import { definition } from './helpers.mjs';
+import { definition, familyTable } from './helpers.mjs';
 import { fakeProgram } from './fake_program.mjs';
 
 const key = (k, down = true) => ({ type: 'key', down, key: k });
@@ -48,22 +48,22 @@ test('the room a macro takes follows how each family stores it', () => {
     const tap = [key('A'), key('A', false), wait(100)];
     // M1.0: three bytes a step and the end record (12 bytes, as the
     // program writes them); M2.0 and M4.0 keep the repeat in the button.
-    assert.equal(macroBytes(tap, macroScheme(definition('M1.0'), 'M1.0')), 12);
-    assert.equal(macroBytes(tap, macroScheme(definition('M2.0'), 'M2.0')), 9);
-    assert.equal(macroScheme(definition('K1.0'), 'K1.0').slot, 200);
+    assert.equal(macroBytes(tap, macroScheme(definition('M1.0'), familyTable['M1.0'])), 12);
+    assert.equal(macroBytes(tap, macroScheme(definition('M2.0'), familyTable['M2.0'])), 9);
+    assert.equal(macroScheme(definition('K1.0'), familyTable['K1.0']).slot, 200);
     // W1.0: count, actions of three bytes each followed by one pause of
     // two, two end bytes and a check byte; moves are not played there.
-    const w1 = macroScheme(definition('W1.0'), 'W1.0');
+    const w1 = macroScheme(definition('W1.0'), familyTable['W1.0']);
     assert.equal(w1.slot, 383);
     assert.equal(macroBytes([key('A'), wait(10)], w1), 9);
     assert.deepEqual(stepsForScheme([wait(5), key('A'), key('B'), wait(10), wait(20), { type: 'move', x: 1, y: 1 }, key('A', false)], w1),
         [key('A'), wait(0), key('B'), wait(30), key('A', false), wait(0)]);
     const m1 = definition('M1.0');
     const long = Array.from({ length: 70 }, () => key('A'));
-    assert.deepEqual(macroProblems(long, macroScheme(m1, 'M1.0'), m1), ['full']);
-    assert.deepEqual(macroProblems([wait(5)], macroScheme(m1, 'M1.0'), m1), ['empty']);
-    assert.deepEqual(macroProblems([key('Nope'), { type: 'button', down: true, button: '中键' }], macroScheme(m1, 'M1.0'), m1), ['keys', 'buttons']);
-    assert.deepEqual(macroProblems([key('Ctrl'), key('Left Shift')], macroScheme(m1, 'M1.0'), m1), [], 'modifier names are keys');
+    assert.deepEqual(macroProblems(long, macroScheme(m1, familyTable['M1.0']), m1), ['full']);
+    assert.deepEqual(macroProblems([wait(5)], macroScheme(m1, familyTable['M1.0']), m1), ['empty']);
+    assert.deepEqual(macroProblems([key('Nope'), { type: 'button', down: true, button: '中键' }], macroScheme(m1, familyTable['M1.0']), m1), ['keys', 'buttons']);
+    assert.deepEqual(macroProblems([key('Ctrl'), key('Left Shift')], macroScheme(m1, familyTable['M1.0']), m1), [], 'modifier names are keys');
     assert.deepEqual(heldAtEnd([key('A'), key('B'), key('A', false)]), ['key:B']);
 });
 

@@ -6,9 +6,9 @@ import { parseRoute, routeHash } from '../../pages/template/common/ui/registry.j
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import { ProfileDocument } from '../../pages/template/common/core/profile.js';
 import products from '../../pages/template/common/data/products.js';
-import { definition } from './helpers.mjs';
+import { definition, familyTable } from './helpers.mjs';
 
-const catalogue = new Catalogue(products);
+const catalogue = new Catalogue(products, familyTable);
 
 // A session whose device answers from the given properties (as the program's
 // read commands give them) and whose profile is the given document.

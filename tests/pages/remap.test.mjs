@@ -19,7 +19,7 @@ test('the key value table serves as the software player\'s definition', () => {
     assert.equal(d.keyByName('Num 1').Code, '59');
     assert.equal(d.keyForEvent(65, 0).Task, 'A');
     assert.equal(d.rowByTask('GKey'), null, 'no rapid fire');
-    assert.ok(Number.isNaN(macroScheme(d, '').slot), 'no slot to fill');
+    assert.ok(Number.isNaN(macroScheme(d, null).slot), 'no slot to fill');
     assert.throws(() => SoftwareDefinition.fromDefine('<Driver/>'));
 });
 

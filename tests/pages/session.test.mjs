@@ -6,7 +6,7 @@ import { ProfileDocument } from '../../pages/template/common/core/profile.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import { DeviceList, decodeReport, parseDeviceList } from '../../pages/template/common/core/devices.js';
 import products from '../../pages/template/common/data/products.js';
-import { definition, definitionText } from './helpers.mjs';
+import { definition, definitionText, familyTable } from './helpers.mjs';
 
 // The program as the pages see it: a file cache, a device that takes or
 // refuses writes, and the commands that reach them.
@@ -47,7 +47,7 @@ function fakeProgram({ files = {}, refuse = false } = {}) {
     return program;
 }
 
-const catalogue = new Catalogue(products);
+const catalogue = new Catalogue(products, familyTable);
 const m2 = catalogue.describeDevice({ Version: '258A1008' });
 
 test('a device without a profile gets one before anything is written', async () => {

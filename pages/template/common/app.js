@@ -3,7 +3,7 @@
 // routes. Each start page (one per client-profile row) loads this module;
 // its brand (name, mark) comes from the page's "brand" JSON block.
 import { CommandClient } from './core/client.js';
-import { Catalogue } from './core/catalogue.js';
+import { Catalogue, fetchFamilies } from './core/catalogue.js';
 import products from './data/products.js';
 import { DeviceList } from './core/devices.js';
 import { DriverCache } from './core/device_session.js';
@@ -56,8 +56,9 @@ export async function start() {
     const brand = readBrand();
     const client = CommandClient.forPage(window);
     const toasts = new Toasts();
-    const catalogue = new Catalogue(products);
-    const lang = await startLanguage(client);
+    // The language and the program's family table are asked for together.
+    const [lang, families] = await Promise.all([startLanguage(client), fetchFamilies(client)]);
+    const catalogue = new Catalogue(products, families);
     setLanguage(lang);
     document.documentElement.lang = language() === 'zh' ? 'zh-CN' : 'en';
     restoreTrayBehaviour(client);

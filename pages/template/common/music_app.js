@@ -6,7 +6,7 @@
 // Stopping, or closing the window, gives the keyboard its painted colours
 // back.
 import { CommandClient, failureText } from './core/client.js';
-import { Catalogue } from './core/catalogue.js';
+import { Catalogue, definitionOf, fetchFamilies } from './core/catalogue.js';
 import products from './data/products.js';
 import keyboardLayout from './data/keyboard_layout.js';
 import { DeviceList } from './core/devices.js';
@@ -41,6 +41,7 @@ async function savedColours(client, key) {
 
 export async function start() {
     const client = CommandClient.forPage(window);
+    const familiesRead = fetchFamilies(client);
     const stored = await client.send('ReadConf', { KeyName: 'Language' }, { timeout: 2000 });
     setLanguage(stored.ok && supportedLanguage(stored.text) ? stored.text : 'en');
     document.documentElement.lang = stored.ok && supportedLanguage(stored.text) === 'zh' ? 'zh-CN' : 'en';
@@ -82,14 +83,14 @@ export async function start() {
         state.textContent = t('music.stopped');
     };
 
-    const catalogue = new Catalogue(products);
+    const catalogue = new Catalogue(products, await familiesRead);
     const devices = new DeviceList(client, catalogue);
     const drivers = new DriverCache(client);
     const fillKeyboards = async (list) => {
         const preferred = await client.send('ReadConf', { KeyName: 'MusicDevice' }, { timeout: 2000 });
         const chosen = keyboards.value || (preferred.ok ? preferred.text : '');
         clear(keyboards);
-        const found = list.filter((d) => d.kind === 'keyboard');
+        const found = list.filter((d) => !!(d.family && d.family.keyColours));
         for (const d of found)
             keyboards.append(h('option', { value: d.key, selected: d.key === chosen }, `${d.name} (${d.key})`));
         play.disabled = !found.length || !!playing;
@@ -104,7 +105,7 @@ export async function start() {
         const device = devices.byKey(keyboards.value);
         if (!device)
             return;
-        const definition = (device.family && device.family.definition) || device.familyVersion;
+        const definition = definitionOf(device.family, device.familyVersion);
         const driver = await drivers.get(definition);
         if (!driver) {
             state.textContent = t('device.noDefinition', { family: definition });

@@ -1,10 +1,43 @@
-// The products the pages know (data/products.js): which Driver definition
-// a device key uses, the product's name and picture, its buttons, its DPI
-// range, and the family's page data (lighting layout and modes, report
-// rates, combination limits). Byte codes are not here: they come from the
-// Driver definition the program serves.
+// The products the pages know (data/products.js): which family a device
+// key belongs to, the product's name and picture, its buttons and its DPI
+// range. The families (how each is written, what it can do, its lighting
+// layout, report rates and combination limits) are the program's own table
+// ("GetDeviceFamilies"), so that the pages and the program never disagree.
+// Byte codes are not here either: they come from the Driver definition the
+// program serves.
 
 const KEY = /^[0-9A-F]{8}$/;
+
+// The program's family table, or {} when it cannot be had (the pages then
+// know no device: nothing is written with a guess).
+export async function fetchFamilies(client) {
+    const reply = await client.send('GetDeviceFamilies', {}, { timeout: 5000 });
+    if (!reply.ok)
+        return {};
+    try {
+        const families = JSON.parse(reply.text);
+        return families && typeof families === 'object' && !Array.isArray(families) ? families : {};
+    } catch (e) {
+        return {};
+    }
+}
+
+// The Driver definition a family is written with (K3.0 with K2.0's).
+export function definitionOf(family, version) {
+    return (family && family.definition) || version;
+}
+
+// Whether the family writes whole profile modes from the device's profile
+// document (the keys' assignments live there first).
+export function writesProfiles(family) {
+    return !!family && family.writer === 'keyboardProfile';
+}
+
+// Whether the family offers a group of functions in the picker ("mouse",
+// "dpi", "media", "profile", "other").
+export function offersFunctions(family, group) {
+    return !!family && Array.isArray(family.functions) && family.functions.includes(group);
+}
 
 // The product's buttons that the family's definition can write, each with
 // its definition row.
@@ -15,9 +48,10 @@ export function writableButtons(product, driver) {
 }
 
 export class Catalogue {
-    constructor(data) {
+    // data: the products (data/products.js); families: the program's table.
+    constructor(data, families = {}) {
         this.data = data && typeof data === 'object' ? data : {};
-        this.families = this.data.families || {};
+        this.families = families && typeof families === 'object' ? families : {};
         this.products = Array.isArray(this.data.products) ? this.data.products : [];
     }
 
@@ -37,6 +71,13 @@ export class Catalogue {
 
     family(version) {
         return Object.prototype.hasOwnProperty.call(this.families, version) ? this.families[version] : null;
+    }
+
+    // The family macros of the library are named with when no device is
+    // attached: the first mouse family of the table.
+    libraryFamily() {
+        const version = Object.keys(this.families).find((v) => this.families[v] && this.families[v].kind === 'mouse');
+        return version ? { version, family: this.families[version] } : null;
     }
 
     lightingModes(family) {

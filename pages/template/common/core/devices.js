@@ -73,11 +73,11 @@ export class DeviceList {
         return () => this.listeners.delete(fn);
     }
 
-    // Reports name no device. Only the vendor family's devices (the W1
-    // range) send them, so a report belongs to the one such device when
-    // there is exactly one.
+    // Reports name no device. Only the families whose reports the table
+    // describes (the W1 family) send them, so a report belongs to the one
+    // such device when there is exactly one.
     reportingDevice() {
-        const senders = this.devices.filter((d) => /^25A7FA[0-9A-F]{2}$/.test(d.key));
+        const senders = this.devices.filter((d) => !!(d.family && d.family.reports));
         return senders.length === 1 ? senders[0] : null;
     }
 

@@ -161,17 +161,18 @@ export function parseStepsText(text, { isButton = (w) => Object.prototype.hasOwn
 // How a family stores a macro, from its definition: the slot size (the
 // Macro0 row's length), the bytes of each step and the fixed bytes around
 // them. Families store a repeat count in an end record (3 bytes) unless
-// the button code carries it (M2.0, M4.0); W1.0 blocks are a count, steps
-// (actions 3 bytes, pauses 2), two end bytes and a check byte, and each
-// action must be followed by exactly one pause.
-export function macroScheme(driver, familyVersion) {
+// the button code carries it (the family's repeatInButtonCode: M2.0,
+// M4.0); W1.0 blocks are a count, steps (actions 3 bytes, pauses 2), two
+// end bytes and a check byte, and each action must be followed by exactly
+// one pause.
+export function macroScheme(driver, family) {
     if (typeof driver.macroScheme === 'function')
         return driver.macroScheme();
     const row = driver.rowByTask('Macro0');
     const slot = row ? Number.parseInt(row.Length, 10) : NaN;
     if (driver.addressed)
         return { slot, overhead: 4, delayBytes: 2, moves: false, pairs: true };
-    const codeCarriesRepeat = familyVersion === 'M2.0' || familyVersion === 'M4.0';
+    const codeCarriesRepeat = !!(family && family.repeatInButtonCode);
     return { slot, overhead: codeCarriesRepeat ? 0 : 3, delayBytes: 3, moves: true, pairs: false };
 }
 

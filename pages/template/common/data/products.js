@@ -1,72 +1,7 @@
 // The products the pages know: see core/catalogue.js for what each member means.
+// The families ("family" below) are the program's table, not kept here.
 // (A module rather than a JSON file: the page scheme serves scripts, not fetches.)
 export default {
-  "families": {
-    "M1.0": {
-      "kind": "mouse",
-      "readBack": true,
-      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
-      "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
-      "lightingModes": "mouse",
-      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ]
-    },
-    "M2.0": {
-      "kind": "mouse",
-      "readBack": true,
-      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
-      "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
-      "lightingModes": "mouse",
-      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
-      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" },
-      "macroModes": [ { "value": "0x01", "name": "times" }, { "value": "0x02", "name": "held" }, { "value": "0x03", "name": "toggle" } ]
-    },
-    "M4.0": {
-      "kind": "mouse",
-      "readBack": true,
-      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
-      "lighting": { "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
-      "lightingModes": "mouse",
-      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
-      "buttonPlay": { "TaskManner": "0x01", "TaskDelay": "0" },
-      "macroModes": [ { "value": "0x01", "name": "times" }, { "value": "0x02", "name": "held" }, { "value": "0x03", "name": "toggle" } ]
-    },
-    "W1.0": {
-      "kind": "mouse",
-      "readBack": false,
-      "hotkey": { "maxKeys": 3, "modifiersAreKeys": true },
-      "lighting": { "bytes": 6, "fields": { "colour": 0, "mode": 3, "brightness": 4, "speed": 5 } },
-      "lightingModes": "mouse",
-      "reportRates": [ { "value": 1, "hz": 125 }, { "value": 2, "hz": 250 }, { "value": 3, "hz": 500 }, { "value": 4, "hz": 1000 } ],
-      "reports": { "dpiStage": { "prefix": "5,1a", "byte": 2 } },
-      "factoryWrites": true
-    },
-    "K1.0": {
-      "kind": "keyboard",
-      "readBack": false,
-      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
-      "lighting": { "task": "Lights", "bytes": 11, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
-      "lightingModes": "keyboard"
-    },
-    "K2.0": {
-      "kind": "keyboard",
-      "readBack": false,
-      "profileWrites": true,
-      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
-      "lighting": { "task": "Lights", "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
-      "lightingModes": "keyboard",
-      "buttonPlay": { "TaskManner": "0x01" }
-    },
-    "K3.0": {
-      "kind": "keyboard",
-      "definition": "K2.0",
-      "readBack": false,
-      "profileWrites": true,
-      "hotkey": { "maxKeys": 2, "modifiersAreKeys": false },
-      "lighting": { "task": "Lights", "bytes": 10, "fields": { "mode": 0, "brightness": 1, "speed": 2, "colour": 3 } },
-      "lightingModes": "keyboard",
-      "buttonPlay": { "TaskManner": "0x01" }
-    }
-  },
   "lightingModes": {
     "mouse": [
       { "value": 0, "name": "off", "uses": [] },

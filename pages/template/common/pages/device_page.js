@@ -2,6 +2,7 @@
 // for its family as tabs ("#/device/<key>/<panel>"). Opening it reads the
 // family's Driver definition and the device's profile; the panels write
 // through the device session.
+import { definitionOf, writesProfiles } from '../core/catalogue.js';
 import { DeviceSession } from '../core/device_session.js';
 import { defaultLayout } from '../core/keyboard.js';
 import keyboardLayout from '../data/keyboard_layout.js';
@@ -21,11 +22,11 @@ async function openSession(ctx, device) {
         return known.session;
     // A family may be written with another family's definition (K3.0
     // with K2.0's).
-    const definition = (device.family && device.family.definition) || device.familyVersion;
+    const definition = definitionOf(device.family, device.familyVersion);
     const driver = await ctx.drivers.get(definition);
     if (!driver)
         return { error: t('device.noDefinition', { family: definition }) };
-    const layout = device.family && device.family.profileWrites
+    const layout = writesProfiles(device.family)
         ? defaultLayout(keyboardLayout, driver, { TaskManner: (device.family.buttonPlay || {}).TaskManner }) : null;
     const session = new DeviceSession({ client: ctx.client, device, driver, layout });
     const loaded = await session.loadProfile();

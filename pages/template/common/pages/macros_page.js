@@ -1,6 +1,7 @@
 // Macros: the library of saved macros (new, edit, delete, export, import),
 // and the picker's macro group, which opens the macro editor for the
 // button being assigned.
+import { definitionOf } from '../core/catalogue.js';
 import { failureText } from '../core/client.js';
 import { parseStepsText } from '../core/macro.js';
 import { changeLibrary, exportText, importText, readLibrary } from '../core/macro_library.js';
@@ -19,7 +20,7 @@ registerAssignmentSource({
         const current = ctx.current && ctx.current.kind === 'macro'
             ? { name: '', steps: ctx.current.steps, repeat: ctx.current.repeat, mode: ctx.current.mode || '' } : null;
         const macro = await openMacroEditor({
-            ctx, driver: ctx.driver, family: ctx.family, familyVersion: ctx.device ? ctx.device.familyVersion : '',
+            ctx, driver: ctx.driver, family: ctx.family,
             macro: current, purpose: 'assign', target: ctx.targetName || '',
         });
         return macro ? { kind: 'macro', steps: macro.steps, repeat: macro.repeat, mode: macro.mode } : null;
@@ -32,9 +33,10 @@ async function editingDefinition(ctx) {
     if (!ctx.devices.loaded)
         await ctx.devices.refresh();
     const device = ctx.devices.devices.find((d) => d.kind !== 'unknown');
-    const family = device ? device.family : ctx.catalogue.family('M1.0');
-    const version = device ? (family.definition || device.familyVersion) : 'M1.0';
-    return { driver: await ctx.drivers.get(version), family: family || {} };
+    const fallback = ctx.catalogue.libraryFamily();
+    const family = device ? device.family : fallback && fallback.family;
+    const version = device ? definitionOf(family, device.familyVersion) : fallback && definitionOf(fallback.family, fallback.version);
+    return { driver: version ? await ctx.drivers.get(version) : null, family: family || {}, version: version || '' };
 }
 
 registerPage({
@@ -61,12 +63,12 @@ registerPage({
         };
 
         const edit = async (macro) => {
-            const { driver, family } = await editingDefinition(ctx);
+            const { driver, family, version } = await editingDefinition(ctx);
             if (!driver) {
-                showStatus(t('device.noDefinition', { family: 'M1.0' }), true);
+                showStatus(t('device.noDefinition', { family: version }), true);
                 return;
             }
-            const edited = await openMacroEditor({ ctx, driver, family: { macroModes: family.macroModes }, familyVersion: '', macro, purpose: 'library' });
+            const edited = await openMacroEditor({ ctx, driver, family: { macroModes: family.macroModes }, macro, purpose: 'library' });
             if (!edited) {
                 // What the editor saved into the library on its own.
                 macros = await readLibrary(ctx.client);

@@ -17,7 +17,11 @@ import { accessHelp } from '../ui/access_help.js';
 import { parseAccess } from '../core/device_access.js';
 
 // What the player can hold: one key, or a modifier and a key.
-const SOFTWARE_FAMILY = { hotkey: { maxKeys: 2, modifiersAreKeys: true }, macroModes: SOFTWARE_MODES };
+// The program plays every kind of function and rapid fire itself.
+const SOFTWARE_FAMILY = {
+    hotkey: { maxKeys: 2, modifiersAreKeys: true }, macroModes: SOFTWARE_MODES,
+    functions: ['mouse', 'dpi', 'media', 'profile', 'other'], rapidFire: true,
+};
 
 let definition = null;
 async function softwareDefinition(client) {

@@ -220,6 +220,6 @@ registerDevicePanel({
     id: 'colours',
     title: 'panel.colours',
     order: 35,
-    supports: (device) => device.kind === 'keyboard',
+    supports: (device) => !!(device.family && device.family.keyColours),
     render,
 });

@@ -5,6 +5,7 @@
 // its own key shows that under its cap. What the keys show is this
 // computer's record (the keyboard cannot be asked), which the panel says,
 // with a way to write all of it to the keyboard.
+import { writesProfiles } from '../core/catalogue.js';
 import { describe, fromRequest, keyLabel, sameAssignment, toRequest } from '../core/assignment.js';
 import { factoryAssignment, keyboardExtent, keyboardKeys, layoutIndex, recordAttributes, recordRequest } from '../core/keyboard.js';
 import keyboardLayout from '../data/keyboard_layout.js';
@@ -130,6 +131,6 @@ registerDevicePanel({
     title: 'panel.keys',
     order: 20,
     supports: (device, driver) => device.kind === 'keyboard'
-        && (!!(device.family && device.family.profileWrites) || keyboardKeys(keyboardLayout, driver, device.product).some((k) => k.button)),
+        && (writesProfiles(device.family) || keyboardKeys(keyboardLayout, driver, device.product).some((k) => k.button)),
     render,
 });

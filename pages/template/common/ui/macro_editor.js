@@ -5,7 +5,7 @@
 // repeat count and play mode, the room it takes in the device's macro slot,
 // and the saved macros (library, export, import).
 //
-//   openMacroEditor({ ctx, driver, family, familyVersion, macro, purpose })
+//   openMacroEditor({ ctx, driver, family, macro, purpose })
 //   resolves with { name, steps, repeat, mode } or null. purpose 'assign':
 //   the macro goes on a button; 'library': it is saved in the library.
 import { BUTTON_IDS, MacroRecorder, macroButtons, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep,
@@ -48,10 +48,10 @@ export function stepLabel(step, driver) {
     }
 }
 
-export function openMacroEditor({ ctx, driver, family, familyVersion, macro = null, purpose = 'assign', target = '' }) {
+export function openMacroEditor({ ctx, driver, family, macro = null, purpose = 'assign', target = '' }) {
     return new Promise((resolve) => {
         const client = ctx.client;
-        const scheme = macroScheme(driver, familyVersion);
+        const scheme = macroScheme(driver, family);
         const buttons = macroButtons(driver);
         let steps = macro ? parseStepsText(macro.steps).steps : [];
         let selected = steps.length - 1;

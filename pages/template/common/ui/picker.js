@@ -7,6 +7,7 @@
 //     buttonLength: the bytes the button's row holds (what does not fit is
 //     not offered); extra: the ctx handed to assignment sources.
 import { combinable, combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, sameAssignment, MODIFIER_ORDER } from '../core/assignment.js';
+import { offersFunctions } from '../core/catalogue.js';
 import { t } from '../core/i18n.js';
 import { h, icon } from './dom.js';
 import { openDialog } from './dialog.js';
@@ -111,21 +112,19 @@ export function pickAssignment({ title, driver, family, current, factory, button
         const rapidUse = h('button', { type: 'button', class: 'button', id: 'rapid-use' }, t('picker.useRapid'));
         rapidUse.addEventListener('click', () => choose({ kind: 'rapid', key: rapidKey.value, count: Number(rapidCount.value), interval: Number(rapidInterval.value) }));
 
-        // Functions of the definition, by group. A keyboard is offered no
-        // DPI or lift-off function: they act on a mouse's sensor.
-        const keyboard = !!(family && family.kind === 'keyboard');
-        const offered = (group) => group !== 'disable' && !(keyboard && group === 'dpi');
+        // Functions of the definition, in the groups the family offers (a
+        // keyboard has no DPI or lift-off functions: they act on a mouse's
+        // sensor).
         const groups = new Map(GROUP_ORDER.map((g) => [g, []]));
         for (const row of driver.functions()) {
             const group = functionGroup(row.Task);
-            if (offered(group))
+            if (offersFunctions(family, group))
                 groups.get(group).push(itemButton(functionLabel(row.Task, t), { kind: 'function', task: row.Task }));
         }
-        // Groups the definition names but whose codes this device cannot
-        // take (the W1 mouse's buttons hold three bytes, media codes four):
-        // said, rather than left out without a word.
-        const cannot = GROUP_ORDER.filter((g) => g !== 'other' && offered(g) && !groups.get(g).length
-            && driver.rows.some((r) => r.Index === '' && r.vkCode === '' && r.Code && functionGroup(r.Task) === g));
+        // What owners look for and the family cannot do (the W1 mouse's
+        // buttons hold three bytes, media codes four): said, rather than
+        // left out without a word.
+        const cannot = GROUP_ORDER.filter((g) => !groups.get(g).length && Array.isArray(family.cannot) && family.cannot.includes(g));
         const groupSections = [];
         const addGroup = (id, titleText, ...content) => {
             const sectionEl = h('section', { class: 'pick-group', dataset: { group: id } }, h('h3', null, titleText), ...content);
@@ -149,7 +148,7 @@ export function pickAssignment({ title, driver, family, current, factory, button
             h('div', { class: 'pick-items keys' }, keys.map((k) => itemButton(keyLabel(k.Task, t, driver), { kind: 'keys', keys: [k.Task] }, 'key'))));
         addGroup('combo', t('picker.group.combo'),
             h('div', { class: 'combo' }, modBoxes.map((x) => x.label), comboKey1, comboKey2, comboUse), comboNote);
-        if (rapidFireFits(driver, buttonLength))
+        if (family.rapidFire && rapidFireFits(driver, buttonLength))
             addGroup('rapid', t('picker.group.rapid'),
                 h('div', { class: 'combo' }, rapidKey,
                     h('label', { class: 'inline-label' }, t('picker.rapidCount'), rapidCount),
