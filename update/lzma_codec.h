@@ -3,13 +3,15 @@
 #include <QByteArray>
 #include <QString>
 
+#include "lzma_decoder.h"
+
 // Raw LZMA1 ("LZMA alone" without its 13-byte header) on top of liblzma.
 //
 // The 5 property bytes are kept apart from the stream because the package
 // format stores them, and the unpacked size, in fields of its own.
 namespace LzmaCodec {
 
-constexpr int kPropertiesSize = 5;
+constexpr int kPropertiesSize = LzmaDecoder::kPropertiesSize;
 
 // Decodes `streamSize` bytes at `stream` into exactly `unpackedSize` bytes.
 // The stream may or may not end with an end marker. Fails on invalid

@@ -1,7 +1,5 @@
 #include "lzma_decoder.h"
 
-#include "lzma_codec.h"
-
 #include <lzma.h>
 
 #include <algorithm>
@@ -43,8 +41,8 @@ bool LzmaDecoder::start(const QByteArray &properties, quint32 unpackedSize, QStr
     s.strm = LZMA_STREAM_INIT;
     s.started = false;
     s.failed = true;
-    if (properties.size() != LzmaCodec::kPropertiesSize) {
-        setError(error, QStringLiteral("LZMA properties must be %1 bytes").arg(LzmaCodec::kPropertiesSize));
+    if (properties.size() != kPropertiesSize) {
+        setError(error, QStringLiteral("LZMA properties must be %1 bytes").arg(kPropertiesSize));
         return false;
     }
     const auto *p = reinterpret_cast<const uchar *>(properties.constData());

@@ -17,6 +17,9 @@ class LzmaDecoder
 {
 public:
     static constexpr int kOutputChunk = 256 * 1024;
+    // The property bytes that precede a raw stream (lc/lp/pb and the
+    // dictionary size).
+    static constexpr int kPropertiesSize = 5;
 
     // Receives each decoded piece; false stops the decoding (an error).
     using Sink = std::function<bool(const char *data, int size)>;

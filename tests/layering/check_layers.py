@@ -12,8 +12,16 @@ and its .cpp count as one file).
 
 Includes are written as bare file names and resolved the way the build does:
 a file of the including folder first, else the one file of that name in the
-tree. Usage: check_layers.py [ROOT]. Prints each fault; exit status 1 when
-there is one.
+tree.
+
+The pages' modules (pages/template/common) stand in their own order, lowest
+first: strings/, data/, images/ (siblings); core/; ui/; panels/ and pages/
+(siblings); the start modules beside them (app.js, music_app.js). An import
+may name a module of its own folder or of a lower one, and never one outside
+common/. Within core/ and ui/ no two modules import each other in a loop.
+
+Usage: check_layers.py [ROOT]. Prints each fault; exit status 1 when there
+is one.
 """
 import os
 import re
@@ -36,7 +44,21 @@ EMULATOR = 'emulator'
 EMULATOR_MAY_INCLUDE = {'base'}
 TRANSPORT_HEADER = 'device/transport/transport_entry_points.h'
 # Folders whose files must not include each other in a loop.
-ACYCLIC = ['protocol', 'browser']
+ACYCLIC = ['protocol', 'browser', 'update']
+
+PAGES = 'pages/template/common'
+PAGE_ORDER = [
+    ['strings', 'data', 'images'],
+    ['core'],
+    ['ui'],
+    ['panels', 'pages'],
+    ['.'],
+]
+PAGE_RANK = {folder: rank for rank, group in enumerate(PAGE_ORDER) for folder in group}
+PAGE_ACYCLIC = ['core', 'ui']
+IMPORT = re.compile(r"""(?:^|[;\s])(?:import|export)\s[^'";]*?from\s*['"]([^'"]+)['"]"""
+                    r"""|(?:^|[;\s])import\s*['"]([^'"]+)['"]"""
+                    r"""|\bimport\s*\(\s*['"]([^'"]+)['"]\s*\)""", re.M)
 
 SOURCE = ('.h', '.hpp', '.cpp', '.cc')
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
@@ -139,6 +161,48 @@ def check(root):
                 edges.setdefault(unit(rel), set()).add(unit(dest))
     for group in loops(edges):
         faults.append('include loop: ' + ' <-> '.join(group))
+    return faults + check_pages(root)
+
+
+def page_modules(root):
+    """The modules below common/, each with its folder ('.' for the top)."""
+    top = os.path.join(root, PAGES)
+    modules = {}
+    for folder, _, names in os.walk(top):
+        for name in names:
+            if name.endswith(('.js', '.mjs')):
+                rel = os.path.relpath(os.path.join(folder, name), top).replace(os.sep, '/')
+                modules[rel] = rel.split('/')[0] if '/' in rel else '.'
+    return modules
+
+
+def check_pages(root):
+    modules = page_modules(root)
+    faults = []
+    edges = {}
+    for rel in sorted(modules):
+        here = modules[rel]
+        with open(os.path.join(root, PAGES, rel), encoding='utf-8', errors='replace') as f:
+            text = f.read()
+        for match in IMPORT.finditer(text):
+            target = next(g for g in match.groups() if g)
+            if not target.startswith('.'):
+                faults.append(f'{PAGES}/{rel} imports {target}: pages import their own modules only')
+                continue
+            dest = os.path.normpath(os.path.join(os.path.dirname(rel), target)).replace(os.sep, '/')
+            if dest.startswith('..'):
+                faults.append(f'{PAGES}/{rel} imports {target}: outside {PAGES}/')
+                continue
+            there = dest.split('/')[0] if '/' in dest else '.'
+            if there not in PAGE_RANK or here not in PAGE_RANK:
+                faults.append(f'{PAGES}/{rel} imports {dest}: a folder outside the pages\' order')
+                continue
+            if there != here and PAGE_RANK[there] >= PAGE_RANK[here]:
+                faults.append(f'{PAGES}/{rel} imports {dest}: {there}/ does not stand below {here}/')
+            if there == here and here in PAGE_ACYCLIC:
+                edges.setdefault(rel, set()).add(dest)
+    for group in loops(edges):
+        faults.append('import loop: ' + ' <-> '.join(group))
     return faults
 
 

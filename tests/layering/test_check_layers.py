@@ -71,6 +71,52 @@ class LayeringCheckTest(unittest.TestCase):
         finally:
             check_layers.ACYCLIC = saved
 
+    def test_update_is_guarded_against_loops(self):
+        root = self.tree({
+            'update/codec.cpp': '#include "codec.h"\n#include "decoder.h"\n',
+            'update/codec.h': '',
+            'update/decoder.cpp': '#include "decoder.h"\n#include "codec.h"\n',
+            'update/decoder.h': '',
+        })
+        self.assertEqual(check_layers.check(root), ['include loop: update/codec <-> update/decoder'])
+
+    def test_page_modules_import_downward_only(self):
+        common = check_layers.PAGES
+        root = self.tree({
+            common + '/app.js': "import { start } from './pages/devices_page.js';\nimport './panels/dpi_panel.js';\n",
+            common + '/core/client.js': "import { t } from '../strings/en.js';\n",
+            common + '/strings/en.js': 'export default {};\n',
+            common + '/ui/dom.js': "import { send } from '../core/client.js';\n",
+            common + '/panels/dpi_panel.js': "import { h } from '../ui/dom.js';\nimport products from '../data/products.js';\n",
+            common + '/data/products.js': 'export default {};\n',
+            common + '/pages/devices_page.js': "import { h } from '../ui/dom.js';\n",
+        })
+        self.assertEqual(check_layers.check(root), [])
+
+    def test_page_modules_that_reach_up_sideways_or_out_fail(self):
+        common = check_layers.PAGES
+        root = self.tree({
+            common + '/core/devices.js': "import { h } from '../ui/dom.js';\n",
+            common + '/ui/dom.js': "export const h = 1;\nconst later = () => import('../panels/dpi_panel.js');\n",
+            common + '/panels/dpi_panel.js': "export { page } from '../pages/device_page.js';\n",
+            common + '/pages/device_page.js': "import lib from 'left-pad';\nimport x from '../../rx318/brand.js';\n",
+        })
+        faults = check_layers.check(root)
+        self.assertEqual(len(faults), 5, faults)
+        self.assertIn('core/devices.js imports ui/dom.js: ui/ does not stand below core/', faults[0])
+        self.assertIn('pages/device_page.js imports left-pad', faults[1])
+        self.assertIn('pages/device_page.js imports ../../rx318/brand.js: outside', faults[2])
+        self.assertIn('panels/dpi_panel.js imports pages/device_page.js: pages/ does not stand below panels/', faults[3])
+        self.assertIn('ui/dom.js imports panels/dpi_panel.js', faults[4])
+
+    def test_page_module_loops_fail_in_core(self):
+        common = check_layers.PAGES
+        root = self.tree({
+            common + '/core/a.js': "import { b } from './b.js';\nexport const a = 1;\n",
+            common + '/core/b.js': "import { a } from './a.js';\nexport const b = 2;\n",
+        })
+        self.assertEqual(check_layers.check(root), ['import loop: core/a.js <-> core/b.js'])
+
 
 if __name__ == '__main__':
     unittest.main()
