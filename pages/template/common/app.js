@@ -2,6 +2,7 @@
 // (title bar, side bar, main area), the attached devices and the page
 // routes. Each start page (one per client-profile row) loads this module;
 // its brand (name, mark) comes from the page's "brand" JSON block.
+import { COMMAND } from './core/commands.js';
 import { CommandClient } from './core/client.js';
 import { Catalogue, fetchFamilies } from './core/catalogue.js';
 import products from './data/products.js';
@@ -47,9 +48,9 @@ function readBrand() {
 // the tray icon opens the window (some builds start with it doing nothing
 // until a page says so).
 async function restoreTrayBehaviour(client) {
-    const stored = await client.send('ReadConf', { KeyName: 'TrayFun' }, { timeout: 2000 });
+    const stored = await client.send(COMMAND.ReadConf, { KeyName: 'TrayFun' }, { timeout: 2000 });
     const mode = stored.ok && stored.text === 'DisableTray' ? 'DisableTray' : 'EnableTray';
-    await client.send('TrayFun', { TrayFunName: mode }, { timeout: 2000 });
+    await client.send(COMMAND.TrayFun, { TrayFunName: mode }, { timeout: 2000 });
 }
 
 export async function start() {

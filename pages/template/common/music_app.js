@@ -5,6 +5,7 @@
 // sends the frames with "WriteRGBDevice" at a rate the keyboard takes.
 // Stopping, or closing the window, gives the keyboard its painted colours
 // back.
+import { COMMAND } from './core/commands.js';
 import { CommandClient, failureText } from './core/client.js';
 import { Catalogue, definitionOf, fetchFamilies } from './core/catalogue.js';
 import products from './data/products.js';
@@ -34,7 +35,7 @@ function readBrand() {
 
 // The painted colours the keyboard's profile keeps.
 async function savedColours(client, key) {
-    const reply = await client.send('ReadFileToStr', { FilePath: profilePath(key), Xpath: '/Configuration' }, { timeout: 3000 });
+    const reply = await client.send(COMMAND.ReadFileToStr, { FilePath: profilePath(key), Xpath: '/Configuration' }, { timeout: 3000 });
     const profile = reply.ok ? ProfileDocument.parse(reply.text, key, { settingsMode: SETTINGS_MODE }) : null;
     return profile ? profile.colours() : new Map();
 }
@@ -42,7 +43,7 @@ async function savedColours(client, key) {
 export async function start() {
     const client = CommandClient.forPage(window);
     const familiesRead = fetchFamilies(client);
-    const stored = await client.send('ReadConf', { KeyName: 'Language' }, { timeout: 2000 });
+    const stored = await client.send(COMMAND.ReadConf, { KeyName: 'Language' }, { timeout: 2000 });
     setLanguage(stored.ok && supportedLanguage(stored.text) ? stored.text : 'en');
     document.documentElement.lang = stored.ok && supportedLanguage(stored.text) === 'zh' ? 'zh-CN' : 'en';
     const brand = readBrand();
@@ -79,7 +80,7 @@ export async function start() {
         drawBars(new Array(meter.columns).fill(0));
         // The painted colours come back.
         const colours = await savedColours(client, key);
-        await client.send('WriteRGBDevice', { Version: key, DriverVersion: version, Data: lightingData(colours, keyboardLayout) });
+        await client.send(COMMAND.WriteRGBDevice, { Version: key, DriverVersion: version, Data: lightingData(colours, keyboardLayout) });
         state.textContent = t('music.stopped');
     };
 
@@ -87,7 +88,7 @@ export async function start() {
     const devices = new DeviceList(client, catalogue);
     const drivers = new DriverCache(client);
     const fillKeyboards = async (list) => {
-        const preferred = await client.send('ReadConf', { KeyName: 'MusicDevice' }, { timeout: 2000 });
+        const preferred = await client.send(COMMAND.ReadConf, { KeyName: 'MusicDevice' }, { timeout: 2000 });
         const chosen = keyboards.value || (preferred.ok ? preferred.text : '');
         clear(keyboards);
         const found = list.filter((d) => !!(d.family && d.family.keyColours));
@@ -113,12 +114,12 @@ export async function start() {
         }
         sender = new FrameSender({
             minInterval: 50,
-            send: (data) => client.send('WriteRGBDevice', { Version: device.key, DriverVersion: driver.version, Data: data }),
+            send: (data) => client.send(COMMAND.WriteRGBDevice, { Version: device.key, DriverVersion: driver.version, Data: data }),
         });
         playing = { key: device.key, version: driver.version };
         play.disabled = true;
         stop.disabled = false;
-        const reply = await client.send('RGBMusicPlay', {}, { timeout: 4000 });
+        const reply = await client.send(COMMAND.RGBMusicPlay, {}, { timeout: 4000 });
         if (!reply.ok) {
             state.textContent = failureText(reply, t);
             await stopFollowing();
@@ -151,7 +152,7 @@ export async function start() {
 
     const close = async () => {
         await stopFollowing();
-        client.send('CloseView', {}, { timeout: 500, quietNoReply: true });
+        client.send(COMMAND.CloseView, {}, { timeout: 500, quietNoReply: true });
     };
     const main = h('main', { class: 'music-main' },
         h('h1', null, t('music.title')),

@@ -5,21 +5,15 @@
 // ("GetDeviceFamilies"), so that the pages and the program never disagree.
 // Byte codes are not here either: they come from the Driver definition the
 // program serves.
+import { COMMAND, readAnswer } from './commands.js';
 
 const KEY = /^[0-9A-F]{8}$/;
 
 // The program's family table, or {} when it cannot be had (the pages then
 // know no device: nothing is written with a guess).
 export async function fetchFamilies(client) {
-    const reply = await client.send('GetDeviceFamilies', {}, { timeout: 5000 });
-    if (!reply.ok)
-        return {};
-    try {
-        const families = JSON.parse(reply.text);
-        return families && typeof families === 'object' && !Array.isArray(families) ? families : {};
-    } catch (e) {
-        return {};
-    }
+    const reply = await client.send(COMMAND.GetDeviceFamilies, {}, { timeout: 5000 });
+    return readAnswer(COMMAND.GetDeviceFamilies, reply) || {};
 }
 
 // The Driver definition a family is written with (K3.0 with K2.0's).

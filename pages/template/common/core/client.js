@@ -10,6 +10,8 @@
 // Some commands answer only in some cases ("GetDevicesList" with no device,
 // "savexml" with nothing to write): callers give those a short timeout.
 
+import { commandInfo } from './commands.js';
+
 const DEFAULT_TIMEOUT_MS = 8000;
 const LOG_LENGTH = 200;
 
@@ -36,7 +38,15 @@ export class CommandClient {
     // numbers).
     // quietNoReply: a command that answers only when it has something to
     // say ("savexml"): its silence is logged as such, not as a fault.
+    // A name that is not in the command table (core/commands.js) is not
+    // sent: it fails at once, and the log says so.
     send(name, members = {}, { timeout = DEFAULT_TIMEOUT_MS, quietNoReply = false } = {}) {
+        if (!commandInfo(name)) {
+            const text = `not a command of the program: ${name}`;
+            this.addLog({ time: this.now(), label: String(name), request: '', outcome: 'failure -1', text, ms: 0 });
+            this.notifyLog();
+            return Promise.resolve({ ok: false, code: -1, text });
+        }
         const request = JSON.stringify(Object.assign({ FuncName: name }, members));
         return this.sendText(request, { timeout, label: name, quietNoReply });
     }

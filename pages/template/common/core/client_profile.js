@@ -1,6 +1,7 @@
 // This build's row of the client profile (as "ReadFileToStr" of conf.xml
 // gives it): its name, client version, the view the music lighting data
 // goes to and the host the start-up update check asks.
+import { COMMAND } from './commands.js';
 import { parseXml } from './xml.js';
 
 export function clientRow(text) {
@@ -26,6 +27,6 @@ export function hostOf(address) {
 
 // The row, read from the program; null when it cannot be read.
 export async function readClientRow(client) {
-    const reply = await client.send('ReadFileToStr', { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 });
+    const reply = await client.send(COMMAND.ReadFileToStr, { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 });
     return reply.ok ? clientRow(reply.text) : null;
 }

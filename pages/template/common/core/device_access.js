@@ -2,19 +2,13 @@
 // virtual keyboard and mouse of the remapping (/dev/uinput), the mice's
 // event nodes, the supported mice's vendor interfaces, whether the udev
 // rule is installed, and the command that grants it all.
+import { COMMAND, readAnswer } from './commands.js';
 
 // The answer, or null when it cannot be read (an older program, or a
 // program without the check: the pages then say nothing of permissions).
 export function parseAccess(reply) {
-    if (!reply || !reply.ok)
-        return null;
-    let v;
-    try {
-        v = JSON.parse(reply.text);
-    } catch (e) {
-        return null;
-    }
-    if (!v || typeof v !== 'object' || typeof v.Uinput !== 'boolean')
+    const v = readAnswer(COMMAND.GetDeviceAccess, reply);
+    if (!v || typeof v.Uinput !== 'boolean')
         return null;
     const count = (n) => (Number.isInteger(n) && n >= 0 ? n : 0);
     return {

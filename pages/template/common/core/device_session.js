@@ -2,6 +2,7 @@
 // document, and the writes that keep both the device and the profile in
 // step. A write that the device takes is recorded in the profile and the
 // profile is written out; a write the device refuses changes nothing.
+import { COMMAND } from './commands.js';
 import { DriverDefinition } from './driver.js';
 import { ProfileDocument, profilePath, SETTINGS_MODE } from './profile.js';
 import { parseSummary } from './readback.js';
@@ -25,7 +26,7 @@ export class DriverCache {
 
     get(version) {
         if (!this.loaded.has(version)) {
-            const loading = this.client.send('GetLocalConf', { Name: version }).then((reply) => {
+            const loading = this.client.send(COMMAND.GetLocalConf, { Name: version }).then((reply) => {
                 if (!reply.ok || !reply.text) {
                     this.loaded.delete(version);
                     return null;
@@ -71,7 +72,7 @@ export class DeviceSession {
     // Reads the device's profile, or creates it when there is none (the
     // program writes only to devices whose profile it has read).
     async loadProfile() {
-        const reply = await this.client.send('ReadFileToStr', { FilePath: this.path, Xpath: '/Configuration' });
+        const reply = await this.client.send(COMMAND.ReadFileToStr, { FilePath: this.path, Xpath: '/Configuration' });
         const read = reply.ok ? ProfileDocument.parse(reply.text, this.key, { settingsMode: this.settingsMode }) : null;
         if (read) {
             this.profile = read;
@@ -97,7 +98,7 @@ export class DeviceSession {
     // after another, each with the document as it is then.
     saveProfile() {
         const next = this.saving.then(() =>
-            this.client.send('ModifyFileFromStr', { FilePath: this.path, ContentStr: this.profile.toXml() }));
+            this.client.send(COMMAND.ModifyFileFromStr, { FilePath: this.path, ContentStr: this.profile.toXml() }));
         this.saving = next.catch(() => {});
         return next;
     }
@@ -105,7 +106,7 @@ export class DeviceSession {
     // Writes the files the program still holds (a no-op without an answer
     // when nothing is pending).
     flush() {
-        return this.client.send('savexml', {}, { timeout: 1500, quietNoReply: true });
+        return this.client.send(COMMAND.savexml, {}, { timeout: 1500, quietNoReply: true });
     }
 
     // One setting. request: TaskType, Task, TaskCount (and TaskDelay,
@@ -120,7 +121,7 @@ export class DeviceSession {
         });
         if (this.profileWrites)
             return this.writeThroughProfile(index, members, { name, length });
-        const result = await this.client.send('WriteDevice', members, { timeout: WRITE_TIMEOUT_MS });
+        const result = await this.client.send(COMMAND.WriteDevice, members, { timeout: WRITE_TIMEOUT_MS });
         this.summaryRead = null;
         if (!result.ok)
             return result;
@@ -174,7 +175,7 @@ export class DeviceSession {
             await restore();
             return saved;
         }
-        const result = await this.client.send('WriteDevice', members, { timeout: WRITE_TIMEOUT_MS });
+        const result = await this.client.send(COMMAND.WriteDevice, members, { timeout: WRITE_TIMEOUT_MS });
         this.summaryRead = null;
         if (!result.ok) {
             await restore();
@@ -203,7 +204,7 @@ export class DeviceSession {
     // Factory settings, after the user confirmed. The profile forgets what
     // the device no longer holds.
     async restore() {
-        const result = await this.client.send('RestDevice', { Version: this.key }, { timeout: WRITE_TIMEOUT_MS });
+        const result = await this.client.send(COMMAND.RestDevice, { Version: this.key }, { timeout: WRITE_TIMEOUT_MS });
         this.summaryRead = null;
         if (!result.ok)
             return result;
@@ -236,13 +237,13 @@ export class DeviceSession {
     // ...), read once until the next write; {} when it cannot be read.
     summary() {
         if (!this.summaryRead)
-            this.summaryRead = this.client.send('GetWindowsMouseConfig', { Version: this.key })
+            this.summaryRead = this.client.send(COMMAND.GetWindowsMouseConfig, { Version: this.key })
                 .then((reply) => (reply.ok ? parseSummary(reply.text) : {}));
         return this.summaryRead;
     }
 
     // One stage as the device holds it, with its mode and colour.
     readDpi(dpiIndex) {
-        return this.client.send('ReadDevicesDpiVal', { Version: this.key, DpiIndex: dpiIndex, Detail: 1 });
+        return this.client.send(COMMAND.ReadDevicesDpiVal, { Version: this.key, DpiIndex: dpiIndex, Detail: 1 });
     }
 }

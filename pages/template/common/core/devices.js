@@ -1,5 +1,6 @@
 // The attached devices: "GetDevicesList", asked again on "devicesChanged",
 // and the input reports of "onDeviceData" as a live sign of the device.
+import { COMMAND } from './commands.js';
 
 // "GetDevicesList" answers nothing at all when no device is attached.
 const LIST_TIMEOUT_MS = 2500;
@@ -49,7 +50,7 @@ export class DeviceList {
         // Requests that overlap share one answer.
         if (this.pending)
             return this.pending;
-        this.pending = this.client.send('GetDevicesList', {}, { timeout: LIST_TIMEOUT_MS }).then((reply) => {
+        this.pending = this.client.send(COMMAND.GetDevicesList, {}, { timeout: LIST_TIMEOUT_MS }).then((reply) => {
             this.pending = null;
             const records = reply.ok ? parseDeviceList(reply.text) : [];
             // Mice first, then keyboards, then what the pages cannot configure.

@@ -2,6 +2,7 @@
 // the text of the current language with "{name}" filled from values; a key
 // missing from the table gives the key itself (so that a missing text is
 // seen, never an empty control).
+import { COMMAND } from './commands.js';
 import en from '../strings/en.js';
 import zh from '../strings/zh.js';
 
@@ -23,12 +24,12 @@ export function supportedLanguage(code) {
 // start and, without it, shows Chinese whatever the pages show.
 // client: the command client.
 export async function startLanguage(client) {
-    const stored = await client.send('ReadConf', { KeyName: 'Language' }, { timeout: 2000 });
+    const stored = await client.send(COMMAND.ReadConf, { KeyName: 'Language' }, { timeout: 2000 });
     if (stored.ok && supportedLanguage(stored.text))
         return supportedLanguage(stored.text);
-    const desktop = await client.send('GetDefaultLanguage', {}, { timeout: 2000 });
+    const desktop = await client.send(COMMAND.GetDefaultLanguage, {}, { timeout: 2000 });
     const chosen = (desktop.ok && supportedLanguage(desktop.text)) || 'en';
-    await client.send('WriteConf', { KeyName: 'Language', WriteData: chosen }, { timeout: 2000 });
+    await client.send(COMMAND.WriteConf, { KeyName: 'Language', WriteData: chosen }, { timeout: 2000 });
     return chosen;
 }
 

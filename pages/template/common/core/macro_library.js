@@ -8,6 +8,7 @@
 //
 // A macro: { name, steps (the step text), repeat (1-255), mode (a play mode
 // value of the family, or '') }.
+import { COMMAND } from './commands.js';
 import { XmlElement, parseXml, serializeXml } from './xml.js';
 import { parseStepsText, stepsText } from './macro.js';
 
@@ -119,12 +120,12 @@ export function importText(text, fallbackName = '') {
 
 // The library as the file holds it now; [] when there is none.
 export async function readLibrary(client) {
-    const reply = await client.send('ReadFileToStr', { FilePath: LIBRARY_PATH, Xpath: '/Macros' }, { timeout: 3000 });
+    const reply = await client.send(COMMAND.ReadFileToStr, { FilePath: LIBRARY_PATH, Xpath: '/Macros' }, { timeout: 3000 });
     return reply.ok ? parseLibrary(reply.text) : [];
 }
 
 export function writeLibrary(client, macros) {
-    return client.send('ModifyFileFromStr', { FilePath: LIBRARY_PATH, ContentStr: libraryXml(macros) });
+    return client.send(COMMAND.ModifyFileFromStr, { FilePath: LIBRARY_PATH, ContentStr: libraryXml(macros) });
 }
 
 // One change of the library, made to what the file holds when it is made,

@@ -5,6 +5,7 @@
 // "GetWindowsMouseConfig" (defaultMouseAccel, defaultMouseSpeed,
 // defaultMouseDoubleClick, defaultScrollLinesY, defaultScrollLinesX) by
 // other tables than it sets them with; this module maps between the two.
+import { COMMAND, readAnswer } from './commands.js';
 
 // Acceleration: what each setting index gives (its level), and the level
 // each reported index stands for.
@@ -101,15 +102,8 @@ export function hasPointerFields(fields) {
 export const POINTER_SETTINGS = ['acceleration', 'speed', 'doubleClickTime', 'wheelScrollLines', 'wheelScrollChars'];
 
 export function pointerSupport(reply) {
-    let value = null;
-    if (reply && reply.ok) {
-        try {
-            value = JSON.parse(reply.text);
-        } catch (e) {
-            value = null;
-        }
-    }
-    if (!value || typeof value !== 'object' || !Array.isArray(value.Applied))
+    const value = readAnswer(COMMAND.GetPointerSupport, reply);
+    if (!value || !Array.isArray(value.Applied))
         return { known: false, desktop: '', tool: '', applies: () => true, allApplied: true };
     const applied = new Set(value.Applied.filter((n) => POINTER_SETTINGS.includes(n)));
     return {

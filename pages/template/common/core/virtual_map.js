@@ -14,6 +14,7 @@
 //   { kind: 'text', text }          types the text
 //   { kind: 'shortcut', target }    starts a program ("calculatrice",
 //                                   "notepad", "stikynot", "mail") or opens a path
+import { COMMAND } from './commands.js';
 import { DriverDefinition } from './driver.js';
 import { XmlElement, parseXml, serializeXml } from './xml.js';
 import { normaliseKeys } from './assignment.js';
@@ -191,8 +192,8 @@ export class Remapping {
 
     async load() {
         const [map, saved] = await Promise.all([
-            this.client.send('GetVirtualDevice', {}, { timeout: 3000 }),
-            this.client.send('ReadFileToStr', { FilePath: REMAP_PATH, Xpath: '/map' }, { timeout: 3000 }),
+            this.client.send(COMMAND.GetVirtualDevice, {}, { timeout: 3000 }),
+            this.client.send(COMMAND.ReadFileToStr, { FilePath: REMAP_PATH, Xpath: '/map' }, { timeout: 3000 }),
         ]);
         this.buttons = map.ok ? virtualButtons(map.text) : [];
         this.assignments = saved.ok ? readAssignments(saved.text) : new Map();
@@ -208,7 +209,7 @@ export class Remapping {
     // asked for.
     async send(assignments) {
         const empty = ![...assignments.values()].some((a) => triggerOf(a));
-        const reply = await this.client.send('RefreshVirtualDrive', { VirtualStr: this.document(assignments) });
+        const reply = await this.client.send(COMMAND.RefreshVirtualDrive, { VirtualStr: this.document(assignments) });
         return empty && !reply.ok && reply.text === 'RefreshVirtualDrive failed!' ? Object.assign({}, reply, { ok: true }) : reply;
     }
 
@@ -231,7 +232,7 @@ export class Remapping {
         if (!reply.ok)
             return reply;
         this.assignments = next;
-        const saved = await this.client.send('ModifyFileFromStr', { FilePath: REMAP_PATH, ContentStr: this.document(next) });
+        const saved = await this.client.send(COMMAND.ModifyFileFromStr, { FilePath: REMAP_PATH, ContentStr: this.document(next) });
         return Object.assign({}, reply, { profileSaved: saved.ok });
     }
 

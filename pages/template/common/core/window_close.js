@@ -3,20 +3,15 @@
 // the user chooses (once, or each time) between quitting and keeping the
 // program running without a window. The choice is kept in conf.ini under
 // CLOSE_CHOICE_KEY: 'quit', 'background', or nothing (ask).
+import { COMMAND, readAnswer } from './commands.js';
 export const CLOSE_CHOICE_KEY = 'CloseWithoutTray';
 export const CLOSE_CHOICES = ['quit', 'background'];
 
 // The answer of "GetTrayState": true, false, or null when it cannot be
 // read (an older program: the close button then does what it always did).
 export function trayShown(reply) {
-    if (!reply || !reply.ok)
-        return null;
-    try {
-        const value = JSON.parse(reply.text);
-        return value && typeof value.Tray === 'boolean' ? value.Tray : null;
-    } catch (e) {
-        return null;
-    }
+    const value = readAnswer(COMMAND.GetTrayState, reply);
+    return value && typeof value.Tray === 'boolean' ? value.Tray : null;
 }
 
 // The remembered choice from "ReadConf", or '' (ask).
@@ -29,10 +24,10 @@ export function rememberedChoice(reply) {
 // 'CloseApp' (quit), or '' (ask the user first).
 export function closeCommand(tray, remembered) {
     if (tray !== false)
-        return 'CloseX';
+        return COMMAND.CloseX;
     if (remembered === 'quit')
-        return 'CloseApp';
+        return COMMAND.CloseApp;
     if (remembered === 'background')
-        return 'CloseX';
+        return COMMAND.CloseX;
     return '';
 }

@@ -2,6 +2,7 @@
 // for its family as tabs ("#/device/<key>/<panel>"). Opening it reads the
 // family's Driver definition and the device's profile; the panels write
 // through the device session.
+import { COMMAND } from '../core/commands.js';
 import { definitionOf, writesProfiles } from '../core/catalogue.js';
 import { DeviceSession } from '../core/device_session.js';
 import { defaultLayout } from '../core/keyboard.js';
@@ -166,7 +167,7 @@ registerPage({
                     stopReports();
                 // Leaving the device: whatever the program still holds of
                 // its profile goes to disk.
-                ctx.client.send('savexml', {}, { timeout: 1500, quietNoReply: true });
+                ctx.client.send(COMMAND.savexml, {}, { timeout: 1500, quietNoReply: true });
             },
         };
     },

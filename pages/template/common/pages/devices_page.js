@@ -1,5 +1,6 @@
 // The attached devices, kept current by "devicesChanged"; a device opens its
 // page by its family. The device that sends input reports shows them live.
+import { COMMAND } from '../core/commands.js';
 import { t } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage, routeHash } from '../ui/registry.js';
@@ -52,7 +53,7 @@ registerPage({
         // the page opens; a missing permission is said before anything else.
         let access = null;
         const permission = h('div', { id: 'devices-access' });
-        ctx.client.send('GetDeviceAccess', {}, { timeout: 3000 }).then((reply) => {
+        ctx.client.send(COMMAND.GetDeviceAccess, {}, { timeout: 3000 }).then((reply) => {
             access = parseAccess(reply);
             show(ctx.devices.devices);
         });

@@ -1,6 +1,7 @@
 // Macros: the library of saved macros (new, edit, delete, export, import),
 // and the picker's macro group, which opens the macro editor for the
 // button being assigned.
+import { COMMAND } from '../core/commands.js';
 import { definitionOf } from '../core/catalogue.js';
 import { failureText } from '../core/client.js';
 import { parseStepsText } from '../core/macro.js';
@@ -108,7 +109,7 @@ registerPage({
                 editButton.addEventListener('click', () => edit(m));
                 const exportButton = h('button', { type: 'button', class: 'button secondary' }, t('macro.export'));
                 exportButton.addEventListener('click', async () => {
-                    const reply = await ctx.client.send('SaveCommand', { CommandString: exportText(m) }, { timeout: 600000, quietNoReply: true });
+                    const reply = await ctx.client.send(COMMAND.SaveCommand, { CommandString: exportText(m) }, { timeout: 600000, quietNoReply: true });
                     if (!reply.noReply)
                         showStatus(reply.ok ? t('macro.exported') : failureText(reply, t), !reply.ok);
                 });
@@ -129,7 +130,7 @@ registerPage({
         create.addEventListener('click', () => edit(null));
         const importButton = h('button', { type: 'button', class: 'button secondary', id: 'macros-import' }, t('macro.import'));
         importButton.addEventListener('click', async () => {
-            const reply = await ctx.client.send('LoadCommand', {}, { timeout: 600000, quietNoReply: true });
+            const reply = await ctx.client.send(COMMAND.LoadCommand, {}, { timeout: 600000, quietNoReply: true });
             if (reply.noReply)
                 return;
             // A file that cannot be read, or that holds no macro.

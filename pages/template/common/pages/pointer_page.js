@@ -5,6 +5,7 @@
 // tab of every mouse. A setting this desktop does not use is shown
 // disabled with that said (and where the desktop's own settings are), never
 // offered as if changing it did something.
+import { COMMAND } from '../core/commands.js';
 import { parseSummary } from '../core/readback.js';
 import { ACCELERATION_CHOICES, DOUBLE_CLICK_SET, PAGE_AT_A_TIME, SPEED_MAX, SPEED_MIN, hasPointerFields, pointerState, pointerSupport } from '../core/pointer.js';
 import { t } from '../core/i18n.js';
@@ -15,7 +16,7 @@ import { field, radioGroup, section } from '../ui/fields.js';
 
 async function remembered(client) {
     const read = async (name) => {
-        const reply = await client.send('ReadConf', { KeyName: name }, { timeout: 2000 });
+        const reply = await client.send(COMMAND.ReadConf, { KeyName: name }, { timeout: 2000 });
         const n = reply.ok ? Number.parseInt(reply.text, 10) : NaN;
         return Number.isFinite(n) ? n : undefined;
     };
@@ -28,7 +29,7 @@ function setter(client, command, remember) {
     return async (num) => {
         const result = await client.send(command, { Num: num });
         if (result.ok && remember)
-            await client.send('WriteConf', { KeyName: remember, WriteData: String(num) });
+            await client.send(COMMAND.WriteConf, { KeyName: remember, WriteData: String(num) });
         return result;
     };
 }
@@ -79,8 +80,8 @@ function unused(row, support) {
 function renderPointer(ctx, deviceKey) {
     const { client } = ctx;
     const body = h('div', { class: 'panel-content' }, h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('pointer.reading')));
-    Promise.all([client.send('GetWindowsMouseConfig', { Version: deviceKey || '' }), remembered(client),
-        client.send('GetPointerSupport', {}, { timeout: 2000 })]).then(([reply, memory, supportReply]) => {
+    Promise.all([client.send(COMMAND.GetWindowsMouseConfig, { Version: deviceKey || '' }), remembered(client),
+        client.send(COMMAND.GetPointerSupport, {}, { timeout: 2000 })]).then(([reply, memory, supportReply]) => {
         const fields = reply.ok ? parseSummary(reply.text) : {};
         const support = pointerSupport(supportReply);
         clear(body);
@@ -89,7 +90,7 @@ function renderPointer(ctx, deviceKey) {
             return;
         }
         const state = pointerState(fields, memory);
-        const accelerate = setter(client, 'modifyMouseAcce', 'PointerAcceleration');
+        const accelerate = setter(client, COMMAND.modifyMouseAcce, 'PointerAcceleration');
         let acceleration = state.acceleration;
         const accel = radioGroup({
             name: 'pointer-acceleration', id: 'pointer-acceleration', label: t('pointer.acceleration'), value: acceleration,
@@ -112,13 +113,13 @@ function renderPointer(ctx, deviceKey) {
             id: 'pointer-speed', label: t('pointer.speed'), min: SPEED_MIN, max: SPEED_MAX,
             value: Number.isFinite(state.speed) ? state.speed : 6,
             left: t('pointer.slow'), right: t('pointer.fast'),
-            send: setter(client, 'ModifyWindowAcceleratedSpeed'),
+            send: setter(client, COMMAND.ModifyWindowAcceleratedSpeed),
         });
         const clickRow = rangeField({
             id: 'pointer-double-click', label: t('pointer.doubleClick'), min: 0, max: DOUBLE_CLICK_SET.length - 1,
             value: Number.isFinite(state.doubleClick) ? state.doubleClick : 5,
             left: t('pointer.slow'), right: t('pointer.fast'),
-            send: setter(client, 'modifyMouseDoubleClick', 'PointerDoubleClick'),
+            send: setter(client, COMMAND.modifyMouseDoubleClick, 'PointerDoubleClick'),
             valueText: (v) => `${DOUBLE_CLICK_SET[v]} ms`,
         });
         const testArea = h('button', { type: 'button', class: 'double-click-test', id: 'pointer-click-test' }, t('pointer.tryIt'));
@@ -134,7 +135,7 @@ function renderPointer(ctx, deviceKey) {
         const linesRow = field({ label: t('pointer.lines'), control: lines });
         linesRow.el.querySelector('.field-control').insertBefore(h('label', { class: 'check', for: 'pointer-page' }, page, t('pointer.page')), linesRow.status.el);
         let linesBefore = { lines: lines.value, page: page.checked };
-        const sendLines = setter(client, 'ModifyMouseScrollLines');
+        const sendLines = setter(client, COMMAND.ModifyMouseScrollLines);
         const writeLines = async () => {
             const n = Math.min(100, Math.max(1, Number.parseInt(lines.value, 10) || 1));
             const whole = page.checked;
@@ -159,7 +160,7 @@ function renderPointer(ctx, deviceKey) {
         const chars = h('input', { type: 'number', id: 'pointer-chars', min: 1, max: 100, value: Number.isFinite(state.charsX) ? state.charsX : 3 });
         const charsRow = field({ label: t('pointer.chars'), control: chars, hint: t('pointer.charsHint') });
         let charsBefore = chars.value;
-        const sendChars = setter(client, 'modifyMouseScrollLinesX');
+        const sendChars = setter(client, COMMAND.modifyMouseScrollLinesX);
         chars.addEventListener('change', async () => {
             const n = Math.min(100, Math.max(1, Number.parseInt(chars.value, 10) || 1));
             const result = await runWrite(charsRow.status, () => sendChars(n), {

@@ -3,6 +3,7 @@
 // they are given (keys, combinations, macros, text, programs). Chosen with
 // the same picker and macro editor as a device's buttons; each change is in
 // effect at once ("RefreshVirtualDrive") and kept for the next start.
+import { COMMAND } from '../core/commands.js';
 import { describe } from '../core/assignment.js';
 import { SHORTCUTS, SOFTWARE_MODES, SoftwareDefinition, buttonId } from '../core/virtual_map.js';
 import { failureText } from '../core/client.js';
@@ -26,7 +27,7 @@ const SOFTWARE_FAMILY = {
 let definition = null;
 async function softwareDefinition(client) {
     if (!definition) {
-        const reply = await client.send('GetLocalConf', { Name: 'Define' }, { timeout: 3000 });
+        const reply = await client.send(COMMAND.GetLocalConf, { Name: 'Define' }, { timeout: 3000 });
         try {
             definition = reply.ok && reply.text ? SoftwareDefinition.fromDefine(reply.text) : null;
         } catch (e) {
@@ -93,7 +94,7 @@ registerPage({
         const body = h('div', { class: 'panel-content' }, h('div', { class: 'loading', role: 'status' }, h('span', { class: 'spinner', 'aria-hidden': 'true' }), t('remap.loading')));
         const remapping = ctx.remapping;
         Promise.all([softwareDefinition(ctx.client), remapping.loaded,
-            ctx.client.send('GetDeviceAccess', {}, { timeout: 3000 })]).then(([driver, , accessReply]) => {
+            ctx.client.send(COMMAND.GetDeviceAccess, {}, { timeout: 3000 })]).then(([driver, , accessReply]) => {
             clear(body);
             // Taking buttons over needs /dev/uinput and the mice: said
             // before anything is configured, with the command that grants it.

@@ -4,6 +4,7 @@
 // program asks for updates when it starts ("CheckUpdateAtStart"), about
 // (with what is sent, and to whom), page updates, and the diagnostics list
 // of commands and their answers.
+import { COMMAND } from '../core/commands.js';
 import { clientRow } from '../core/client_profile.js';
 import { validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
@@ -24,7 +25,7 @@ function languageSection(ctx) {
         options: [{ value: 'en', label: 'English' }, { value: 'zh', label: '中文' }],
         onchange: async (code) => {
             const before = language();
-            const result = await runWrite(group.status, () => ctx.client.send('WriteConf', { KeyName: 'Language', WriteData: code }), {
+            const result = await runWrite(group.status, () => ctx.client.send(COMMAND.WriteConf, { KeyName: 'Language', WriteData: code }), {
                 onFailure: () => group.set(before),
             });
             if (result.ok)
@@ -38,16 +39,16 @@ function traySection(ctx) {
     const box = h('input', { type: 'checkbox', id: 'tray-opens' });
     const label = h('label', { for: 'tray-opens', class: 'check' }, box, t('settings.trayOpens'));
     const status = new WriteStatus();
-    ctx.client.send('ReadConf', { KeyName: 'TrayFun' }, { timeout: 2000 }).then((r) => {
+    ctx.client.send(COMMAND.ReadConf, { KeyName: 'TrayFun' }, { timeout: 2000 }).then((r) => {
         box.checked = !(r.ok && r.text === 'DisableTray');
     });
     box.addEventListener('change', async () => {
         const mode = box.checked ? 'EnableTray' : 'DisableTray';
         await runWrite(status, async () => {
-            const applied = await ctx.client.send('TrayFun', { TrayFunName: mode }, { timeout: 2000 });
+            const applied = await ctx.client.send(COMMAND.TrayFun, { TrayFunName: mode }, { timeout: 2000 });
             if (!applied.ok)
                 return applied;
-            return ctx.client.send('WriteConf', { KeyName: 'TrayFun', WriteData: mode });
+            return ctx.client.send(COMMAND.WriteConf, { KeyName: 'TrayFun', WriteData: mode });
         }, { onFailure: () => { box.checked = !box.checked; } });
     });
     return section(t('settings.trayTitle'), h('div', { class: 'field-control' }, label, status.el), h('p', { class: 'hint' }, t('settings.trayHint')));
@@ -60,13 +61,13 @@ function closingSection(ctx) {
         h('option', { value: 'quit' }, t('close.choiceQuit')),
         h('option', { value: 'background' }, t('close.choiceBackground')));
     const row = field({ label: t('close.choiceLabel'), control: choice, hint: t('close.choiceHint') });
-    ctx.client.send('ReadConf', { KeyName: CLOSE_CHOICE_KEY }, { timeout: 2000 }).then((r) => {
+    ctx.client.send(COMMAND.ReadConf, { KeyName: CLOSE_CHOICE_KEY }, { timeout: 2000 }).then((r) => {
         choice.value = rememberedChoice(r);
     });
     let before = choice.value;
     choice.addEventListener('change', async () => {
         const value = choice.value;
-        const result = await runWrite(row.status, () => ctx.client.send('WriteConf', { KeyName: CLOSE_CHOICE_KEY, WriteData: value }), {
+        const result = await runWrite(row.status, () => ctx.client.send(COMMAND.WriteConf, { KeyName: CLOSE_CHOICE_KEY, WriteData: value }), {
             apply: () => { choice.value = value; },
             onFailure: () => { choice.value = before; },
         });
@@ -74,7 +75,7 @@ function closingSection(ctx) {
             before = value;
     });
     const quit = h('button', { type: 'button', class: 'button secondary', id: 'quit-app' }, t('close.quitNow'));
-    quit.addEventListener('click', () => ctx.client.send('CloseApp', {}, { timeout: 2000 }));
+    quit.addEventListener('click', () => ctx.client.send(COMMAND.CloseApp, {}, { timeout: 2000 }));
     return section(t('close.sectionTitle'), row.el, h('div', { class: 'field-control' }, quit));
 }
 
@@ -82,11 +83,11 @@ function updatesSection(ctx) {
     const box = h('input', { type: 'checkbox', id: 'update-check', checked: true });
     const label = h('label', { for: 'update-check', class: 'check' }, box, t('settings.updateCheck'));
     const status = new WriteStatus();
-    ctx.client.send('ReadConf', { KeyName: UPDATE_CHECK_KEY }, { timeout: 2000 }).then((r) => {
+    ctx.client.send(COMMAND.ReadConf, { KeyName: UPDATE_CHECK_KEY }, { timeout: 2000 }).then((r) => {
         box.checked = updateCheckOn(r);
     });
     box.addEventListener('change', async () => {
-        await runWrite(status, () => ctx.client.send('WriteConf', { KeyName: UPDATE_CHECK_KEY, WriteData: updateCheckValue(box.checked) }),
+        await runWrite(status, () => ctx.client.send(COMMAND.WriteConf, { KeyName: UPDATE_CHECK_KEY, WriteData: updateCheckValue(box.checked) }),
             { onFailure: () => { box.checked = !box.checked; } });
     });
     return section(t('settings.updatesTitle'), h('div', { class: 'field-control' }, label, status.el),
@@ -96,7 +97,7 @@ function updatesSection(ctx) {
 function aboutSection(ctx) {
     const version = h('dd', { id: 'about-version' }, '…');
     const privacy = h('p', { class: 'hint', id: 'about-privacy' }, t('settings.aboutText', { host: t('settings.updateHostUnknown') }));
-    ctx.client.send('ReadFileToStr', { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 }).then((r) => {
+    ctx.client.send(COMMAND.ReadFileToStr, { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 }).then((r) => {
         const row = r.ok ? clientRow(r.text) : null;
         version.textContent = row && row.version ? row.version : failureText(r.ok ? { ok: false, code: 0, text: '' } : r, t);
         if (row && row.upgradeHost)
@@ -139,7 +140,7 @@ function pagesUpdateSection(ctx) {
         running = true;
         start.disabled = true;
         result.textContent = t('pages.downloading');
-        const reply = await runWrite(status, () => ctx.client.send('DownloadFile', { downloadUrl: url, relativePath: 'tupdates/' }, { timeout: 15 * 60 * 1000 }));
+        const reply = await runWrite(status, () => ctx.client.send(COMMAND.DownloadFile, { downloadUrl: url, relativePath: 'tupdates/' }, { timeout: 15 * 60 * 1000 }));
         running = false;
         start.disabled = false;
         track.hidden = true;

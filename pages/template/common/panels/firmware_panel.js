@@ -6,6 +6,7 @@
 // package built for another device is refused before anything is sent, and
 // the page says which device it was for. While it runs the device's page is
 // locked; the end says plainly whether it worked and what to do next.
+import { COMMAND } from '../core/commands.js';
 import { FirmwareProgress, firmwareVersion, outcomeText, validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
 import { t } from '../core/i18n.js';
@@ -114,7 +115,7 @@ function render(ctx) {
             return;
         progress.start();
         show();
-        const reply = await client.send('UpdateFirmware', { downloadUrl: url, Version: device.key }, { timeout: UPDATE_TIMEOUT_MS });
+        const reply = await client.send(COMMAND.UpdateFirmware, { downloadUrl: url, Version: device.key }, { timeout: UPDATE_TIMEOUT_MS });
         progress.onReply(reply);
         show();
         if (reply.ok && progress.path)
@@ -124,7 +125,7 @@ function render(ctx) {
     // A package downloaded before (the program answers with its path): it
     // is unpacked into the application folder and its image flashed.
     const flashPresent = async (path) => {
-        const unpacked = await client.send('UnPackFile', { FileName: path, UnPath: '' }, { timeout: 60000 });
+        const unpacked = await client.send(COMMAND.UnPackFile, { FileName: path, UnPath: '' }, { timeout: 60000 });
         if (!unpacked.ok) {
             progress.finish(false, 'download');
             show();
@@ -134,7 +135,7 @@ function render(ctx) {
         progress.flashing();
         show();
         const record = device.record || {};
-        client.send('ExecuteUpdate--', {
+        client.send(COMMAND.ExecuteUpdate, {
             FilePath: 'update.bin', UpdateState: '1', DeviceVersion: firmwareVersion(record), DeviceId: String(record.DeviceId || ''),
             Version: device.key,
         }, { timeout: 500, quietNoReply: true });

@@ -4,6 +4,7 @@
 // at a rate the keyboard takes). The device does not keep them: the
 // device's profile does, and "Send again" shows them after a replug.
 // Music lighting opens its own window (the view the client profile names).
+import { COMMAND } from '../core/commands.js';
 import { keyboardExtent, keyboardKeys, lightingData, paint } from '../core/keyboard.js';
 import { FrameSender } from '../core/frame_sender.js';
 import { readClientRow } from '../core/client_profile.js';
@@ -33,12 +34,12 @@ async function openMusic(ctx, status) {
         status.failed(t('colours.noMusicView'));
         return;
     }
-    const stored = await ctx.client.send('WriteConf', { KeyName: 'MusicDevice', WriteData: ctx.device.key });
+    const stored = await ctx.client.send(COMMAND.WriteConf, { KeyName: 'MusicDevice', WriteData: ctx.device.key });
     if (!stored.ok) {
         status.failed(failureText(stored, t));
         return;
     }
-    ctx.client.send('OpenView', { Url: row.musicView, width: MUSIC_WINDOW.width, height: MUSIC_WINDOW.height }, { timeout: 500, quietNoReply: true });
+    ctx.client.send(COMMAND.OpenView, { Url: row.musicView, width: MUSIC_WINDOW.width, height: MUSIC_WINDOW.height }, { timeout: 500, quietNoReply: true });
     status.idle();
 }
 
@@ -56,7 +57,7 @@ function render(ctx) {
 
     const sender = new FrameSender({
         minInterval: 50,
-        send: (data) => client.send('WriteRGBDevice', { Version: session.key, DriverVersion: driver.version, Data: data }),
+        send: (data) => client.send(COMMAND.WriteRGBDevice, { Version: session.key, DriverVersion: driver.version, Data: data }),
     });
 
     const colourInput = h('input', { type: 'color', id: 'paint-colour', value: `#${brush.toLowerCase()}`, 'aria-label': t('colours.colour') });

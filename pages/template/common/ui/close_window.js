@@ -1,6 +1,7 @@
 // The close button of the main window: to the tray where there is one;
 // without one the user says whether to quit or keep running (and may have
 // that remembered; Settings can change it back).
+import { COMMAND } from '../core/commands.js';
 import { CLOSE_CHOICE_KEY, closeCommand, rememberedChoice, trayShown } from '../core/window_close.js';
 import { t } from '../core/i18n.js';
 import { h } from './dom.js';
@@ -27,14 +28,14 @@ function askHowToClose() {
 }
 
 export async function closeWindow(client) {
-    const tray = trayShown(await client.send('GetTrayState', {}, { timeout: 1500 }));
-    let command = closeCommand(tray, tray === false ? rememberedChoice(await client.send('ReadConf', { KeyName: CLOSE_CHOICE_KEY }, { timeout: 1500 })) : '');
+    const tray = trayShown(await client.send(COMMAND.GetTrayState, {}, { timeout: 1500 }));
+    let command = closeCommand(tray, tray === false ? rememberedChoice(await client.send(COMMAND.ReadConf, { KeyName: CLOSE_CHOICE_KEY }, { timeout: 1500 })) : '');
     if (!command) {
         const answer = await askHowToClose();
         if (!answer)
             return null;
         if (answer.remember)
-            await client.send('WriteConf', { KeyName: CLOSE_CHOICE_KEY, WriteData: answer.choice });
+            await client.send(COMMAND.WriteConf, { KeyName: CLOSE_CHOICE_KEY, WriteData: answer.choice });
         command = closeCommand(false, answer.choice);
     }
     return client.send(command, {}, { timeout: 2000 });

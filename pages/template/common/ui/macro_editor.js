@@ -8,6 +8,7 @@
 //   openMacroEditor({ ctx, driver, family, macro, purpose })
 //   resolves with { name, steps, repeat, mode } or null. purpose 'assign':
 //   the macro goes on a button; 'library': it is saved in the library.
+import { COMMAND } from '../core/commands.js';
 import { BUTTON_IDS, MacroRecorder, macroButtons, heldAtEnd, insertSteps, macroBytes, macroProblems, macroScheme, moveStep,
     parseStepsText, removeStep, setAllDelays, setDelay, stepWords, stepsText } from '../core/macro.js';
 import { exportText, importText, readLibrary } from '../core/macro_library.js';
@@ -233,7 +234,7 @@ export function openMacroEditor({ ctx, driver, family, macro = null, purpose = '
             dialog.focus();
             if (ctx.remapping)
                 ctx.remapping.pause();
-            const reply = await client.send('mouseTracks', { status: START }, { timeout: 3000 });
+            const reply = await client.send(COMMAND.mouseTracks, { status: START }, { timeout: 3000 });
             if (recording) {
                 recording.captured = reply.ok;
                 if (!reply.ok)
@@ -251,7 +252,7 @@ export function openMacroEditor({ ctx, driver, family, macro = null, purpose = '
             const recorded = current.recorder.finish(performance.now());
             edit([...current.base, ...recorded], current.base.length + recorded.length - 1);
             recordState.textContent = t('macro.recorded', { n: recorded.length });
-            client.send('mouseTracks', { status: STOP }, { timeout: 3000 });
+            client.send(COMMAND.mouseTracks, { status: STOP }, { timeout: 3000 });
             if (ctx.remapping)
                 ctx.remapping.resume();
         };
@@ -348,12 +349,12 @@ export function openMacroEditor({ ctx, driver, family, macro = null, purpose = '
         exportButton.addEventListener('click', async () => {
             // The program asks where to save; a cancelled dialog answers
             // nothing at all.
-            const reply = await client.send('SaveCommand', { CommandString: exportText(current()) }, { timeout: 600000, quietNoReply: true });
+            const reply = await client.send(COMMAND.SaveCommand, { CommandString: exportText(current()) }, { timeout: 600000, quietNoReply: true });
             libraryStatus.textContent = reply.ok ? t('macro.exported') : reply.noReply ? '' : failureText(reply, t);
         });
         const importButton = h('button', { type: 'button', class: 'button secondary', id: 'macro-import' }, t('macro.import'));
         importButton.addEventListener('click', async () => {
-            const reply = await client.send('LoadCommand', {}, { timeout: 600000, quietNoReply: true });
+            const reply = await client.send(COMMAND.LoadCommand, {}, { timeout: 600000, quietNoReply: true });
             if (reply.noReply)
                 return;
             const m = reply.ok ? importText(reply.text, t('macro.imported')) : null;

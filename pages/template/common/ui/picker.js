@@ -6,6 +6,7 @@
 //   pickAssignment({ title, driver, family, current, factory, buttonLength, extra })
 //     buttonLength: the bytes the button's row holds (what does not fit is
 //     not offered); extra: the ctx handed to assignment sources.
+import { COMMAND } from '../core/commands.js';
 import { combinable, combinationFits, describe, functionGroup, functionLabel, keyLabel, normaliseKeys, sameAssignment, MODIFIER_ORDER } from '../core/assignment.js';
 import { offersFunctions } from '../core/catalogue.js';
 import { t } from '../core/i18n.js';
@@ -67,7 +68,7 @@ export function pickAssignment({ title, driver, family, current, factory, button
         const client = extra && extra.client;
         const setCapture = (on) => {
             if (client && on !== capturing)
-                client.send('mouseTracks', { status: on ? '开始' : '停止' }, { timeout: 3000, quietNoReply: true });
+                client.send(COMMAND.mouseTracks, { status: on ? '开始' : '停止' }, { timeout: 3000, quietNoReply: true });
             capturing = on;
             captureButton.setAttribute('aria-pressed', on ? 'true' : 'false');
             captureButton.classList.toggle('capturing', on);

@@ -1,6 +1,7 @@
 // The window's own title bar: drag to move ("MoveWindow dx,dy,w,h"),
 // double-click or the middle button to maximise and restore, minimise and
 // close. The window commands are the program's; the page only asks.
+import { COMMAND } from '../core/commands.js';
 import { t, onLanguageChange } from '../core/i18n.js';
 import { h, icon } from './dom.js';
 import { closeWindow } from './close_window.js';
@@ -24,7 +25,7 @@ export function createTitleBar(client, brand, { onClose = null, maximise = true 
     };
 
     const toggleMaximise = () => {
-        client.send(maximised ? 'restoreWindow' : 'maxsizeWindow', {}, { timeout: 500 });
+        client.send(maximised ? COMMAND.restoreWindow : COMMAND.maxsizeWindow, {}, { timeout: 500 });
         maximised = !maximised;
         maximiseButton.replaceChildren(icon(maximised ? 'restore' : 'maximise'));
         maximiseButton.setAttribute('aria-label', t(maximised ? 'window.restore' : 'window.maximise'));
