@@ -76,7 +76,7 @@ export const MAX_DELAY = 0xffff;
 export const MAX_STEPS = 2000;
 const MAX_TEXT = 100000;
 
-function clampDelay(ms) {
+export function clampDelay(ms) {
     const n = Math.round(Number(ms));
     return Number.isFinite(n) ? Math.min(MAX_DELAY, Math.max(0, n)) : 0;
 }
