@@ -2,7 +2,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { FirmwareProgress, outcomeText, packageName, validAddress } from '../../pages/template/common/core/firmware.js';
 import { factoryWrites } from '../../pages/template/common/core/factory.js';
-import { DeviceSession } from '../../pages/template/common/core/device_session.js';
+import { DeviceEditor } from '../../pages/template/common/core/device_editor.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import products from '../../pages/template/common/data/products.js';
 import { definition, familyTable } from './helpers.mjs';
@@ -114,7 +114,7 @@ test('W1 factory settings are written value by value, as the panels write them',
 
     // No reset command: the profile ends up holding the factory values.
     const program = fakeProgram();
-    const session = new DeviceSession({ client: program.client, device, driver });
+    const session = new DeviceEditor({ client: program.client, device, driver });
     await session.loadProfile();
     await session.write(52, { TaskType: 'DPI', Task: '0|2000|1000' });
     const result = await session.restoreByWrites(writes);
@@ -125,7 +125,7 @@ test('W1 factory settings are written value by value, as the panels write them',
 
     // A refused write stops the rest and says so.
     const refusing = fakeProgram({ refuse: (c) => c.Index === '50' });
-    const s2 = new DeviceSession({ client: refusing.client, device, driver });
+    const s2 = new DeviceEditor({ client: refusing.client, device, driver });
     await s2.loadProfile();
     assert.equal((await s2.restoreByWrites(writes)).ok, false);
     assert.equal(refusing.sent('WriteDevice').at(-1).Index, '50');

@@ -5,7 +5,7 @@ import path from 'node:path';
 import layout from '../../pages/template/common/data/keyboard_layout.js';
 import products from '../../pages/template/common/data/products.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
-import { DeviceSession } from '../../pages/template/common/core/device_session.js';
+import { DeviceEditor } from '../../pages/template/common/core/device_editor.js';
 import { ProfileDocument, SETTINGS_MODE } from '../../pages/template/common/core/profile.js';
 import { defaultLayout, keyboardKeys, layoutIndex, lightingData, paint, recordAttributes } from '../../pages/template/common/core/keyboard.js';
 import { definition, repo, familyTable } from './helpers.mjs';
@@ -80,7 +80,7 @@ test('a K2.0 keyboard: the profile holds a change before the device is asked, an
     const program = fakeProgram({ refuse: () => refuseNext });
     const device = catalogue.describeDevice({ Version: '258A0150' });
     const driver = definition('K2.0');
-    const session = new DeviceSession({ client: program.client, device, driver, layout: defaultLayout(layout, driver) });
+    const session = new DeviceEditor({ client: program.client, device, driver, layout: defaultLayout(layout, driver) });
     assert.equal((await session.loadProfile()).created, true);
     const fileOf = () => ProfileDocument.parse(program.files['profile-258A0150.xml'], '258A0150', { settingsMode: SETTINGS_MODE });
     assert.equal(fileOf().layout().length, 126);
@@ -110,7 +110,7 @@ test('a K2.0 keyboard: the profile holds a change before the device is asked, an
     // A damaged layout (a key missing) is made whole again on the next visit.
     const damaged = program.files['profile-258A0150.xml'].replace(/<Key Index="1005"[^>]*\/>/, '');
     const again = fakeProgram({ files: { 'profile-258A0150.xml': damaged } });
-    const s2 = new DeviceSession({ client: again.client, device, driver, layout: defaultLayout(layout, driver) });
+    const s2 = new DeviceEditor({ client: again.client, device, driver, layout: defaultLayout(layout, driver) });
     await s2.loadProfile();
     assert.equal(s2.profile.layout().length, 126);
     assert.equal(s2.profile.layoutKey(a).Value, 'Ctrl+C', 'what was assigned stays');
@@ -119,7 +119,7 @@ test('a K2.0 keyboard: the profile holds a change before the device is asked, an
 test('each family keeps a key where its writes expect it', async () => {
     const program = fakeProgram();
     const tk1 = catalogue.describeDevice({ Version: '258A0049' });
-    const k1 = new DeviceSession({ client: program.client, device: tk1, driver: definition('K1.0') });
+    const k1 = new DeviceEditor({ client: program.client, device: tk1, driver: definition('K1.0') });
     await k1.loadProfile();
     const keys = new Map(keyboardKeys(layout, definition('K1.0'), tk1.product).map((k) => [k.id, k]));
     assert.equal(keySlot(k1, keys.get('FN'), tk1.family), null, 'no row: cannot be changed');
@@ -132,7 +132,7 @@ test('each family keeps a key where its writes expect it', async () => {
 
     const tk2 = catalogue.describeDevice({ Version: '258A0150' });
     const driver = definition('K2.0');
-    const k2 = new DeviceSession({ client: program.client, device: tk2, driver, layout: defaultLayout(layout, driver) });
+    const k2 = new DeviceEditor({ client: program.client, device: tk2, driver, layout: defaultLayout(layout, driver) });
     await k2.loadProfile();
     const k2keys = new Map(keyboardKeys(layout, driver, tk2.product).map((k) => [k.id, k]));
     const esc = keySlot(k2, k2keys.get('ESC'), tk2.family);

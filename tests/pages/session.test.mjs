@@ -1,7 +1,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { CommandClient } from '../../pages/template/common/core/client.js';
-import { DeviceSession, DriverCache } from '../../pages/template/common/core/device_session.js';
+import { DeviceEditor, DriverCache } from '../../pages/template/common/core/device_editor.js';
 import { ProfileDocument } from '../../pages/template/common/core/profile.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import { DeviceList, decodeReport, parseDeviceList } from '../../pages/template/common/core/devices.js';
@@ -52,7 +52,7 @@ const m2 = catalogue.describeDevice({ Version: '258A1008' });
 
 test('a device without a profile gets one before anything is written', async () => {
     const program = fakeProgram();
-    const session = new DeviceSession({ client: program.client, device: m2, driver: definition('M2.0') });
+    const session = new DeviceEditor({ client: program.client, device: m2, driver: definition('M2.0') });
     const loaded = await session.loadProfile();
     assert.deepEqual(loaded.created, true);
     assert.deepEqual(program.commands, ['ReadFileToStr', 'ModifyFileFromStr']);
@@ -63,7 +63,7 @@ test('a write the device takes is kept in the profile; one it refuses is not', a
     const stored = ProfileDocument.create({ deviceKey: '258A1008', driverVersion: 'M2.0' })
         .record(62, { TaskType: 'MouseFunction', Task: 'Back', TaskCount: '1' }).toXml();
     const program = fakeProgram({ files: { 'profile-258A1008.xml': stored } });
-    const session = new DeviceSession({ client: program.client, device: m2, driver: definition('M2.0') });
+    const session = new DeviceEditor({ client: program.client, device: m2, driver: definition('M2.0') });
     assert.equal((await session.loadProfile()).created, false);
     assert.deepEqual(session.entry(62).Task, 'Back');
 
@@ -79,7 +79,7 @@ test('a write the device takes is kept in the profile; one it refuses is not', a
 
     program.files = {};
     const refusing = fakeProgram({ refuse: true });
-    const s2 = new DeviceSession({ client: refusing.client, device: m2, driver: definition('M2.0') });
+    const s2 = new DeviceEditor({ client: refusing.client, device: m2, driver: definition('M2.0') });
     await s2.loadProfile();
     const before = refusing.files['profile-258A1008.xml'];
     const failed = await s2.write(61, { TaskType: 'MouseFunction', Task: 'Back' });
@@ -90,7 +90,7 @@ test('a write the device takes is kept in the profile; one it refuses is not', a
 
 test('factory settings empty the profile of what was written', async () => {
     const program = fakeProgram();
-    const session = new DeviceSession({ client: program.client, device: m2, driver: definition('M2.0') });
+    const session = new DeviceEditor({ client: program.client, device: m2, driver: definition('M2.0') });
     await session.loadProfile();
     await session.write(40, { TaskType: 'SwitchProfile', Task: '0x04' });
     const result = await session.restore();

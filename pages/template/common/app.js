@@ -7,7 +7,7 @@ import { CommandClient } from './core/client.js';
 import { Catalogue, fetchFamilies } from './core/catalogue.js';
 import products from './data/products.js';
 import { DeviceList } from './core/devices.js';
-import { DriverCache } from './core/device_session.js';
+import { DriverCache } from './core/device_editor.js';
 import { t, setLanguage, startLanguage, onLanguageChange, language } from './core/i18n.js';
 import { h, icon, clear } from './ui/dom.js';
 import { createTitleBar } from './ui/titlebar.js';

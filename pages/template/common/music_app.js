@@ -11,7 +11,7 @@ import { Catalogue, definitionOf, fetchFamilies } from './core/catalogue.js';
 import products from './data/products.js';
 import keyboardLayout from './data/keyboard_layout.js';
 import { DeviceList } from './core/devices.js';
-import { DriverCache } from './core/device_session.js';
+import { DriverCache } from './core/device_editor.js';
 import { ProfileDocument, profilePath, SETTINGS_MODE } from './core/profile.js';
 import { lightingData } from './core/keyboard.js';
 import { FrameSender } from './core/frame_sender.js';

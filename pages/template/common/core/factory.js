@@ -6,7 +6,7 @@ import { toRequest } from './assignment.js';
 import { writableButtons } from './catalogue.js';
 import { dpiTask } from './dpi.js';
 import { lightingBytes, lightingTask, parseColour } from './lighting.js';
-import { RAW_TYPE, rawBytes } from './device_session.js';
+import { RAW_TYPE, rawBytes } from './device_editor.js';
 
 // The writes, in order: buttons, DPI stages and their colours, the active
 // stage, report rate, lighting. Each: { index, request, name, length }.

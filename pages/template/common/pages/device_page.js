@@ -4,7 +4,7 @@
 // through the device session.
 import { COMMAND } from '../core/commands.js';
 import { definitionOf, writesProfiles } from '../core/catalogue.js';
-import { DeviceSession } from '../core/device_session.js';
+import { DeviceEditor } from '../core/device_editor.js';
 import { defaultLayout } from '../core/keyboard.js';
 import keyboardLayout from '../data/keyboard_layout.js';
 import { t } from '../core/i18n.js';
@@ -29,7 +29,7 @@ async function openSession(ctx, device) {
         return { error: t('device.noDefinition', { family: definition }) };
     const layout = writesProfiles(device.family)
         ? defaultLayout(keyboardLayout, driver, { TaskManner: (device.family.buttonPlay || {}).TaskManner }) : null;
-    const session = new DeviceSession({ client: ctx.client, device, driver, layout });
+    const session = new DeviceEditor({ client: ctx.client, device, driver, layout });
     const loaded = await session.loadProfile();
     if (!loaded.ok)
         ctx.toast(t('error.profileNotCreated'), 'warning');

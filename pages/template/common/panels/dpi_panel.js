@@ -7,7 +7,7 @@
 // refused with a note and writes nothing.
 import { colourText, parseColour } from '../core/lighting.js';
 import { checkDpiEntry, dpiSteps, dpiTask, nearestStep, parseDpiTask, snapDpi } from '../core/dpi.js';
-import { RAW_TYPE, rawBytes } from '../core/device_session.js';
+import { RAW_TYPE, rawBytes } from '../core/device_editor.js';
 import { dpiReadIndex, parseDpiReply, parseNumber } from '../core/readback.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';

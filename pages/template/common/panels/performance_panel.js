@@ -1,5 +1,5 @@
 // Report rate: how often the mouse reports to the computer. Written at once.
-import { RAW_TYPE, rawBytes } from '../core/device_session.js';
+import { RAW_TYPE, rawBytes } from '../core/device_editor.js';
 import { parseNumber } from '../core/readback.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';

@@ -44,7 +44,7 @@ export class DriverCache {
     }
 }
 
-export class DeviceSession {
+export class DeviceEditor {
     // layout: for keyboards that write a whole profile mode from the
     // device's profile (K2.0, K3.0), the key records of Mode 0 as made
     // when nothing was assigned (core/keyboard.js defaultLayout); their
