@@ -16,6 +16,18 @@ orvanta_install_deps() {
   orvanta_install_packages "${ORVANTA_PACKAGES[@]}"
 }
 
+# The pages' interface tests run on jsdom, from the npm registry at the
+# version tests/pages/package-lock.json holds; installed into
+# tests/pages/node_modules when missing or older than the lock.
+orvanta_install_page_test_deps() {
+  local root=$1
+  local pages="$root/tests/pages"
+  command -v npm >/dev/null 2>&1 || orvanta_install_packages npm
+  if [ ! -f "$pages/node_modules/.package-lock.json" ] || [ "$pages/package-lock.json" -nt "$pages/node_modules/.package-lock.json" ]; then
+    (cd "$pages" && npm ci --no-audit --no-fund --loglevel=error)
+  fi
+}
+
 # Installs those of the named Debian packages that are missing.
 orvanta_install_packages() {
   local missing=()
