@@ -4,7 +4,7 @@
 // its brand (name, mark) comes from the page's "brand" JSON block.
 import { COMMAND } from './core/commands.js';
 import { CommandClient } from './core/client.js';
-import { Catalogue, fetchFamilies } from './core/catalogue.js';
+import { Catalogue, definitionOf } from './core/catalogue.js';
 import products from './data/products.js';
 import { DeviceList } from './core/devices.js';
 import { DriverCache } from './core/device_editor.js';
@@ -57,14 +57,25 @@ export async function start() {
     const brand = readBrand();
     const client = CommandClient.forPage(window);
     const toasts = new Toasts();
-    // The language and the program's family table are asked for together.
-    const [lang, families] = await Promise.all([startLanguage(client), fetchFamilies(client)]);
-    const catalogue = new Catalogue(products, families);
+    // The start waits for the device list: it is asked for first, beside
+    // the family table and the language; the rest comes after.
+    const catalogue = new Catalogue(products);
+    catalogue.load(client);
+    const devices = new DeviceList(client, catalogue);
+    // The definitions of the devices found are fetched meanwhile, so that
+    // a device's page opens without waiting for its own.
+    const drivers = new DriverCache(client);
+    devices.onChange((list) => {
+        for (const d of list)
+            if (d.family)
+                drivers.get(definitionOf(d.family, d.familyVersion));
+    });
+    const listed = devices.refresh();
+    const lang = await startLanguage(client);
     setLanguage(lang);
     document.documentElement.lang = language() === 'zh' ? 'zh-CN' : 'en';
     restoreTrayBehaviour(client);
 
-    const devices = new DeviceList(client, catalogue);
     // The software remapping saved last is put back into effect.
     const remapping = new Remapping(client);
     remapping.loaded = remapping.load().then(() => remapping.apply()).then(() => remapping, () => remapping);
@@ -73,7 +84,7 @@ export async function start() {
         client,
         catalogue,
         devices,
-        drivers: new DriverCache(client),
+        drivers,
         brand,
         toast: (message, kind) => toasts.show(message, kind),
         navigate: (pageId, ...params) => {
@@ -161,7 +172,7 @@ export async function start() {
     devices.onChange(renderNav);
 
     render();
-    await devices.refresh();
+    await listed;
     document.body.dataset.ready = 'true';
     // For the tests and the screenshot script: the page's context.
     window.orvantaPages = ctx;

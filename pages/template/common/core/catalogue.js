@@ -42,11 +42,24 @@ export function writableButtons(product, driver) {
 }
 
 export class Catalogue {
-    // data: the products (data/products.js); families: the program's table.
+    // data: the products (data/products.js); families: the program's table
+    // (or load() asks the program for it).
     constructor(data, families = {}) {
         this.data = data && typeof data === 'object' ? data : {};
         this.families = families && typeof families === 'object' ? families : {};
         this.products = Array.isArray(this.data.products) ? this.data.products : [];
+        // Settles once the family table is in (at once when it was given).
+        this.ready = Promise.resolve();
+    }
+
+    // Asks the program for its family table; ready settles when it is in.
+    load(client) {
+        // A table that cannot be had leaves the families empty: devices are
+        // then listed as ones the pages cannot configure, never not at all.
+        this.ready = fetchFamilies(client).then((families) => {
+            this.families = families;
+        }, () => {});
+        return this.ready;
     }
 
     // The product a device key belongs to, or null.

@@ -50,7 +50,10 @@ export class DeviceList {
         // Requests that overlap share one answer.
         if (this.pending)
             return this.pending;
-        this.pending = this.client.send(COMMAND.GetDevicesList, {}, { timeout: LIST_TIMEOUT_MS }).then((reply) => {
+        // The records are described once the family table is in (it is
+        // asked for first, so it is there by the time the list comes).
+        const asked = this.client.send(COMMAND.GetDevicesList, {}, { timeout: LIST_TIMEOUT_MS });
+        this.pending = Promise.all([asked, this.catalogue.ready]).then(([reply]) => {
             this.pending = null;
             const records = reply.ok ? parseDeviceList(reply.text) : [];
             // Mice first, then keyboards, then what the pages cannot configure.

@@ -50,10 +50,13 @@ registerPage({
         const refresh = h('button', { type: 'button', class: 'button secondary', id: 'refresh', onclick: () => ctx.devices.refresh() }, icon('refresh'), t('devices.refresh'));
         let badges = new Map();
         // Whether this user can reach the devices' nodes: asked once when
-        // the page opens; a missing permission is said before anything else.
+        // the page opens, after the device list (which the start waits for
+        // and the check would hold up); a missing permission is said before
+        // anything else.
         let access = null;
         const permission = h('div', { id: 'devices-access' });
-        ctx.client.send(COMMAND.GetDeviceAccess, {}, { timeout: 3000 }).then((reply) => {
+        const listed = ctx.devices.loaded ? Promise.resolve() : ctx.devices.refresh();
+        listed.then(() => ctx.client.send(COMMAND.GetDeviceAccess, {}, { timeout: 3000 })).then((reply) => {
             access = parseAccess(reply);
             show(ctx.devices.devices);
         });
