@@ -49,6 +49,23 @@ QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, in
     return functions.readDpi(version, dpiIndex, detail);
 }
 
+std::optional<QString> readDevicesDpiStages(DeviceFunctions& functions, const QString& version,
+                                            const QString& dpiIndexes)
+{
+    const QStringList items = dpiIndexes.split(QLatin1Char(','));
+    if (dpiIndexes.trimmed().isEmpty() || items.size() > kMaxDpiStages)
+        return std::nullopt;
+    QList<int> stageSlots;
+    for (const QString& item : items) {
+        bool ok = false;
+        const int slot = item.trimmed().toInt(&ok, 10);
+        if (!ok || slot < 0 || slot > 255)
+            return std::nullopt;
+        stageSlots << slot;
+    }
+    return functions.readDpiStages(version, stageSlots);
+}
+
 QString unwrapLightingData(const QString& data)
 {
     if (data.size() <= 4)

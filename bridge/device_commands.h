@@ -38,6 +38,15 @@ Reply restDevice(DeviceFunctions& functions, const QString& version);
 // page can show the stage's colour as the device holds it.
 QString readDevicesDpiVal(DeviceFunctions& functions, const QString& version, int dpiIndex, bool detail = false);
 
+// "ReadDevicesDpiStages": the current stage and every stage the comma list
+// dpiIndexes names (DpiIndex values as "ReadDevicesDpiVal" takes them), each
+// device property read once: what a mouse's DPI page shows, in one request.
+// nullopt when the list is empty, longer than kMaxDpiStages, or names
+// something other than a number from 0 to 255.
+constexpr int kMaxDpiStages = 16;
+std::optional<QString> readDevicesDpiStages(DeviceFunctions& functions, const QString& version,
+                                            const QString& dpiIndexes);
+
 // "WriteRGBDevice": the "Data" member with its two wrapping characters on
 // each side removed and doubled backslashes made single; the reply carries it.
 QString unwrapLightingData(const QString& data);

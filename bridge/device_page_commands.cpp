@@ -68,6 +68,18 @@ void getDeviceFamilies(CommandContext& c)
     c.succeed(QString::fromUtf8(DeviceFamilies::document()));
 }
 
+// Every DPI stage a page shows, in one request. A list that cannot be read
+// reads nothing.
+void readDevicesDpiStages(CommandContext& c)
+{
+    const std::optional<QString> stages = DeviceCommands::readDevicesDpiStages(
+        *c.services().deviceFunctions, c.text(QStringLiteral("Version")), c.text(QStringLiteral("DpiIndexes")));
+    if (stages)
+        c.succeed(*stages);
+    else
+        c.fail(QStringLiteral("ReadDevicesDpiStages failed"));
+}
+
 // One device setting, written on the dispatcher's thread. The pages also
 // send "TaskRGB", "TaskLight", "TaskJitters" and "TaskVoices"; the write
 // does not take them (keyboard profile writes read those attributes from
@@ -107,4 +119,5 @@ void addDevicePageCommands(CommandTable& table)
     table.add(29, QStringLiteral("GetWindowsMouseConfig"), getWindowsMouseConfig);
     table.add(54, QStringLiteral("GetDeviceAccess"), getDeviceAccess);
     table.add(55, QStringLiteral("GetDeviceFamilies"), getDeviceFamilies);
+    table.add(56, QStringLiteral("ReadDevicesDpiStages"), readDevicesDpiStages);
 }

@@ -1,6 +1,7 @@
 #include "device_functions.h"
 
 #include <QDebug>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QThread>
@@ -216,6 +217,23 @@ QString DeviceFunctions::readDpi(const QString& key, int slot, bool detail)
         reply.insert(QStringLiteral("DpiModeVal"), QString::number(dpi.mode));
         reply.insert(QStringLiteral("DpiRGBVal"), dpi.colour);
     }
+    return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
+}
+
+std::optional<QString> DeviceFunctions::readDpiStages(const QString& key, const QList<int>& stageSlots)
+{
+    if (pathOf(key).isEmpty())
+        return std::nullopt;
+    QJsonArray stages;
+    const QString current = ValueDecoders::single(readProperty(key, 48, 1));
+    for (const int slot : stageSlots) {
+        const ValueDecoders::Dpi dpi = ValueDecoders::dpi(readProperty(key, ValueDecoders::dpiProperty(slot), 8));
+        stages.append(QJsonObject{{QStringLiteral("DpiXVal"), QString::number(dpi.x)},
+                                  {QStringLiteral("DpiYVal"), QString::number(dpi.y)},
+                                  {QStringLiteral("DpiModeVal"), QString::number(dpi.mode)},
+                                  {QStringLiteral("DpiRGBVal"), dpi.colour}});
+    }
+    const QJsonObject reply{{QStringLiteral("Current"), current}, {QStringLiteral("Stages"), stages}};
     return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
 }
 

@@ -3,6 +3,8 @@
 #include <QMap>
 #include <QString>
 
+#include <optional>
+
 #include "device_discovery.h"
 #include "devices_handler.h"
 
@@ -57,6 +59,11 @@ public:
     // {"DpiXVal":"800","DpiYVal":"800"}; with detail, the stage's mode and
     // colour too ("DpiModeVal":"1","DpiRGBVal":"FF0000").
     QString readDpi(const QString& key, int slot, bool detail = false);
+    // The current stage (property 48) and the stages of stageSlots, each
+    // property read once: {"Current":"n","Stages":[{"DpiXVal", "DpiYVal",
+    // "DpiModeVal", "DpiRGBVal"}, ...]} in their order; nullopt when no
+    // such device is connected.
+    std::optional<QString> readDpiStages(const QString& key, const QList<int>& stageSlots);
     // "reporVal:1,curDpi:1,DpiXVal:...,DpiYVal:...,lightVal:...,
     // jittersVal:a,b,soundVal:a,b," The pointer settings follow, added by the
     // caller.

@@ -98,7 +98,7 @@ private slots:
             "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "RefreshVirtualDrive",
             "UnPackFile",
             // The program's own, after the contract's.
-            "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies"};
+            "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 

@@ -78,6 +78,48 @@ private slots:
         QVERIFY(send(dispatcher, R"({"FuncName":"GetVirtualDevice"})").text.contains("<"));
     }
 
+    void dpiStagesInOneRequest()
+    {
+        DeviceScenario scenario(plainMouse(
+            "1007", R"({"48":"02","50":"01,10,00,10,00,ff,00,00","51":"00,20,00,10,00,00,00,00","5":"01,02,00,04,00,00,00,00"})"));
+        RecordingHost host(false);
+        CommandDispatcher dispatcher(host);
+        send(dispatcher, R"({"FuncName":"GetDevicesList"})");
+        scenario.clearLog();
+
+        const Answer answer =
+            send(dispatcher, R"({"FuncName":"ReadDevicesDpiStages","Version":"258A1007","DpiIndexes":"0, 1,5"})");
+        QCOMPARE(answer.kind, Answer::Success);
+        const QJsonObject reply = QJsonDocument::fromJson(answer.text.toUtf8()).object();
+        QCOMPARE(reply.value("Current").toString(), QString("2"));
+        const QJsonArray stages = reply.value("Stages").toArray();
+        QCOMPARE(stages.size(), 3);
+        QCOMPARE(stages.at(0).toObject().value("DpiXVal").toString(), QString("800"));
+        QCOMPARE(stages.at(0).toObject().value("DpiRGBVal").toString(), QString("FF0000"));
+        QCOMPARE(stages.at(1).toObject().value("DpiXVal").toString(), QString("1600"));
+        QCOMPARE(stages.at(1).toObject().value("DpiModeVal").toString(), QString("0"));
+        QCOMPARE(stages.at(2).toObject().value("DpiYVal").toString(), QString("200"));
+        // The current stage and each stage's property, once each.
+        QList<int> ids;
+        for (const QJsonObject& call : scenario.calls("dcReadProperty"))
+            ids << call.value("id").toInt();
+        QCOMPARE(ids, QList<int>({48, 50, 51, 5}));
+
+        // A list that cannot be read reads nothing.
+        scenario.clearLog();
+        for (const char* indexes : {"", " ", "1,x", "1,,2", "256", "-1", "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16"}) {
+            const QJsonObject request{{"FuncName", "ReadDevicesDpiStages"}, {"Version", "258A1007"},
+                                      {"DpiIndexes", QString::fromLatin1(indexes)}};
+            const Answer refused = send(dispatcher, QString::fromUtf8(QJsonDocument(request).toJson()));
+            QCOMPARE(refused.kind, Answer::Failure);
+            QCOMPARE(refused.text, QString("ReadDevicesDpiStages failed"));
+        }
+        QVERIFY(scenario.calls("dcReadProperty").isEmpty());
+        // Nor does a device that is not connected.
+        QCOMPARE(send(dispatcher, R"({"FuncName":"ReadDevicesDpiStages","Version":"258A9999","DpiIndexes":"0"})").kind,
+                 Answer::Failure);
+    }
+
     void lightingRepliesWithTheUnwrappedData()
     {
         DeviceScenario scenario(plainMouse("0049"));

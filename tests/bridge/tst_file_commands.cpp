@@ -371,7 +371,7 @@ private slots:
                                                             {"UnPath", ""}}));
             QCOMPARE(unpack.text, QString("failed!"));
         }
-        for (const QString& name : {"qt.conf", "plug", "pages", "platforms", "imageformats", "tools"})
+        for (const char* name : {"qt.conf", "plug", "pages", "platforms", "imageformats", "tools"})
             QVERIFY2(!QFileInfo::exists(host.path(name)), qPrintable(name));
 
         // INI lines inside an XML element would be read by Qt's settings

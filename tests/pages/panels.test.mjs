@@ -5,6 +5,7 @@ import { keysFromEvent, rapidFireFits } from '../../pages/template/common/ui/pic
 import { parseRoute, routeHash } from '../../pages/template/common/ui/registry.js';
 import { Catalogue } from '../../pages/template/common/core/catalogue.js';
 import { ProfileDocument } from '../../pages/template/common/core/profile.js';
+import { parseDpiStages } from '../../pages/template/common/core/readback.js';
 import products from '../../pages/template/common/data/products.js';
 import { definition, familyTable } from './helpers.mjs';
 
@@ -16,14 +17,20 @@ function fakeSession(profile, { summary = {}, stages = {} } = {}) {
     return {
         entry: (index) => profile.entry(index),
         summary: async () => summary,
-        // A stage: [x, y] or [x, y, mode, colour], as "ReadDevicesDpiVal"
-        // with "Detail" gives it.
-        readDpi: async (dpiIndex) => {
-            const [x, y, mode, colour] = stages[dpiIndex] || [0, 0, 0, '000000'];
-            const reply = { DpiXVal: String(x), DpiYVal: String(y) };
-            if (mode !== undefined)
-                Object.assign(reply, { DpiModeVal: String(mode), DpiRGBVal: colour });
-            return { ok: true, text: JSON.stringify(reply) };
+        // Each stage: [x, y] or [x, y, mode, colour], as the device holds it;
+        // the current stage from the summary's curDpi.
+        dpiStages: async (dpiIndexes) => {
+            const reply = {
+                Current: summary.curDpi || '0',
+                Stages: dpiIndexes.map((dpiIndex) => {
+                    const [x, y, mode, colour] = stages[dpiIndex] || [0, 0, 0, '000000'];
+                    const stage = { DpiXVal: String(x), DpiYVal: String(y) };
+                    if (mode !== undefined)
+                        Object.assign(stage, { DpiModeVal: String(mode), DpiRGBVal: colour });
+                    return stage;
+                }),
+            };
+            return parseDpiStages(JSON.stringify(reply));
         },
     };
 }

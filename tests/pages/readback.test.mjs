@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { dpiReadIndex, parseDpiReply, parseSummary } from '../../pages/template/common/core/readback.js';
+import { dpiReadIndex, parseDpiReply, parseDpiStages, parseSummary } from '../../pages/template/common/core/readback.js';
 import { colourText, lightingBytes, lightingState, lightingTask, parseLightingTask, parseSummaryLighting } from '../../pages/template/common/core/lighting.js';
 import { checkDpiEntry, dpiSteps, dpiTask, parseDpiTask, snapDpi } from '../../pages/template/common/core/dpi.js';
 
@@ -51,6 +51,15 @@ test('DPI reads carry the whole value, and with detail the stage colour as the d
     assert.equal(parseDpiReply('{"DpiXVal":"a"}'), null);
     assert.equal(dpiReadIndex({ number: 2, index: 52 }), 2);
     assert.equal(dpiReadIndex({ number: 7, index: 57 }), 57);
+
+    // Every stage in one reply: a stage that cannot be read is null, the
+    // others keep their places.
+    const all = parseDpiStages('{"Current":"2","Stages":[{"DpiXVal":"800","DpiYVal":"800","DpiModeVal":"1","DpiRGBVal":"ff0000"},{"DpiXVal":"x"},7]}');
+    assert.equal(all.current, 2);
+    assert.deepEqual(all.stages, [{ x: 800, y: 800, mode: 1, colour: 'FF0000' }, null, null]);
+    assert.equal(parseDpiStages('{"Current":"1"}'), null, 'no stage list');
+    assert.equal(parseDpiStages('[1,2]'), null);
+    assert.equal(parseDpiStages('{"Current":"a","Stages":[]}').current, null);
 });
 
 test('a DPI entry is judged before anything is written', () => {

@@ -20,6 +20,7 @@ const TABLE = {
     GetDeviceAccess: { members: [], answer: 'json' },
     GetLocalConf: { members: ['Name'], answer: 'text' },
     ReadDevicesDpiVal: { members: ['Version', 'DpiIndex', 'Detail'], answer: 'text' },
+    ReadDevicesDpiStages: { members: ['Version', 'DpiIndexes'], answer: 'json' },
     GetWindowsMouseConfig: { members: ['Version'], answer: 'text' },
     WriteDevice: { members: ['Version', 'DriverVersion', 'Index', 'Task', 'TaskType', 'TaskCount', 'TaskDelay', 'TaskManner'], answer: 'ack' },
     WriteRGBDevice: { members: ['Version', 'DriverVersion', 'Data'], answer: 'text' },

@@ -5,7 +5,7 @@
 import { COMMAND } from './commands.js';
 import { DriverDefinition } from './driver.js';
 import { ProfileDocument, profilePath, SETTINGS_MODE } from './profile.js';
-import { parseSummary } from './readback.js';
+import { parseDpiStages, parseSummary } from './readback.js';
 
 const WRITE_TIMEOUT_MS = 20000;
 
@@ -242,8 +242,12 @@ export class DeviceEditor {
         return this.summaryRead;
     }
 
-    // One stage as the device holds it, with its mode and colour.
-    readDpi(dpiIndex) {
-        return this.client.send(COMMAND.ReadDevicesDpiVal, { Version: this.key, DpiIndex: dpiIndex, Detail: 1 });
+    // The current stage and the given stages (DpiIndex values) as the
+    // device holds them, with their modes and colours, in one request:
+    // { current, stages } or null when the device could not be read.
+    async dpiStages(dpiIndexes) {
+        const reply = await this.client.send(COMMAND.ReadDevicesDpiStages,
+            { Version: this.key, DpiIndexes: dpiIndexes.join(',') });
+        return reply.ok ? parseDpiStages(reply.text) : null;
     }
 }

@@ -40,6 +40,12 @@ export function parseDpiReply(text) {
     } catch (e) {
         return null;
     }
+    return dpiValue(value);
+}
+
+// One stage object ({"DpiXVal", "DpiYVal", "DpiModeVal", "DpiRGBVal"}) as
+// { x, y, mode, colour }; null when it holds no numbers.
+function dpiValue(value) {
     if (!value || typeof value !== 'object')
         return null;
     const x = parseNumber(value.DpiXVal);
@@ -50,6 +56,22 @@ export function parseDpiReply(text) {
     const colour = typeof value.DpiRGBVal === 'string' && /^[0-9a-f]{6}$/i.test(value.DpiRGBVal)
         ? value.DpiRGBVal.toUpperCase() : null;
     return { x, y, mode: Number.isFinite(mode) ? mode : null, colour };
+}
+
+// The reply of "ReadDevicesDpiStages": { current, stages } with a stage
+// per index asked for (null where one could not be read), or null when the
+// reply is not the expected document.
+export function parseDpiStages(text) {
+    let value;
+    try {
+        value = JSON.parse(text);
+    } catch (e) {
+        return null;
+    }
+    if (!value || typeof value !== 'object' || !Array.isArray(value.Stages))
+        return null;
+    const current = parseNumber(value.Current);
+    return { current: Number.isFinite(current) ? current : null, stages: value.Stages.map(dpiValue) };
 }
 
 // The DpiIndex that reads stage n: the first five stages by their number,

@@ -8,7 +8,7 @@
 import { colourText, parseColour } from '../core/lighting.js';
 import { checkDpiEntry, dpiSteps, dpiTask, nearestStep, parseDpiTask, snapDpi } from '../core/dpi.js';
 import { RAW_TYPE, rawBytes } from '../core/device_editor.js';
-import { dpiReadIndex, parseDpiReply, parseNumber } from '../core/readback.js';
+import { dpiReadIndex } from '../core/readback.js';
 import { t } from '../core/i18n.js';
 import { h, clear } from '../ui/dom.js';
 import { registerDevicePanel } from '../ui/registry.js';
@@ -45,29 +45,27 @@ export async function loadState(ctx) {
     let count = rawValue(Number.isFinite(countIndex) ? session.entry(countIndex) : null);
 
     if (family.readBack) {
-        const summary = await session.summary();
-        if (Number.isFinite(parseNumber(summary.curDpi)))
-            current = parseNumber(summary.curDpi);
-        const reads = await Promise.all(values.map((v) => session.readDpi(dpiReadIndex(v.stage))));
-        reads.forEach((reply, i) => {
-            const read = reply.ok ? parseDpiReply(reply.text) : null;
-            if (!read)
+        const read = await session.dpiStages(values.map((v) => dpiReadIndex(v.stage)));
+        if (read && Number.isFinite(read.current))
+            current = read.current;
+        (read ? read.stages : []).forEach((stage, i) => {
+            if (!stage || i >= values.length)
                 return;
             // A stage the device holds no value for is shown with a
             // suggestion, written when the stage is taken into use.
-            values[i].unset = read.x === 0;
-            if (read.x > 0) {
-                values[i].x = read.x;
-                values[i].y = read.y > 0 ? read.y : read.x;
+            values[i].unset = stage.x === 0;
+            if (stage.x > 0) {
+                values[i].x = stage.x;
+                values[i].y = stage.y > 0 ? stage.y : stage.x;
             }
-            if (read.mode !== null)
-                values[i].linked = read.mode === 1 && values[i].x === values[i].y;
+            if (stage.mode !== null)
+                values[i].linked = stage.mode === 1 && values[i].x === values[i].y;
             else if (values[i].x !== values[i].y)
                 values[i].linked = false;
             // The colour the stage holds (black included), so that a DPI
             // change writes it back as it is.
-            if (read.colour && !Number.isFinite(values[i].stage.colourIndex) && !values[i].unset)
-                values[i].colour = read.colour;
+            if (stage.colour && !Number.isFinite(values[i].stage.colourIndex) && !values[i].unset)
+                values[i].colour = stage.colour;
         });
         if (!Number.isFinite(count)) {
             // Stages in use: the leading stages that hold a value.
