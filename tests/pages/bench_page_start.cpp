@@ -5,7 +5,8 @@
 //                                  from creating the view to the page loaded
 //   bench_page_start --program     the main window on the emulated devices:
 //                                  from creating the window to the device
-//                                  list shown; then a mouse's page, from
+//                                  list shown; then, once the start has
+//                                  settled, a mouse's page, from
 //                                  asking for it to its DPI values shown,
 //                                  with the device calls made meanwhile
 //
@@ -18,6 +19,7 @@
 #include "window.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -135,6 +137,7 @@ int program(const QTemporaryDir& app, const QTemporaryDir& privateDir)
 
     QElapsedTimer clock;
     clock.start();
+    const qint64 epochAtStart = QDateTime::currentMSecsSinceEpoch();
     auto* window = new Window(setup);
     window->show();
     QWebEnginePage* page = nullptr;
@@ -144,7 +147,14 @@ int program(const QTemporaryDir& app, const QTemporaryDir& privateDir)
     }
     const double listed = page ? until(page, QStringLiteral("document.querySelectorAll('.device-card').length > 0"), clock) : -1;
 
-    // A mouse's page, from the device list.
+    // A mouse's page, from the device list once the start has settled (a
+    // person does not click within the first milliseconds; the commands the
+    // start still has in flight would otherwise be counted to the page).
+    until(page, QStringLiteral("document.body.dataset.ready === 'true'"), clock);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     const qint64 offset = QFile(log).size();
     QElapsedTimer mouseClock;
     mouseClock.start();
@@ -152,6 +162,15 @@ int program(const QTemporaryDir& app, const QTemporaryDir& privateDir)
     const double values = until(page, QStringLiteral("document.querySelectorAll('.stage-number').length > 0"), mouseClock);
     QJsonObject line{{QStringLiteral("mode"), QStringLiteral("program")}, {QStringLiteral("startMs"), listed},
                      {QStringLiteral("mouseMs"), values}};
+    // Where the start went: the page's navigation began, its first command
+    // was sent, the device list was answered (ms from creating the window).
+    const QJsonObject phases = QJsonDocument::fromJson(BrowserTest::evaluate(page, QStringLiteral(
+        "JSON.stringify((() => { const log = window.orvantaPages.client.log();"
+        " const list = log.find((e) => e.label === 'GetDevicesList');"
+        " return { navigation: performance.timeOrigin, firstCommand: log.length ? log[0].time : 0,"
+        " listAnswered: list ? list.time + list.ms : 0 }; })())")).toString().toUtf8()).object();
+    for (const QString& phase : {QStringLiteral("navigation"), QStringLiteral("firstCommand"), QStringLiteral("listAnswered")})
+        line.insert(phase + QStringLiteral("Ms"), phases.value(phase).toDouble() - double(epochAtStart));
     const QJsonObject calls = callsSince(log, offset);
     // ORVANTA_BENCH_LOG=1: the page's command log too (what ran when).
     if (qEnvironmentVariableIsSet("ORVANTA_BENCH_LOG"))

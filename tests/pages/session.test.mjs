@@ -55,7 +55,11 @@ test('a device without a profile gets one before anything is written', async () 
     const session = new DeviceEditor({ client: program.client, device: m2, driver: definition('M2.0') });
     const loaded = await session.loadProfile();
     assert.deepEqual(loaded.created, true);
-    assert.deepEqual(program.commands, ['ReadFileToStr', 'ModifyFileFromStr']);
+    // A write asked for at once goes after the new profile is saved.
+    const written = session.write(40, { TaskType: 'SwitchProfile', Task: '0x04' });
+    assert.equal((await loaded.saved).ok, true);
+    await written;
+    assert.deepEqual(program.commands.slice(0, 3), ['ReadFileToStr', 'ModifyFileFromStr', 'WriteDevice']);
     assert.equal(ProfileDocument.parse(program.files['profile-258A1008.xml'], '258A1008').driverVersion, 'M2.0');
 });
 

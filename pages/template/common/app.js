@@ -62,14 +62,7 @@ export async function start() {
     const catalogue = new Catalogue(products);
     catalogue.load(client);
     const devices = new DeviceList(client, catalogue);
-    // The definitions of the devices found are fetched meanwhile, so that
-    // a device's page opens without waiting for its own.
     const drivers = new DriverCache(client);
-    devices.onChange((list) => {
-        for (const d of list)
-            if (d.family)
-                drivers.get(definitionOf(d.family, d.familyVersion));
-    });
     const listed = devices.refresh();
     const lang = await startLanguage(client);
     setLanguage(lang);
@@ -174,6 +167,16 @@ export async function start() {
     render();
     await listed;
     document.body.dataset.ready = 'true';
+    // Once the start page shows, the definitions of the devices found are
+    // fetched, so that a device's page opens without waiting for its own
+    // (asked for earlier, they would hold up the language and the list).
+    const prefetch = (list) => {
+        for (const d of list)
+            if (d.family)
+                drivers.get(definitionOf(d.family, d.familyVersion));
+    };
+    prefetch(devices.devices);
+    devices.onChange(prefetch);
     // For the tests and the screenshot script: the page's context.
     window.orvantaPages = ctx;
 }

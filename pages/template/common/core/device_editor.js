@@ -70,17 +70,18 @@ export class DeviceEditor {
     }
 
     // Reads the device's profile, or creates it when there is none (the
-    // program writes only to devices whose profile it has read).
+    // program writes only to devices whose profile it has read). Resolves
+    // once the profile is in memory; a save it needs (a new profile, a
+    // layout completed) goes on meanwhile: saved resolves with its outcome,
+    // and every write waits for it.
     async loadProfile() {
         const reply = await this.client.send(COMMAND.ReadFileToStr, { FilePath: this.path, Xpath: '/Configuration' });
         const read = reply.ok ? ProfileDocument.parse(reply.text, this.key, { settingsMode: this.settingsMode }) : null;
         if (read) {
             this.profile = read;
-            if (this.layoutDefaults && this.profile.ensureLayout(this.layoutDefaults)) {
-                const saved = await this.saveProfile();
-                return { ok: saved.ok, created: false, result: saved };
-            }
-            return { ok: true, created: false };
+            if (this.layoutDefaults && this.profile.ensureLayout(this.layoutDefaults))
+                return { ok: true, created: false, saved: this.saveProfile() };
+            return { ok: true, created: false, saved: Promise.resolve({ ok: true }) };
         }
         this.profile = ProfileDocument.create({
             deviceKey: this.key,
@@ -90,8 +91,7 @@ export class DeviceEditor {
         });
         if (this.layoutDefaults)
             this.profile.ensureLayout(this.layoutDefaults);
-        const saved = await this.saveProfile();
-        return { ok: saved.ok, created: true, result: saved };
+        return { ok: true, created: true, saved: this.saveProfile() };
     }
 
     // Writes the profile document; resolves with the outcome. Saves run one
@@ -121,6 +121,8 @@ export class DeviceEditor {
         });
         if (this.profileWrites)
             return this.writeThroughProfile(index, members, { name, length });
+        // The program takes writes only for a profile it has seen saved.
+        await this.saving;
         const result = await this.client.send(COMMAND.WriteDevice, members, { timeout: WRITE_TIMEOUT_MS });
         this.summaryRead = null;
         if (!result.ok)

@@ -30,9 +30,13 @@ async function openSession(ctx, device) {
     const layout = writesProfiles(device.family)
         ? defaultLayout(keyboardLayout, driver, { TaskManner: (device.family.buttonPlay || {}).TaskManner }) : null;
     const session = new DeviceEditor({ client: ctx.client, device, driver, layout });
+    // The page shows as soon as the profile is read; a save it needs is
+    // reported when it fails.
     const loaded = await session.loadProfile();
-    if (!loaded.ok)
-        ctx.toast(t('error.profileNotCreated'), 'warning');
+    loaded.saved.then((saved) => {
+        if (!saved.ok)
+            ctx.toast(t('error.profileNotCreated'), 'warning');
+    });
     sessions.set(device.key, { familyVersion: device.familyVersion, session });
     return session;
 }
