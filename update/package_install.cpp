@@ -177,7 +177,7 @@ private:
 
 } // namespace
 
-bool installStagedFiles(int staging, int target, const QString &targetRoot, const QVector<StagedFile> &files,
+bool installUnpackedFiles(int staging, int target, const QString &targetRoot, const QVector<StagedFile> &files,
                         const QVector<UnchangedFile> &unchanged, QString *error)
 {
     Installer installer(staging, target, targetRoot);

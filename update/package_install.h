@@ -21,6 +21,6 @@
 // target in messages. The files
 // found unchanged must still be as they were compared (same file, size and
 // time), or the install fails before it moves anything.
-bool installStagedFiles(int staging, int target, const QString &targetRoot, const QVector<StagedFile> &files,
+bool installUnpackedFiles(int staging, int target, const QString &targetRoot, const QVector<StagedFile> &files,
                         const QVector<UnchangedFile> &unchanged = QVector<UnchangedFile>(),
                         QString *error = nullptr);

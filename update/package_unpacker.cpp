@@ -115,7 +115,7 @@ bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *err
         PackageStreamOptions options;
         options.threaded = true;
         ok = readPackageStream(source, writer, error, nullptr, options) && allowed(writer, root, refuseFile, error)
-             && installStagedFiles(stagingFd, rootFd, root, writer.files(), writer.unchanged(), error);
+             && installUnpackedFiles(stagingFd, rootFd, root, writer.files(), writer.unchanged(), error);
     }
     ::close(stagingFd);
     ::close(rootFd);

@@ -35,7 +35,7 @@ void undo(const QVector<Move>& done)
 
 } // namespace
 
-bool installStagedFiles(const QString& stagingFolder, const QString& installFolder, const QString& backupFolder,
+bool installStagingFolder(const QString& stagingFolder, const QString& installFolder, const QString& backupFolder,
                         QString* why)
 {
     const QDir staging(stagingFolder);

@@ -10,5 +10,5 @@
 // fails, every move done so far is undone: the installation is left as it
 // was. backupFolder: an empty folder on the same file system for the files
 // moved aside.
-bool installStagedFiles(const QString& stagingFolder, const QString& installFolder, const QString& backupFolder,
+bool installStagingFolder(const QString& stagingFolder, const QString& installFolder, const QString& backupFolder,
                         QString* why);

@@ -49,7 +49,7 @@ int UpdaterRun::exec()
     }
     QString why;
     const bool updated = download(work.path(), &why)
-                         && installStagedFiles(QDir(work.path()).filePath(QStringLiteral("staging")), m_folder,
+                         && installStagingFolder(QDir(work.path()).filePath(QStringLiteral("staging")), m_folder,
                                                QDir(work.path()).filePath(QStringLiteral("backup")), &why);
     // The work folder goes before the program comes back, whatever the
     // outcome.
