@@ -1,6 +1,6 @@
 #include "application.h"
 
-#include "application_folder.h"
+#include "app_layout.h"
 
 #include "client_handler.h"
 #include "device_functions.h"
@@ -108,7 +108,12 @@ void Application::createMainWindow()
     // 2. The main window and its native window.
     WindowSetup setup;
     setup.profile = m_profile.map();
-    setup.applicationFolder = applicationFolder() + QLatin1Char('/');
+    const AppLayout& layout = appLayout();
+    setup.applicationFolder = layout.userFolder + QLatin1Char('/');
+    if (layout.installed) {
+        setup.dataFolder = layout.dataFolder + QLatin1Char('/');
+        setup.downloadFolder = QDir(layout.cacheFolder).filePath(QStringLiteral("downloads"));
+    }
     setup.privateFolder = privateRuntimeFolder();
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));
     m_window = new Window(setup);

@@ -1,5 +1,6 @@
 // Program entry: starts the embedded browser, runs the application until a
 // quit request, shuts the browser down.
+#include "app_layout.h"
 #include "application.h"
 #include "browser_setup.h"
 #include "client_handler.h"
@@ -10,6 +11,8 @@
 #include "program_folder_plugins.h"
 
 #include <QDir>
+
+#include <cstdio>
 #include <QWebEngineProfile>
 
 int main(int argc, char* argv[])
@@ -22,9 +25,17 @@ int main(int argc, char* argv[])
     QString folder;
     {
         Application app(argc, argv);
+        // Wayland matches the window with the desktop entry by this name.
+        QGuiApplication::setDesktopFileName(QStringLiteral(ORVANTA_APP_ID));
         keepPluginsOutOfProgramFolder();
+        QString layoutProblem;
+        if (!prepareAppLayout(&layoutProblem))
+            std::fprintf(stderr, "orvanta: %s\n", qPrintable(layoutProblem));
         Logger::applyCommandLine(app.arguments());
-        folder = QCoreApplication::applicationDirPath();
+        // An installed program is updated by its package manager: the
+        // updater never replaces installed files.
+        if (!appLayout().installed)
+            folder = QCoreApplication::applicationDirPath();
 
         const BrowserSetup::Switches switches = BrowserSetup::parseSwitches(app.arguments());
         ClientHandler* handler = ClientHandler::instance();

@@ -34,7 +34,8 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     , m_profile(setup.profile)
     , m_applicationFolder(setup.applicationFolder)
     , m_language(setup.language)
-    , m_pageCopy(setup.profile, setup.applicationFolder, setup.privateFolder)
+    , m_pageCopy(setup.profile, setup.dataFolder.isEmpty() ? setup.applicationFolder : setup.dataFolder,
+                 setup.privateFolder)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("MainWindow"));
@@ -66,6 +67,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     ClientHandler* handler = ClientHandler::instance();
     PageSessionSetup sessionSetup;
     sessionSetup.applicationFolder = m_applicationFolder;
+    sessionSetup.dataFolder = setup.dataFolder;
     sessionSetup.worker = DeviceSession::Worker::OwnThread;
     sessionSetup.settings = &m_settings;
     sessionSetup.events = handler;
@@ -87,7 +89,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     handler->setCurrentViewName(startPage);
     handler->setStartupUrl(startPage);
     handler->setDebugMenu(m_pageCopy.debug());
-    handler->setDownloadFolder(QDir(m_applicationFolder).filePath(QStringLiteral("update")));
+    handler->setDownloadFolder(setup.downloadFolder.isEmpty()
+                                   ? QDir(m_applicationFolder).filePath(QStringLiteral("update"))
+                                   : setup.downloadFolder);
     handler->setMinimiseHook([this]() { writeOutFileCache(); });
     LocalResources::setPageFolder(m_pageCopy.templateFolder());
 

@@ -23,7 +23,13 @@ class WebView;
 // What the main window is built from.
 struct WindowSetup {
     QMap<QString, QString> profile;   // the client profile map
-    QString applicationFolder;        // with a trailing "/"
+    QString applicationFolder;        // with a trailing "/": the files the
+                                      // pages write (the user's folder
+                                      // when installed)
+    QString dataFolder;               // the shipped data (the page package,
+                                      // sounds); empty: applicationFolder
+    QString downloadFolder;           // the browser's downloads; empty:
+                                      // "update" in applicationFolder
     QString privateFolder;            // a folder only this user can reach:
                                       // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)

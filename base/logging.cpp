@@ -1,6 +1,6 @@
 #include "logging.h"
 
-#include "application_folder.h"
+#include "app_layout.h"
 #include "no_follow_file.h"
 
 #include <QDateTime>
@@ -56,7 +56,7 @@ QString sourceBaseName(const char *sourceFile)
 
 QString defaultFilePath()
 {
-    return applicationFilePath(QStringLiteral("app.log"));
+    return appLayout().stateFile(QStringLiteral("app.log"));
 }
 
 } // namespace

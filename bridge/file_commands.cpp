@@ -44,7 +44,7 @@ void readFileToStr(CommandContext& c)
         // the page thinks it lies.
         path = c.services().clientSettings->clientProfilePath();
     } else {
-        const std::optional<QString> inside = pathInsideFolder(c.services().applicationFolder, given);
+        const std::optional<QString> inside = c.services().readablePath(given);
         if (!inside) {
             logRefused(QStringLiteral("ReadFileToStr"), given);
             c.fail(kQueryFailed);

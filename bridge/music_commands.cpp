@@ -22,7 +22,7 @@ void playSound(CommandContext& c, const QString& command, const QString& relativ
     MusicRuntime* music = c.services().music;
     if (!music)
         return;
-    const std::optional<QString> path = pathInsideFolder(c.services().applicationFolder, relative);
+    const std::optional<QString> path = c.services().readablePath(relative);
     if (!path) {
         LOG_WARNING(QStringLiteral("Application Error: %1 refused '%2': outside the application folder")
                         .arg(command, relative));
@@ -58,7 +58,7 @@ void rgbMusicPlay(CommandContext& c)
 {
     if (MusicRuntime* music = c.services().music) {
         AudioData& audio = music->audioData();
-        audio.setSource(c.services().applicationFolder + QStringLiteral("ttd.mp3"));
+        audio.setSource(c.services().readablePath(QStringLiteral("ttd.mp3")).value_or(QString()));
         audio.playMusic();
     }
     c.succeed(QStringLiteral("RGBMusicPlay success"));

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QFileInfo>
 #include <QString>
 #include <QVariantList>
 
 #include <functional>
+#include <optional>
 
 #include "device_discovery.h"
+#include "path_inside_folder.h"
 
 class ClientSettings;
 class DeviceFunctions;
@@ -22,8 +25,14 @@ struct DeviceAccess;
 // reach, handed over as they are. The page session fills it; tests fill it
 // with fakes. Everything is used in the dispatcher's thread.
 struct PageServices {
-    // The folder of the executable, with a trailing "/".
+    // The folder of the files the pages write and read, with a trailing
+    // "/": the program's folder when it runs portable, the user's
+    // settings folder when it is installed.
     QString applicationFolder;
+    // The shipped, read-only files (sounds, and a file the pages read that
+    // the user has not written yet), with a trailing "/"; empty: the
+    // application folder holds them too.
+    QString dataFolder;
     FileCache* fileCache = nullptr;
     device_data_handler* deviceHandler = nullptr;
     // The device functions the device commands go through.
@@ -50,6 +59,18 @@ struct PageServices {
     std::function<DeviceAccess()> deviceAccess;
 
     bool hasWindow() const { return window != nullptr; }
+
+    // The file a page names for reading: the user's when it exists, else
+    // the shipped one when that exists, else the user's (which a write
+    // would make); nullopt when the name leaves the folders.
+    std::optional<QString> readablePath(const QString& relative) const
+    {
+        const std::optional<QString> own = pathInsideFolder(applicationFolder, relative);
+        if (!own || dataFolder.isEmpty() || dataFolder == applicationFolder || QFileInfo::exists(*own))
+            return own;
+        const std::optional<QString> shipped = pathInsideFolder(dataFolder, relative);
+        return shipped && QFileInfo(*shipped).isFile() ? shipped : own;
+    }
     void raise(const QString& name, const QVariantList& args, const QString& view = QString()) const
     {
         if (sendPageEvent)

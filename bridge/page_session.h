@@ -23,9 +23,13 @@ class WindowPort;
 
 // What a page session is built from.
 struct PageSessionSetup {
-    // The folder of the executable (a trailing "/" is added when missing):
-    // the files the pages edit live there.
+    // The folder of the files the pages edit (a trailing "/" is added when
+    // missing): the program's folder when portable, the user's settings
+    // folder when installed.
     QString applicationFolder;
+    // The shipped, read-only data when it lies elsewhere (installed);
+    // empty: the application folder.
+    QString dataFolder;
     // Where the device write worker runs.
     DeviceSession::Worker worker = DeviceSession::Worker::CallerThread;
     // The client profile and the tray mode; must outlive the session.

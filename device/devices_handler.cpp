@@ -1,6 +1,6 @@
 #include "devices_handler.h"
 
-#include "application_folder.h"
+#include "app_layout.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -56,7 +56,7 @@ QString devices_handler::libraryPath()
     const QString named = qEnvironmentVariable("ORVANTA_TRANSPORT");
     if (!named.isEmpty())
         return named;
-    return applicationFolder() + QStringLiteral("/libUsbInterface.so");
+    return appLayout().transportFolder + QStringLiteral("/libUsbInterface.so");
 }
 
 std::u16string devices_handler::toLibraryText(const QString& text)

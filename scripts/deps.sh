@@ -9,6 +9,7 @@ ORVANTA_PACKAGES=(
   libglib2.0-dev libx11-dev xvfb xauth
   libevdev-dev libxtst-dev
   python3
+  desktop-file-utils appstream
   nodejs
 )
 

@@ -1,6 +1,6 @@
 #include "device_set_watch_source.h"
 
-#include "application_folder.h"
+#include "app_layout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,7 +26,7 @@ QString DeviceSetWatchSource::defaultFilePath()
     const QString named = qEnvironmentVariable("ORVANTA_DEVICES");
     if (!named.isEmpty())
         return named;
-    return applicationFilePath(QStringLiteral("devices.json"));
+    return appLayout().stateFile(QStringLiteral("devices.json"));
 }
 
 QString DeviceSetWatchSource::description() const

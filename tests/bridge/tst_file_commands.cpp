@@ -42,6 +42,34 @@ class FileCommandsTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Installed, the pages' files are the user's; a file the user has not
+    // written yet is read from the shipped data, and a write lands in the
+    // user's folder, never in the shipped data.
+    void readsFallBackToTheShippedData()
+    {
+        RecordingHost host;
+        QTemporaryDir shipped;
+        host.dataFolder = shipped.path() + QLatin1Char('/');
+        CommandDispatcher dispatcher(host);
+        QVERIFY(writeFile(shipped.filePath("macros.xml"), "<Macros><Macro Name=\"shipped\"/></Macros>"));
+        QVERIFY(writeFile(shipped.filePath("secret.xml"), "<s/>"));
+        const QString read = request({{"FuncName", "ReadFileToStr"}, {"FilePath", "macros.xml"}, {"Xpath", "//@Name"}});
+        QCOMPARE(send(dispatcher, read).text, QString("shipped"));
+
+        const Answer written = send(dispatcher, request({{"FuncName", "ModifyFileFromStr"}, {"FilePath", "macros.xml"},
+                                                         {"ContentStr", "<Macros><Macro Name=\"mine\"/></Macros>"}}));
+        QCOMPARE(written.kind, Answer::Success);
+        QVERIFY(readAll(host.path("macros.xml")).contains("mine"));
+        QVERIFY(readAll(shipped.filePath("macros.xml")).contains("shipped"));
+        QCOMPARE(send(dispatcher, read).text, QString("mine"));
+
+        // A name that leaves the user's folder is refused, whatever the
+        // shipped data holds.
+        const QString outside = QStringLiteral("../") + QFileInfo(shipped.path()).fileName() + "/secret.xml";
+        QCOMPARE(send(dispatcher, request({{"FuncName", "ReadFileToStr"}, {"FilePath", outside}, {"Xpath", "/s"}})).kind,
+                 Answer::Failure);
+    }
+
     void readFileToStrSelectsAndCaches()
     {
         RecordingHost host;

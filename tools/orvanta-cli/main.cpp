@@ -21,7 +21,7 @@
 #include "event_printer.h"
 #include "input_lines.h"
 #include "page_session.h"
-#include "application_folder.h"
+#include "app_layout.h"
 #include "logging.h"
 #include "update_service.h"
 #include "program_folder_plugins.h"
@@ -70,6 +70,9 @@ bool takeNumber(const QStringList& args, int& i, int* value)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    QString layoutProblem;
+    if (!prepareAppLayout(&layoutProblem))
+        std::fprintf(stderr, "orvanta-cli: %s\n", qPrintable(layoutProblem));
     keepPluginsOutOfProgramFolder();
     Logger::applyCommandLine(app.arguments());
     QTextStream err(stderr);
@@ -125,7 +128,9 @@ int main(int argc, char* argv[])
     // worker runs in this thread; the input automation plays only what
     // ORVANTA_INPUT_SCRIPT names and logs to ORVANTA_VIRTUAL_HID_LOG.
     PageSessionSetup setup;
-    setup.applicationFolder = applicationFolder();
+    setup.applicationFolder = appLayout().userFolder;
+    if (appLayout().installed)
+        setup.dataFolder = appLayout().dataFolder;
     setup.settings = &settings;
     setup.events = &printer;
     setup.musicView = settings.reloadClientProfile().value(QStringLiteral("MusicView"));
