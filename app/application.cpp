@@ -113,6 +113,9 @@ void Application::createMainWindow()
     if (layout.installed) {
         setup.dataFolder = layout.dataFolder + QLatin1Char('/');
         setup.downloadFolder = QDir(layout.cacheFolder).filePath(QStringLiteral("downloads"));
+        // Until a transport for real devices ships, an installed program
+        // shows the emulator's devices, and says they are a demo.
+        setup.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
     }
     setup.privateFolder = privateRuntimeFolder();
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));

@@ -68,6 +68,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     PageSessionSetup sessionSetup;
     sessionSetup.applicationFolder = m_applicationFolder;
     sessionSetup.dataFolder = setup.dataFolder;
+    sessionSetup.demoDevices = setup.demoDevices;
     sessionSetup.worker = DeviceSession::Worker::OwnThread;
     sessionSetup.settings = &m_settings;
     sessionSetup.events = handler;

@@ -30,6 +30,7 @@ struct WindowSetup {
                                       // sounds); empty: applicationFolder
     QString downloadFolder;           // the browser's downloads; empty:
                                       // "update" in applicationFolder
+    bool demoDevices = false;         // the devices are the emulator's demo
     QString privateFolder;            // a folder only this user can reach:
                                       // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)

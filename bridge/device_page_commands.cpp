@@ -1,5 +1,8 @@
 #include "device_page_commands.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include "command_context.h"
 #include "page_services.h"
 #include "window_port.h"
@@ -47,10 +50,15 @@ void restDevice(CommandContext& c)
 
 // Whether the user can reach the real devices' nodes, and the command
 // that grants it: the pages ask before the user configures anything.
+// "Demo" says whether the devices listed are the emulator's demo devices.
 void getDeviceAccess(CommandContext& c)
 {
     const PageServices& services = c.services();
-    c.succeed((services.deviceAccess ? services.deviceAccess() : systemDeviceAccess(services.applicationFolder)).toJson());
+    const DeviceAccess access = services.deviceAccess ? services.deviceAccess()
+                                                      : systemDeviceAccess(services.applicationFolder);
+    QJsonObject reply = QJsonDocument::fromJson(access.toJson().toUtf8()).object();
+    reply.insert(QStringLiteral("Demo"), services.demoDevices);
+    c.succeed(QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact)));
 }
 
 void readDevicesDpiVal(CommandContext& c)

@@ -33,6 +33,9 @@ struct PageServices {
     // the user has not written yet), with a trailing "/"; empty: the
     // application folder holds them too.
     QString dataFolder;
+    // The devices are the emulator's demo devices of an installed program
+    // (the pages say so).
+    bool demoDevices = false;
     FileCache* fileCache = nullptr;
     device_data_handler* deviceHandler = nullptr;
     // The device functions the device commands go through.

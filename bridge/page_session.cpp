@@ -35,6 +35,7 @@ PageSession::PageSession(PageSessionSetup setup)
     Q_ASSERT(m_settings);
     m_services.applicationFolder = withSlash(setup.applicationFolder);
     m_services.dataFolder = setup.dataFolder.isEmpty() ? QString() : withSlash(setup.dataFolder);
+    m_services.demoDevices = setup.demoDevices;
     m_services.fileCache = &m_devices.fileCache();
     m_services.deviceHandler = &m_devices.writer();
     m_services.deviceFunctions = &m_devices.deviceFunctions();

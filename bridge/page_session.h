@@ -30,6 +30,8 @@ struct PageSessionSetup {
     // The shipped, read-only data when it lies elsewhere (installed);
     // empty: the application folder.
     QString dataFolder;
+    // The devices are the emulator's, shown as demo devices.
+    bool demoDevices = false;
     // Where the device write worker runs.
     DeviceSession::Worker worker = DeviceSession::Worker::CallerThread;
     // The client profile and the tray mode; must outlive the session.

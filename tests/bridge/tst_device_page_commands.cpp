@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "command_dispatcher.h"
+#include "device_access.h"
 #include "device_scenario.h"
 #include "recording_host.h"
 
@@ -76,6 +77,21 @@ private slots:
         QVERIFY(send(dispatcher, R"({"FuncName":"GetWindowsMouseConfig","Version":"258A1007"})")
                     .text.startsWith("reporVal:"));
         QVERIFY(send(dispatcher, R"({"FuncName":"GetVirtualDevice"})").text.contains("<"));
+    }
+
+    void deviceAccessSaysWhetherTheDevicesAreADemo()
+    {
+        DeviceScenario scenario("");
+        RecordingHost host(false);
+        host.deviceAccess = []() { return DeviceAccess{}; };
+        CommandDispatcher dispatcher(host);
+        for (const bool demo : {false, true}) {
+            host.demoDevices = demo;
+            const QJsonObject reply = QJsonDocument::fromJson(
+                send(dispatcher, R"({"FuncName":"GetDeviceAccess"})").text.toUtf8()).object();
+            QCOMPARE(reply.value("Demo").toBool(true), demo);
+            QVERIFY(reply.contains("Uinput"));
+        }
     }
 
     void dpiStagesInOneRequest()

@@ -133,6 +133,9 @@ def main():
                 fail(f'orvanta-cli answered {answers}')
             if 'Version' not in answers[0]['text']:
                 fail('the installed program lists no demo device')
+            access = json.loads(cli(installed_bin, home, '{"FuncName":"GetDeviceAccess"}')[0]['text'])
+            if access.get('Demo') is not True:
+                fail(f'the installed program does not say its devices are a demo: {access}')
         for home, name in ((first, 'first'), (second, 'second')):
             answers = cli(installed_bin, home, '{"FuncName":"ReadFileToStr","FilePath":"macros.xml","Xpath":"/Macros"}')
             if name not in answers[0].get('text', '') or ('second' if name == 'first' else 'first') in answers[0]['text']:

@@ -60,6 +60,10 @@ test('missing permissions are named for what they break, and nothing is said wit
     assert.equal(odd.miceOpen, 1);
     assert.equal(odd.interfaces, 0);
     assert.equal(odd.command, '');
+    // Demo devices are said only when the program says so, in so many words.
+    assert.equal(all.demo, false);
+    assert.equal(parseAccess(reply({ Uinput: true, Demo: true })).demo, true);
+    assert.equal(parseAccess(reply({ Uinput: true, Demo: 'true' })).demo, false);
     // An older program, or nothing readable: nothing is said.
     for (const r of [{ ok: false, code: 0, text: '' }, { ok: true, text: 'x' }, { ok: true, text: '{}' }, null])
         assert.deepEqual(missingAccess(parseAccess(r), 'remap'), []);

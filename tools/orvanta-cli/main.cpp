@@ -129,8 +129,10 @@ int main(int argc, char* argv[])
     // ORVANTA_INPUT_SCRIPT names and logs to ORVANTA_VIRTUAL_HID_LOG.
     PageSessionSetup setup;
     setup.applicationFolder = appLayout().userFolder;
-    if (appLayout().installed)
+    if (appLayout().installed) {
         setup.dataFolder = appLayout().dataFolder;
+        setup.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
+    }
     setup.settings = &settings;
     setup.events = &printer;
     setup.musicView = settings.reloadClientProfile().value(QStringLiteral("MusicView"));

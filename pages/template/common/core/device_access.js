@@ -19,6 +19,7 @@ export function parseAccess(reply) {
         interfacesOpen: Math.min(count(v.InterfacesOpen), count(v.Interfaces)),
         ruleInstalled: v.RuleInstalled === true,
         command: typeof v.Command === 'string' ? v.Command.slice(0, 2000) : '',
+        demo: v.Demo === true,
     };
 }
 

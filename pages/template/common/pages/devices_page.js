@@ -76,6 +76,9 @@ registerPage({
                 return;
             }
             const help = accessHelp(access, 'devices', { listEmpty: !devices.length });
+            if (access && access.demo)
+                permission.append(h('p', { class: 'banner info', id: 'devices-demo', role: 'note' },
+                    h('strong', null, t('devices.demoTitle')), ' ', t('devices.demoText')));
             if (help)
                 permission.append(help);
             const found = devices.length === 1 ? t('devices.countOne') : t('devices.count', { n: devices.length });

@@ -46,6 +46,8 @@ export default {
     'devices.looked': 'Looked again: {found}',
     'devices.lookedNone': 'Looked again: still nothing.',
     'devices.emptyTitle': 'No device connected',
+    'devices.demoTitle': 'Demo devices.',
+    'devices.demoText': 'This installation shows simulated devices: what you change here reaches no real mouse or keyboard.',
     'devices.emptyText': 'Plug your mouse or keyboard in with its cable, or plug in its wireless receiver. It appears here by itself.',
     'devices.emptyHint': 'Still nothing? Try another USB port or cable, then choose "Look again".',
     'devices.countOne': 'One device connected',

@@ -45,6 +45,8 @@ export default {
     'devices.looked': '已重新查找：{found}',
     'devices.lookedNone': '已重新查找：仍未发现设备。',
     'devices.emptyTitle': '未连接设备',
+    'devices.demoTitle': '演示设备。',
+    'devices.demoText': '此安装显示的是模拟设备：在这里所做的更改不会作用于真实的鼠标或键盘。',
     'devices.emptyText': '请用数据线连接鼠标或键盘，或插入其无线接收器。设备会自动出现在这里。',
     'devices.emptyHint': '仍然没有？请换一个 USB 接口或线缆，然后选择“重新查找”。',
     'devices.countOne': '已连接一个设备',
