@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "app_layout.h"
+#include "session_autostart.h"
 
 #include "client_handler.h"
 #include "device_functions.h"
@@ -110,6 +111,8 @@ void Application::createMainWindow()
     setup.profile = m_profile.map();
     const AppLayout& layout = appLayout();
     setup.applicationFolder = layout.userFolder + QLatin1Char('/');
+    setup.autostartEntry = SessionAutostart::entryPath(xdgConfigHome(QProcessEnvironment::systemEnvironment()),
+                                                       QGuiApplication::desktopFileName());
     if (layout.installed) {
         setup.dataFolder = layout.dataFolder + QLatin1Char('/');
         setup.downloadFolder = QDir(layout.cacheFolder).filePath(QStringLiteral("downloads"));

@@ -69,6 +69,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     sessionSetup.applicationFolder = m_applicationFolder;
     sessionSetup.dataFolder = setup.dataFolder;
     sessionSetup.demoDevices = setup.demoDevices;
+    sessionSetup.autostartEntry = setup.autostartEntry;
+    sessionSetup.autostartProgram = QCoreApplication::applicationFilePath();
+    sessionSetup.appId = QGuiApplication::desktopFileName();
     sessionSetup.worker = DeviceSession::Worker::OwnThread;
     sessionSetup.settings = &m_settings;
     sessionSetup.events = handler;

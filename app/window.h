@@ -31,6 +31,8 @@ struct WindowSetup {
     QString downloadFolder;           // the browser's downloads; empty:
                                       // "update" in applicationFolder
     bool demoDevices = false;         // the devices are the emulator's demo
+    QString autostartEntry;           // the session autostart entry ("":
+                                      // not offered)
     QString privateFolder;            // a folder only this user can reach:
                                       // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)

@@ -117,6 +117,11 @@ AppLayout layoutFor(const QString& programFolder, const QProcessEnvironment& env
     return layout;
 }
 
+QString xdgConfigHome(const QProcessEnvironment& environment)
+{
+    return xdgBase(environment, "XDG_CONFIG_HOME", ".config");
+}
+
 const AppLayout& appLayout()
 {
     QMutexLocker lock(&layoutMutex());

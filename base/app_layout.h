@@ -56,6 +56,9 @@ InstallFolders configuredInstallFolders();
 AppLayout layoutFor(const QString& programFolder, const QProcessEnvironment& environment,
                     const InstallFolders& folders = configuredInstallFolders());
 
+// $XDG_CONFIG_HOME when it is absolute, else ~/.config; "" without a home.
+QString xdgConfigHome(const QProcessEnvironment& environment);
+
 // This process's layout: worked out once, from the running program's folder
 // and the environment, the first time an application object exists.
 const AppLayout& appLayout();

@@ -36,6 +36,12 @@ struct PageServices {
     // The devices are the emulator's demo devices of an installed program
     // (the pages say so).
     bool demoDevices = false;
+    // The session autostart entry ("GetSessionStart", "SetSessionStart"):
+    // its path, the program it starts and the application id; an empty
+    // path: not offered (orvanta-cli).
+    QString autostartEntry;
+    QString autostartProgram;
+    QString appId;
     FileCache* fileCache = nullptr;
     device_data_handler* deviceHandler = nullptr;
     // The device functions the device commands go through.

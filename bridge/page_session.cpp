@@ -36,6 +36,9 @@ PageSession::PageSession(PageSessionSetup setup)
     m_services.applicationFolder = withSlash(setup.applicationFolder);
     m_services.dataFolder = setup.dataFolder.isEmpty() ? QString() : withSlash(setup.dataFolder);
     m_services.demoDevices = setup.demoDevices;
+    m_services.autostartEntry = setup.autostartEntry;
+    m_services.autostartProgram = setup.autostartProgram;
+    m_services.appId = setup.appId;
     m_services.fileCache = &m_devices.fileCache();
     m_services.deviceHandler = &m_devices.writer();
     m_services.deviceFunctions = &m_devices.deviceFunctions();

@@ -32,6 +32,11 @@ struct PageSessionSetup {
     QString dataFolder;
     // The devices are the emulator's, shown as demo devices.
     bool demoDevices = false;
+    // The session autostart entry, the program it starts and the
+    // application id (PageServices); empty: not offered.
+    QString autostartEntry;
+    QString autostartProgram;
+    QString appId;
     // Where the device write worker runs.
     DeviceSession::Worker worker = DeviceSession::Worker::CallerThread;
     // The client profile and the tray mode; must outlive the session.

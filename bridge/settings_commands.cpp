@@ -15,6 +15,7 @@
 #include "language_code.h"
 #include "local_settings.h"
 #include "logging.h"
+#include "session_autostart.h"
 
 namespace {
 
@@ -126,6 +127,41 @@ void getDefaultLanguage(CommandContext& c)
     c.succeed(languageCode(QLocale().language()));
 }
 
+// Whether the session starts the program at login: {"Available":…,
+// "Enabled":…}.
+void getSessionStart(CommandContext& c)
+{
+    const PageServices& services = c.services();
+    const bool available = !services.autostartEntry.isEmpty();
+    const bool enabled = available && SessionAutostart::enabled(services.autostartEntry);
+    c.succeed(QStringLiteral("{\"Available\":%1,\"Enabled\":%2}")
+                  .arg(available ? QStringLiteral("true") : QStringLiteral("false"),
+                       enabled ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
+// Writes ("Enabled" "1") or removes ("0") the session autostart entry.
+void setSessionStart(CommandContext& c)
+{
+    const PageServices& services = c.services();
+    const QString wanted = c.text(QStringLiteral("Enabled"));
+    QString why;
+    bool done = false;
+    if (services.autostartEntry.isEmpty())
+        why = QStringLiteral("not offered here");
+    else if (wanted == QLatin1String("1"))
+        done = SessionAutostart::enable(services.autostartEntry, services.autostartProgram, services.appId, &why);
+    else if (wanted == QLatin1String("0"))
+        done = SessionAutostart::disable(services.autostartEntry, &why);
+    else
+        why = QStringLiteral("Enabled is neither 1 nor 0");
+    if (done) {
+        c.succeed(QStringLiteral("SetSessionStart success"));
+        return;
+    }
+    LOG_WARNING(QStringLiteral("Application Error: SetSessionStart: %1").arg(why));
+    c.fail(QStringLiteral("SetSessionStart failed"));
+}
+
 } // namespace
 
 void addSettingsCommands(CommandTable& table)
@@ -137,4 +173,6 @@ void addSettingsCommands(CommandTable& table)
     table.add(35, QStringLiteral("OpenUrl"), openUrl);
     table.add(41, QStringLiteral("SetIME"), setIme);
     table.add(44, QStringLiteral("GetDefaultLanguage"), getDefaultLanguage);
+    table.add(57, QStringLiteral("GetSessionStart"), getSessionStart);
+    table.add(58, QStringLiteral("SetSessionStart"), setSessionStart);
 }

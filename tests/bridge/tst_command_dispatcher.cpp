@@ -2,6 +2,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "command_context.h"
@@ -98,7 +99,8 @@ private slots:
             "AlertMusic", "MediaPlay", "RGBMusicPlay", "MediaStop", "RefreshVirtualDrive",
             "UnPackFile",
             // The program's own, after the contract's.
-            "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages"};
+            "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages", "GetSessionStart",
+            "SetSessionStart"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
@@ -256,6 +258,58 @@ private slots:
         QTest::newRow("Korean") << int(QLocale::Korean) << "en";
         QTest::newRow("Portuguese") << int(QLocale::Portuguese) << "en";
     }
+    // "Start with the session": the autostart entry is written whole with
+    // the program quoted, read back, switched off by the desktop's own key,
+    // removed, and never written through a link.
+    void sessionStartWritesTheAutostartEntry()
+    {
+        RecordingHost host(false);
+        CommandDispatcher dispatcher(host);
+        const auto state = [&dispatcher]() {
+            return QJsonDocument::fromJson(send(dispatcher, R"({"FuncName":"GetSessionStart"})").text.toUtf8()).object();
+        };
+        QCOMPARE(state().value("Available").toBool(true), false);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"1"})").text,
+                 QString("SetSessionStart failed"));
+
+        QTemporaryDir home;
+        host.autostartEntry = home.filePath("config/autostart/org.orvanta.orvanta.desktop");
+        host.autostartProgram = "/opt/My \"Mice\"/orvanta";
+        host.appId = "org.orvanta.orvanta";
+        QCOMPARE(state().value("Enabled").toBool(true), false);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"1"})").text,
+                 QString("SetSessionStart success"));
+        QCOMPARE(state().value("Enabled").toBool(), true);
+        QFile entry(host.autostartEntry);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(entry.readAll());
+        QVERIFY2(text.contains("Exec=\"/opt/My \\\"Mice\\\"/orvanta\" -autostart\n"), qPrintable(text));
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        entry.close();
+
+        // Switched off in the desktop's own settings.
+        QVERIFY(entry.open(QIODevice::Append));
+        entry.write("Hidden=true\n");
+        entry.close();
+        QCOMPARE(state().value("Enabled").toBool(true), false);
+
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"0"})").text,
+                 QString("SetSessionStart success"));
+        QVERIFY(!QFile::exists(host.autostartEntry));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"0"})").text,
+                 QString("SetSessionStart success"));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"yes"})").text,
+                 QString("SetSessionStart failed"));
+
+        // A link in the entry's place is not written through.
+        const QString target = home.filePath("elsewhere.desktop");
+        QVERIFY(QFile::link(target, host.autostartEntry));
+        QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"1"})").text,
+                 QString("SetSessionStart failed"));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(state().value("Enabled").toBool(true), false);
+    }
+
     void defaultLanguage()
     {
         QFETCH(int, language);

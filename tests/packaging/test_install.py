@@ -38,7 +38,7 @@ def expected_files():
         f'share/applications/{APP_ID}.desktop',
         f'share/metainfo/{APP_ID}.metainfo.xml',
         *icons, f'share/icons/hicolor/scalable/apps/{APP_ID}.svg',
-        'share/man/man1/orvanta.1', 'share/man/man1/orvanta-cli.1',
+        'share/man/man1/orvanta.1', 'share/man/man1/orvanta-cli.1', 'share/man/man1/orvanta-pack.1',
     ])
 
 

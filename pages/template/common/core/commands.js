@@ -32,6 +32,8 @@ const TABLE = {
     ReadConf: { members: ['KeyName'], answer: 'text' },
     WriteConf: { members: ['KeyName', 'WriteData'], answer: 'ack' },
     GetDefaultLanguage: { members: [], answer: 'text' },
+    GetSessionStart: { members: [], answer: 'json' },
+    SetSessionStart: { members: ['Enabled'], answer: 'ack' },
     SaveCommand: { members: ['CommandString'], answer: 'ack' },
     LoadCommand: { members: [], answer: 'text' },
     // The software remapping and macro recording.

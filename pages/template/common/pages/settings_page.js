@@ -4,7 +4,7 @@
 // program asks for updates when it starts ("CheckUpdateAtStart"), about
 // (with what is sent, and to whom), page updates, and the diagnostics list
 // of commands and their answers.
-import { COMMAND } from '../core/commands.js';
+import { COMMAND, readAnswer } from '../core/commands.js';
 import { clientRow } from '../core/client_profile.js';
 import { validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
@@ -77,6 +77,29 @@ function closingSection(ctx) {
     const quit = h('button', { type: 'button', class: 'button secondary', id: 'quit-app' }, t('close.quitNow'));
     quit.addEventListener('click', () => ctx.client.send(COMMAND.CloseApp, {}, { timeout: 2000 }));
     return section(t('close.sectionTitle'), row.el, h('div', { class: 'field-control' }, quit));
+}
+
+// Starting with the desktop session: the program's autostart entry, which
+// starts it in the tray. Shown only where the program offers it.
+function sessionStartSection(ctx) {
+    const box = h('input', { type: 'checkbox', id: 'session-start' });
+    const label = h('label', { for: 'session-start', class: 'check' }, box, t('settings.sessionStart'));
+    const status = new WriteStatus();
+    const element = section(t('settings.sessionStartTitle'), h('div', { class: 'field-control' }, label, status.el),
+        h('p', { class: 'hint' }, t('settings.sessionStartHint')));
+    element.hidden = true;
+    ctx.client.send(COMMAND.GetSessionStart, {}, { timeout: 2000 }).then((r) => {
+        const state = readAnswer(COMMAND.GetSessionStart, r);
+        if (!state || state.Available !== true)
+            return;
+        box.checked = state.Enabled === true;
+        element.hidden = false;
+    });
+    box.addEventListener('change', async () => {
+        await runWrite(status, () => ctx.client.send(COMMAND.SetSessionStart, { Enabled: box.checked ? '1' : '0' }),
+            { onFailure: () => { box.checked = !box.checked; } });
+    });
+    return element;
 }
 
 function updatesSection(ctx) {
@@ -192,7 +215,7 @@ registerPage({
         const pagesUpdate = pagesUpdateSection(ctx);
         const element = h('section', { class: 'page settings-page' },
             h('div', { class: 'page-head' }, h('h1', null, t('settings.title'))),
-            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), closingSection(ctx), updatesSection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
+            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), sessionStartSection(ctx), closingSection(ctx), updatesSection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
         return {
             element,
             dispose: () => {
