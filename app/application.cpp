@@ -110,6 +110,9 @@ void Application::createMainWindow()
     WindowSetup setup;
     setup.profile = m_profile.map();
     const AppLayout& layout = appLayout();
+#ifdef ORVANTA_DISTRO_BUILD
+    setup.selfUpdate = false;
+#endif
     setup.applicationFolder = layout.userFolder + QLatin1Char('/');
     setup.autostartEntry = SessionAutostart::entryPath(xdgConfigHome(QProcessEnvironment::systemEnvironment()),
                                                        QGuiApplication::desktopFileName());
@@ -119,6 +122,7 @@ void Application::createMainWindow()
         // Until a transport for real devices ships, an installed program
         // shows the emulator's devices, and says they are a demo.
         setup.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
+        setup.selfUpdate = false;
     }
     setup.privateFolder = privateRuntimeFolder();
     setup.language = LocalSettings(setup.applicationFolder).read(QStringLiteral("Language"));

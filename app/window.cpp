@@ -80,7 +80,10 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     sessionSetup.musicView = m_profile.value(QStringLiteral("MusicView"));
     sessionSetup.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
     m_session = std::make_unique<PageSession>(std::move(sessionSetup));
-    m_session->updates().setPrompt(m_updatePrompt.get());
+    // An installation (or a distribution build) is updated by its package
+    // manager: the start-up check then offers nothing to install.
+    if (setup.selfUpdate)
+        m_session->updates().setPrompt(m_updatePrompt.get());
     m_session->start();
     // What the desktop forgets at a new login (the X11 acceleration) comes
     // back as the user last set it here.

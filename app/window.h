@@ -33,6 +33,8 @@ struct WindowSetup {
     bool demoDevices = false;         // the devices are the emulator's demo
     QString autostartEntry;           // the session autostart entry ("":
                                       // not offered)
+    bool selfUpdate = true;           // a newer client is offered through the
+                                      // updater (not when installed)
     QString privateFolder;            // a folder only this user can reach:
                                       // the local page copy lives there
     QString language;                 // conf.ini's Language (tray menu texts)

@@ -30,6 +30,13 @@ QStringList arguments(const QString& package, const QString& deployment, const Q
 
 bool start(const QString& folder, const QStringList& arguments)
 {
+#ifdef ORVANTA_DISTRO_BUILD
+    // A distribution's package manager updates the program.
+    Q_UNUSED(folder)
+    LOG_INFO(QStringLiteral("Update Info: this build is updated by the package manager; the updater is not run (%1)")
+                 .arg(arguments.join(QLatin1Char(' '))));
+    return false;
+#endif
     const QString program = QDir(folder).filePath(programName());
     LOG_INFO(QStringLiteral("Application Info: executing %1 %2").arg(program, arguments.join(QLatin1Char(' '))));
     QProcess process;

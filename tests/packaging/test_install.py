@@ -2,7 +2,7 @@
 """The installed program: what `cmake --install` puts where, and that the
 installed program keeps every user's files in that user's XDG folders.
 
-    test_install.py BUILD_DIR BIN DATA HELPERS TRANSPORT APP_ID
+    test_install.py BUILD_DIR BIN DATA HELPERS TRANSPORT APP_ID SELF_UPDATER
 
 installs BUILD_DIR with DESTDIR into a temporary folder (prefix /usr, as
 the Debian package does) and checks:
@@ -24,6 +24,8 @@ import tempfile
 import time
 
 BUILD, BIN, DATA, HELPERS, TRANSPORT, APP_ID = sys.argv[1:7]
+# A distribution build (SELF_UPDATER 0) installs no updater.
+SELF_UPDATER = sys.argv[7] != '0' if len(sys.argv) > 7 else True
 PREFIX = '/usr'
 
 
@@ -31,7 +33,7 @@ def expected_files():
     icons = [f'share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png' for n in (16, 24, 32, 48, 64, 128, 256)]
     return sorted([
         f'{BIN}/orvanta', f'{BIN}/orvanta-cli', f'{BIN}/orvanta-pack',
-        f'{HELPERS}/Updater',
+        *([f'{HELPERS}/Updater'] if SELF_UPDATER else []),
         f'{TRANSPORT}/libUsbInterface.so',
         *(f'{DATA}/{name}' for name in ('skn.dat', 'devices.json', 'ttd.mp3', 'alert.mp3', 'online.wav',
                                          'installed-layout')),
