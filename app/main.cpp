@@ -39,7 +39,8 @@ int main(int argc, char* argv[])
 
         const BrowserSetup::Switches switches = BrowserSetup::parseSwitches(app.arguments());
         ClientHandler* handler = ClientHandler::instance();
-        handler->setProfile(BrowserSetup::createProfile(&app, privateRuntimeFolder()));
+        handler->setProfile(BrowserSetup::createProfile(
+            &app, privateRuntimeFolder(), appLayout().installed ? appLayout().cacheFolder : QString()));
         if (!switches.url.isEmpty())
             handler->setStartupUrl(switches.url);
         handler->setMouseCursorChangeDisabled(switches.mouseCursorChangeDisabled);

@@ -91,7 +91,7 @@ QString pageInterfaceSource()
     return source;
 }
 
-QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder)
+QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder, const QString& cacheFolder)
 {
     // The browser's storage holds what pages of the program keep; it lives
     // where no other user can place or read anything. Without such a
@@ -100,7 +100,10 @@ QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder)
     QWebEngineProfile* profile = nullptr;
     if (!folder.isEmpty() && ensurePrivateFolder(folder)) {
         profile = new QWebEngineProfile(QStringLiteral("Orvanta"), owner);
-        profile->setCachePath(folder + QStringLiteral("/cache"));
+        // The HTTP cache goes to the user's cache folder where there is one
+        // (an installed program), else beside the storage.
+        const QString cache = cacheFolder.isEmpty() ? QString() : cacheFolder + QStringLiteral("/browser");
+        profile->setCachePath(!cache.isEmpty() && ensurePrivateFolder(cache) ? cache : folder + QStringLiteral("/cache"));
         profile->setPersistentStoragePath(folder);
         profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
     } else {

@@ -27,9 +27,10 @@ void prepareEnvironment();
 
 // The profile every view uses: cache and storage in <privateFolder>/browser
 // (a folder only this user can reach; an off-the-record profile when there
-// is none), persistent cookies, and what configureProfile() adds. Owned by
-// owner.
-QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder);
+// is none), the cache in <cacheFolder>/browser instead when cacheFolder is
+// given (made private), persistent cookies, and what configureProfile()
+// adds. Owned by owner.
+QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder, const QString& cacheFolder = QString());
 
 // Gives a profile the user agent "VelkorCloudEngine-Orvanta-Cn", the page
 // interface script, the local page and image schemes and the request
