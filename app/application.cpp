@@ -167,7 +167,12 @@ void Application::createMainWindow()
     // 8. A new updater left by the last update takes the old one's place,
     // then the start-up update check: one query per firmware version of the
     // devices found. It runs on timers; the window is not held up.
-    if (UpdateService* updates = m_window->updateService()) {
+    // An installation (or a distribution build) is updated by its package
+    // manager: it asks nothing at start.
+    UpdateService* updates = m_window->updateService();
+    if (updates && !m_window->selfUpdate()) {
+        LOG_INFO(QStringLiteral("Update Info: updates come from the package manager; no start-up check"));
+    } else if (updates) {
         updates->applyPendingUpdaterReplacement();
         if (updates->startupCheckWanted())
             updates->startStartupCheck(m_profile.value(QStringLiteral("upgrade")),

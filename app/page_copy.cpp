@@ -10,11 +10,16 @@
 #include <QRegularExpression>
 
 PageCopy::PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder,
-                   const QString& privateFolder)
+                   const QString& privateFolder, const QString& shippedFolder)
     : m_debug(profile.value(QStringLiteral("Debug")) == QLatin1String("true"))
     , m_package(applicationFolder + QStringLiteral("skn.dat"))
     , m_startPage(profile.value(QStringLiteral("LoadPath")))
 {
+    if (!shippedFolder.isEmpty() && shippedFolder != applicationFolder) {
+        m_shippedPackage = shippedFolder + QStringLiteral("skn.dat");
+        if (!QFile::exists(m_package))
+            m_package = m_shippedPackage;
+    }
     if (m_debug)
         m_templateFolder = QDir(applicationFolder).filePath(QStringLiteral("template"));
     else if (isPrivateFolder(privateFolder))
@@ -41,6 +46,15 @@ bool PageCopy::unpack()
         return true;
     m_why = QStringLiteral("The page package %1 could not be unpacked: %2").arg(m_package, error);
     LOG_ERROR(QStringLiteral("Application Error: cannot unpack %1: %2").arg(m_package, error));
+    // A page update of the user's that does not unpack leaves the shipped
+    // pages in use.
+    if (!m_shippedPackage.isEmpty() && m_package != m_shippedPackage && QFile::exists(m_shippedPackage)
+        && unpackReplacingFolder(m_shippedPackage, m_templateFolder, &error)) {
+        LOG_INFO(QStringLiteral("Application Info: the shipped pages %1 are used instead").arg(m_shippedPackage));
+        m_package = m_shippedPackage;
+        m_why.clear();
+        return true;
+    }
     return false;
 }
 

@@ -17,9 +17,13 @@ class PageCopy
 {
 public:
     // profile: the client profile map; applicationFolder with a trailing
-    // "/"; privateFolder: a folder only this user can reach.
+    // "/"; privateFolder: a folder only this user can reach. shippedFolder
+    // (an installed program's data, with a trailing "/"): the package
+    // shipped there is used when the application folder holds none (a
+    // page update downloaded by the user lands in the application folder),
+    // and when the user's cannot be unpacked.
     PageCopy(const QMap<QString, QString>& profile, const QString& applicationFolder,
-             const QString& privateFolder);
+             const QString& privateFolder, const QString& shippedFolder = QString());
 
     // Unpacks the package into the template folder when there is one and
     // the package is there. No template folder, or a package that cannot be
@@ -45,6 +49,7 @@ public:
 private:
     bool m_debug = false;
     QString m_package;
+    QString m_shippedPackage;
     QString m_startPage;
     QString m_templateFolder;
     QString m_pageFolder;

@@ -33,9 +33,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     : PsMainWindow(parent)
     , m_profile(setup.profile)
     , m_applicationFolder(setup.applicationFolder)
+    , m_selfUpdate(setup.selfUpdate)
     , m_language(setup.language)
-    , m_pageCopy(setup.profile, setup.dataFolder.isEmpty() ? setup.applicationFolder : setup.dataFolder,
-                 setup.privateFolder)
+    , m_pageCopy(setup.profile, setup.applicationFolder, setup.privateFolder, setup.dataFolder)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("MainWindow"));
@@ -69,6 +69,8 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     sessionSetup.applicationFolder = m_applicationFolder;
     sessionSetup.dataFolder = setup.dataFolder;
     sessionSetup.demoDevices = setup.demoDevices;
+    sessionSetup.installed = !setup.dataFolder.isEmpty();
+    sessionSetup.selfUpdate = setup.selfUpdate;
     sessionSetup.autostartEntry = setup.autostartEntry;
     sessionSetup.autostartProgram = QCoreApplication::applicationFilePath();
     sessionSetup.appId = QGuiApplication::desktopFileName();

@@ -73,6 +73,8 @@ public:
     PointerSettings* pointerSettings() const { return &m_session->pointerSettings(); }
     QMap<QString, QString> profile() const { return m_profile; }
     QString applicationFolder() const { return m_applicationFolder; }
+    // Whether a newer client is offered through the updater.
+    bool selfUpdate() const { return m_selfUpdate; }
     // Downloads, firmware updates and the update check of the program.
     UpdateService* updateService() const { return &m_session->updates(); }
     // The music analysis and the sound player.
@@ -159,6 +161,7 @@ private:
 
     QMap<QString, QString> m_profile;
     QString m_applicationFolder;
+    bool m_selfUpdate = true;
     QString m_language;
     PageCopy m_pageCopy;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;

@@ -36,6 +36,10 @@ struct PageServices {
     // The devices are the emulator's demo devices of an installed program
     // (the pages say so).
     bool demoDevices = false;
+    // Installed ("GetInstallation"), and whether the program updates
+    // itself (not when a package manager does).
+    bool installed = false;
+    bool selfUpdate = true;
     // The session autostart entry ("GetSessionStart", "SetSessionStart"):
     // its path, the program it starts and the application id; an empty
     // path: not offered (orvanta-cli).

@@ -36,6 +36,8 @@ PageSession::PageSession(PageSessionSetup setup)
     m_services.applicationFolder = withSlash(setup.applicationFolder);
     m_services.dataFolder = setup.dataFolder.isEmpty() ? QString() : withSlash(setup.dataFolder);
     m_services.demoDevices = setup.demoDevices;
+    m_services.installed = setup.installed;
+    m_services.selfUpdate = setup.selfUpdate;
     m_services.autostartEntry = setup.autostartEntry;
     m_services.autostartProgram = setup.autostartProgram;
     m_services.appId = setup.appId;

@@ -32,6 +32,9 @@ struct PageSessionSetup {
     QString dataFolder;
     // The devices are the emulator's, shown as demo devices.
     bool demoDevices = false;
+    // Installed, and whether the program updates itself (PageServices).
+    bool installed = false;
+    bool selfUpdate = true;
     // The session autostart entry, the program it starts and the
     // application id (PageServices); empty: not offered.
     QString autostartEntry;

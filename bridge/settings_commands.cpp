@@ -127,6 +127,15 @@ void getDefaultLanguage(CommandContext& c)
     c.succeed(languageCode(QLocale().language()));
 }
 
+// How the program is installed: {"Installed":…,"SelfUpdate":…}; the
+// pages say where updates come from.
+void getInstallation(CommandContext& c)
+{
+    const PageServices& services = c.services();
+    const auto flag = [](bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); };
+    c.succeed(QStringLiteral("{\"Installed\":%1,\"SelfUpdate\":%2}").arg(flag(services.installed), flag(services.selfUpdate)));
+}
+
 // Whether the session starts the program at login: {"Available":…,
 // "Enabled":…}.
 void getSessionStart(CommandContext& c)
@@ -175,4 +184,5 @@ void addSettingsCommands(CommandTable& table)
     table.add(44, QStringLiteral("GetDefaultLanguage"), getDefaultLanguage);
     table.add(57, QStringLiteral("GetSessionStart"), getSessionStart);
     table.add(58, QStringLiteral("SetSessionStart"), setSessionStart);
+    table.add(59, QStringLiteral("GetInstallation"), getInstallation);
 }

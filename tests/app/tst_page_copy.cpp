@@ -72,6 +72,49 @@ private slots:
         QVERIFY(QFile::exists(copy.pageFolder() + "/index.html"));
         QVERIFY(copy.holdsStartPage());
     }
+
+    // Installed: the shipped pages, until the user downloads a page update
+    // into the user's folder; an update that does not unpack leaves the
+    // shipped pages in use.
+    void anInstalledProgramPrefersTheUsersPageUpdate()
+    {
+        QTemporaryDir user;
+        QTemporaryDir shipped;
+        QTemporaryDir mine;
+        const QMap<QString, QString> profile{{"LoadPath", "http://pages.orvanta.test/local/t/index.html"}};
+        const auto pageIn = [](const QString& package, const QByteArray& content) {
+            PackageFile page;
+            page.name = "t/index.html";
+            page.content = content;
+            QString error;
+            return writePackageFile(package, "1.0", {page}, &error);
+        };
+        const auto shown = [](const PageCopy& copy) {
+            QFile file(copy.pageFolder() + "/index.html");
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QVERIFY(pageIn(shipped.filePath("skn.dat"), "shipped"));
+
+        PageCopy first(profile, user.path() + "/", mine.path(), shipped.path() + "/");
+        QCOMPARE(first.packagePath(), shipped.filePath("skn.dat"));
+        QVERIFY(first.unpack());
+        QCOMPARE(shown(first), QByteArray("shipped"));
+
+        QVERIFY(pageIn(user.filePath("skn.dat"), "updated"));
+        PageCopy updated(profile, user.path() + "/", mine.path(), shipped.path() + "/");
+        QCOMPARE(updated.packagePath(), user.filePath("skn.dat"));
+        QVERIFY(updated.unpack());
+        QCOMPARE(shown(updated), QByteArray("updated"));
+
+        QFile damaged(user.filePath("skn.dat"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a package");
+        damaged.close();
+        PageCopy broken(profile, user.path() + "/", mine.path(), shipped.path() + "/");
+        QVERIFY(broken.unpack());
+        QCOMPARE(shown(broken), QByteArray("shipped"));
+        QCOMPARE(broken.packagePath(), shipped.filePath("skn.dat"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPageCopy)

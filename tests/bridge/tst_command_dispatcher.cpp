@@ -100,7 +100,7 @@ private slots:
             "UnPackFile",
             // The program's own, after the contract's.
             "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages", "GetSessionStart",
-            "SetSessionStart"};
+            "SetSessionStart", "GetInstallation"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
@@ -308,6 +308,18 @@ private slots:
                  QString("SetSessionStart failed"));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(state().value("Enabled").toBool(true), false);
+    }
+
+    void installationSaysWhereUpdatesComeFrom()
+    {
+        RecordingHost host(false);
+        CommandDispatcher dispatcher(host);
+        QCOMPARE(send(dispatcher, R"({"FuncName":"GetInstallation"})").text,
+                 QString(R"({"Installed":false,"SelfUpdate":true})"));
+        host.installed = true;
+        host.selfUpdate = false;
+        QCOMPARE(send(dispatcher, R"({"FuncName":"GetInstallation"})").text,
+                 QString(R"({"Installed":true,"SelfUpdate":false})"));
     }
 
     void defaultLanguage()

@@ -138,6 +138,9 @@ def main():
             access = json.loads(cli(installed_bin, home, '{"FuncName":"GetDeviceAccess"}')[0]['text'])
             if access.get('Demo') is not True:
                 fail(f'the installed program does not say its devices are a demo: {access}')
+            installation = json.loads(cli(installed_bin, home, '{"FuncName":"GetInstallation"}')[0]['text'])
+            if installation != {'Installed': True, 'SelfUpdate': False}:
+                fail(f'the installed program says {installation}')
         for home, name in ((first, 'first'), (second, 'second')):
             answers = cli(installed_bin, home, '{"FuncName":"ReadFileToStr","FilePath":"macros.xml","Xpath":"/Macros"}')
             if name not in answers[0].get('text', '') or ('second' if name == 'first' else 'first') in answers[0]['text']:
@@ -178,6 +181,12 @@ def main():
         if 'funcname====GetDevicesList' not in seen:
             fail('the installed program\'s pages did not ask for the devices:\n' + seen[-3000:])
         check_user_files(third, ['conf.ini'])
+        # An installation is updated by its package manager: nothing is
+        # asked of the update service at start.
+        with open(os.path.join(third, '.local/state/orvanta/app.log'), errors='replace') as log:
+            text = log.read()
+        if 'no start-up check' not in text or 'update check failed' in text:
+            fail('the installed program asked for updates at start:\n' + text[-2000:])
 
         after = listing(prefix)
         if before != after:

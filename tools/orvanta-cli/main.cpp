@@ -132,7 +132,12 @@ int main(int argc, char* argv[])
     if (appLayout().installed) {
         setup.dataFolder = appLayout().dataFolder;
         setup.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
+        setup.installed = true;
+        setup.selfUpdate = false;
     }
+#ifdef ORVANTA_DISTRO_BUILD
+    setup.selfUpdate = false;
+#endif
     setup.settings = &settings;
     setup.events = &printer;
     setup.musicView = settings.reloadClientProfile().value(QStringLiteral("MusicView"));

@@ -34,6 +34,7 @@ const TABLE = {
     GetDefaultLanguage: { members: [], answer: 'text' },
     GetSessionStart: { members: [], answer: 'json' },
     SetSessionStart: { members: ['Enabled'], answer: 'ack' },
+    GetInstallation: { members: [], answer: 'json' },
     SaveCommand: { members: ['CommandString'], answer: 'ack' },
     LoadCommand: { members: [], answer: 'text' },
     // The software remapping and macro recording.

@@ -102,7 +102,7 @@ function sessionStartSection(ctx) {
     return element;
 }
 
-function updatesSection(ctx) {
+function updatesSection(ctx, installation) {
     const box = h('input', { type: 'checkbox', id: 'update-check', checked: true });
     const label = h('label', { for: 'update-check', class: 'check' }, box, t('settings.updateCheck'));
     const status = new WriteStatus();
@@ -113,17 +113,29 @@ function updatesSection(ctx) {
         await runWrite(status, () => ctx.client.send(COMMAND.WriteConf, { KeyName: UPDATE_CHECK_KEY, WriteData: updateCheckValue(box.checked) }),
             { onFailure: () => { box.checked = !box.checked; } });
     });
-    return section(t('settings.updatesTitle'), h('div', { class: 'field-control' }, label, status.el),
-        h('p', { class: 'hint' }, t('settings.updateCheckHint')));
+    const control = h('div', { class: 'field-control' }, label, status.el);
+    const hint = h('p', { class: 'hint', id: 'update-source' }, t('settings.updateCheckHint'));
+    // Where a package manager updates the program, it asks nothing at start.
+    installation.then((installed) => {
+        if (!installed || installed.SelfUpdate !== false)
+            return;
+        control.hidden = true;
+        hint.textContent = t('settings.updatesByPackageManager');
+    });
+    return section(t('settings.updatesTitle'), control, hint);
 }
 
-function aboutSection(ctx) {
+function aboutSection(ctx, installation) {
     const version = h('dd', { id: 'about-version' }, '…');
     const privacy = h('p', { class: 'hint', id: 'about-privacy' }, t('settings.aboutText', { host: t('settings.updateHostUnknown') }));
-    ctx.client.send(COMMAND.ReadFileToStr, { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 }).then((r) => {
+    const profile = ctx.client.send(COMMAND.ReadFileToStr, { FilePath: 'conf.xml', Xpath: '/root' }, { timeout: 3000 });
+    Promise.all([profile, installation]).then(([r, installed]) => {
         const row = r.ok ? clientRow(r.text) : null;
         version.textContent = row && row.version ? row.version : failureText(r.ok ? { ok: false, code: 0, text: '' } : r, t);
-        if (row && row.upgradeHost)
+        // What is sent: nothing at start where a package manager updates.
+        if (installed && installed.SelfUpdate === false)
+            privacy.textContent = t('settings.aboutTextPackaged');
+        else if (row && row.upgradeHost)
             privacy.textContent = t('settings.aboutText', { host: row.upgradeHost });
     });
     return section(t('settings.aboutTitle'),
@@ -213,9 +225,13 @@ registerPage({
     render(ctx) {
         const diagnostics = diagnosticsSection(ctx);
         const pagesUpdate = pagesUpdateSection(ctx);
+        // How the program is installed, asked once for the sections that
+        // depend on it; null when it cannot be read.
+        const installation = ctx.client.send(COMMAND.GetInstallation, {}, { timeout: 2000 })
+            .then((r) => readAnswer(COMMAND.GetInstallation, r));
         const element = h('section', { class: 'page settings-page' },
             h('div', { class: 'page-head' }, h('h1', null, t('settings.title'))),
-            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), sessionStartSection(ctx), closingSection(ctx), updatesSection(ctx), aboutSection(ctx), pagesUpdate.element, diagnostics.element));
+            h('div', { class: 'panel-content' }, languageSection(ctx), traySection(ctx), sessionStartSection(ctx), closingSection(ctx), updatesSection(ctx, installation), aboutSection(ctx, installation), pagesUpdate.element, diagnostics.element));
         return {
             element,
             dispose: () => {

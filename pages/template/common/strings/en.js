@@ -204,6 +204,8 @@ export default {
     'settings.aboutText': 'Configures the mice and keyboards of this family on this computer. When the program starts (unless you turn it off above) it asks the update service at {host} whether a newer version exists, sending the program\'s version and the firmware versions of the attached devices. Firmware and page downloads fetch only the addresses you give. Nothing else is sent.',
     'settings.updatesTitle': 'Updates',
     'settings.updateCheck': 'Check for updates when the program starts',
+    'settings.aboutTextPackaged': 'Configures the mice and keyboards of this family on this computer. Your system\'s package manager updates it; the program asks no update service when it starts. Firmware and page downloads fetch only the addresses you give. Nothing else is sent.',
+    'settings.updatesByPackageManager': 'Orvanta is updated by your system\'s package manager, so it asks nothing when it starts.',
     'settings.sessionStartTitle': 'Start with the session',
     'settings.sessionStart': 'Start Orvanta when I log in',
     'settings.sessionStartHint': 'It starts in the tray, so that remapped buttons and macros work from the start.',

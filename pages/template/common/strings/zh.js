@@ -203,6 +203,8 @@ export default {
     'settings.aboutText': '在本机配置此系列的鼠标和键盘。程序启动时（除非您在上方关闭）会向 {host} 的更新服务询问是否有新版本，并发送程序版本和已连接设备的固件版本。固件和页面下载只访问您提供的地址。除此之外不发送任何数据。',
     'settings.updatesTitle': '更新',
     'settings.updateCheck': '程序启动时检查更新',
+    'settings.aboutTextPackaged': '在本机配置此系列的鼠标和键盘。它由系统的软件包管理器更新；程序启动时不会询问任何更新服务。固件和页面下载只访问您提供的地址。除此之外不发送任何数据。',
+    'settings.updatesByPackageManager': 'Orvanta 由系统的软件包管理器更新，因此启动时不会查询任何内容。',
     'settings.sessionStartTitle': '随会话启动',
     'settings.sessionStart': '登录时启动 Orvanta',
     'settings.sessionStartHint': '程序在托盘中启动，按键重映射和宏从一开始就能使用。',
