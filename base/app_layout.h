@@ -51,8 +51,8 @@ InstallFolders configuredInstallFolders();
 
 // The layout of a program running from programFolder (a helper from the
 // helper folder counts too), with environment giving HOME and the XDG
-// variables. A relative XDG value is ignored, as the XDG specification
-// says; without HOME the installed user folders are empty.
+// variables. A relative XDG value is ignored (the XDG base directory rules
+// say so); without HOME the installed user folders are empty.
 AppLayout layoutFor(const QString& programFolder, const QProcessEnvironment& environment,
                     const InstallFolders& folders = configuredInstallFolders());
 

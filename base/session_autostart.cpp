@@ -11,8 +11,8 @@ namespace SessionAutostart {
 namespace {
 
 // One argument of an Exec key: in double quotes, with the characters the
-// specification reserves inside quotes escaped, and "%" doubled (field
-// codes).
+// desktop entry format reserves inside quotes escaped, and "%" doubled
+// (field codes).
 QString quotedArgument(const QString& argument)
 {
     QString quoted;

@@ -57,7 +57,7 @@ void getDeviceAccess(CommandContext& c)
     const DeviceAccess access = services.deviceAccess ? services.deviceAccess()
                                                       : systemDeviceAccess(services.applicationFolder);
     QJsonObject reply = QJsonDocument::fromJson(access.toJson().toUtf8()).object();
-    reply.insert(QStringLiteral("Demo"), services.demoDevices);
+    reply.insert(QStringLiteral("Demo"), services.installation.demoDevices);
     c.succeed(QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact)));
 }
 

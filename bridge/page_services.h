@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "device_discovery.h"
+#include "installation.h"
 #include "path_inside_folder.h"
 
 class ClientSettings;
@@ -29,23 +30,8 @@ struct PageServices {
     // "/": the program's folder when it runs portable, the user's
     // settings folder when it is installed.
     QString applicationFolder;
-    // The shipped, read-only files (sounds, and a file the pages read that
-    // the user has not written yet), with a trailing "/"; empty: the
-    // application folder holds them too.
-    QString dataFolder;
-    // The devices are the emulator's demo devices of an installed program
-    // (the pages say so).
-    bool demoDevices = false;
-    // Installed ("GetInstallation"), and whether the program updates
-    // itself (not when a package manager does).
-    bool installed = false;
-    bool selfUpdate = true;
-    // The session autostart entry ("GetSessionStart", "SetSessionStart"):
-    // its path, the program it starts and the application id; an empty
-    // path: not offered (orvanta-cli).
-    QString autostartEntry;
-    QString autostartProgram;
-    QString appId;
+    // Shipped data, self-update, demo devices, session autostart.
+    Installation installation;
     FileCache* fileCache = nullptr;
     device_data_handler* deviceHandler = nullptr;
     // The device functions the device commands go through.
@@ -78,6 +64,7 @@ struct PageServices {
     // would make); nullopt when the name leaves the folders.
     std::optional<QString> readablePath(const QString& relative) const
     {
+        const QString& dataFolder = installation.dataFolder;
         const std::optional<QString> own = pathInsideFolder(applicationFolder, relative);
         if (!own || dataFolder.isEmpty() || dataFolder == applicationFolder || QFileInfo::exists(*own))
             return own;

@@ -34,13 +34,9 @@ PageSession::PageSession(PageSessionSetup setup)
 {
     Q_ASSERT(m_settings);
     m_services.applicationFolder = withSlash(setup.applicationFolder);
-    m_services.dataFolder = setup.dataFolder.isEmpty() ? QString() : withSlash(setup.dataFolder);
-    m_services.demoDevices = setup.demoDevices;
-    m_services.installed = setup.installed;
-    m_services.selfUpdate = setup.selfUpdate;
-    m_services.autostartEntry = setup.autostartEntry;
-    m_services.autostartProgram = setup.autostartProgram;
-    m_services.appId = setup.appId;
+    m_services.installation = setup.installation;
+    if (!m_services.installation.dataFolder.isEmpty())
+        m_services.installation.dataFolder = withSlash(m_services.installation.dataFolder);
     m_services.fileCache = &m_devices.fileCache();
     m_services.deviceHandler = &m_devices.writer();
     m_services.deviceFunctions = &m_devices.deviceFunctions();

@@ -27,19 +27,9 @@ struct PageSessionSetup {
     // missing): the program's folder when portable, the user's settings
     // folder when installed.
     QString applicationFolder;
-    // The shipped, read-only data when it lies elsewhere (installed);
-    // empty: the application folder.
-    QString dataFolder;
-    // The devices are the emulator's, shown as demo devices.
-    bool demoDevices = false;
-    // Installed, and whether the program updates itself (PageServices).
-    bool installed = false;
-    bool selfUpdate = true;
-    // The session autostart entry, the program it starts and the
-    // application id (PageServices); empty: not offered.
-    QString autostartEntry;
-    QString autostartProgram;
-    QString appId;
+    // How the program is installed (a trailing "/" is added to its data
+    // folder when missing).
+    Installation installation;
     // Where the device write worker runs.
     DeviceSession::Worker worker = DeviceSession::Worker::CallerThread;
     // The client profile and the tray mode; must outlive the session.

@@ -133,7 +133,7 @@ void getInstallation(CommandContext& c)
 {
     const PageServices& services = c.services();
     const auto flag = [](bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); };
-    c.succeed(QStringLiteral("{\"Installed\":%1,\"SelfUpdate\":%2}").arg(flag(services.installed), flag(services.selfUpdate)));
+    c.succeed(QStringLiteral("{\"Installed\":%1,\"SelfUpdate\":%2}").arg(flag(services.installation.installed), flag(services.installation.selfUpdate)));
 }
 
 // Whether the session starts the program at login: {"Available":…,
@@ -141,8 +141,8 @@ void getInstallation(CommandContext& c)
 void getSessionStart(CommandContext& c)
 {
     const PageServices& services = c.services();
-    const bool available = !services.autostartEntry.isEmpty();
-    const bool enabled = available && SessionAutostart::enabled(services.autostartEntry);
+    const bool available = !services.installation.autostartEntry.isEmpty();
+    const bool enabled = available && SessionAutostart::enabled(services.installation.autostartEntry);
     c.succeed(QStringLiteral("{\"Available\":%1,\"Enabled\":%2}")
                   .arg(available ? QStringLiteral("true") : QStringLiteral("false"),
                        enabled ? QStringLiteral("true") : QStringLiteral("false")));
@@ -155,12 +155,12 @@ void setSessionStart(CommandContext& c)
     const QString wanted = c.text(QStringLiteral("Enabled"));
     QString why;
     bool done = false;
-    if (services.autostartEntry.isEmpty())
+    if (services.installation.autostartEntry.isEmpty())
         why = QStringLiteral("not offered here");
     else if (wanted == QLatin1String("1"))
-        done = SessionAutostart::enable(services.autostartEntry, services.autostartProgram, services.appId, &why);
+        done = SessionAutostart::enable(services.installation.autostartEntry, services.installation.autostartProgram, services.installation.appId, &why);
     else if (wanted == QLatin1String("0"))
-        done = SessionAutostart::disable(services.autostartEntry, &why);
+        done = SessionAutostart::disable(services.installation.autostartEntry, &why);
     else
         why = QStringLiteral("Enabled is neither 1 nor 0");
     if (done) {

@@ -273,14 +273,14 @@ private slots:
                  QString("SetSessionStart failed"));
 
         QTemporaryDir home;
-        host.autostartEntry = home.filePath("config/autostart/org.orvanta.orvanta.desktop");
-        host.autostartProgram = "/opt/My \"Mice\"/orvanta";
-        host.appId = "org.orvanta.orvanta";
+        host.installation.autostartEntry = home.filePath("config/autostart/org.orvanta.orvanta.desktop");
+        host.installation.autostartProgram = "/opt/My \"Mice\"/orvanta";
+        host.installation.appId = "org.orvanta.orvanta";
         QCOMPARE(state().value("Enabled").toBool(true), false);
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"1"})").text,
                  QString("SetSessionStart success"));
         QCOMPARE(state().value("Enabled").toBool(), true);
-        QFile entry(host.autostartEntry);
+        QFile entry(host.installation.autostartEntry);
         QVERIFY(entry.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(entry.readAll());
         QVERIFY2(text.contains("Exec=\"/opt/My \\\"Mice\\\"/orvanta\" -autostart\n"), qPrintable(text));
@@ -295,7 +295,7 @@ private slots:
 
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"0"})").text,
                  QString("SetSessionStart success"));
-        QVERIFY(!QFile::exists(host.autostartEntry));
+        QVERIFY(!QFile::exists(host.installation.autostartEntry));
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"0"})").text,
                  QString("SetSessionStart success"));
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"yes"})").text,
@@ -303,7 +303,7 @@ private slots:
 
         // A link in the entry's place is not written through.
         const QString target = home.filePath("elsewhere.desktop");
-        QVERIFY(QFile::link(target, host.autostartEntry));
+        QVERIFY(QFile::link(target, host.installation.autostartEntry));
         QCOMPARE(send(dispatcher, R"({"FuncName":"SetSessionStart","Enabled":"1"})").text,
                  QString("SetSessionStart failed"));
         QVERIFY(!QFile::exists(target));
@@ -316,8 +316,8 @@ private slots:
         CommandDispatcher dispatcher(host);
         QCOMPARE(send(dispatcher, R"({"FuncName":"GetInstallation"})").text,
                  QString(R"({"Installed":false,"SelfUpdate":true})"));
-        host.installed = true;
-        host.selfUpdate = false;
+        host.installation.installed = true;
+        host.installation.selfUpdate = false;
         QCOMPARE(send(dispatcher, R"({"FuncName":"GetInstallation"})").text,
                  QString(R"({"Installed":true,"SelfUpdate":false})"));
     }

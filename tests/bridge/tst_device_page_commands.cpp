@@ -86,7 +86,7 @@ private slots:
         host.deviceAccess = []() { return DeviceAccess{}; };
         CommandDispatcher dispatcher(host);
         for (const bool demo : {false, true}) {
-            host.demoDevices = demo;
+            host.installation.demoDevices = demo;
             const QJsonObject reply = QJsonDocument::fromJson(
                 send(dispatcher, R"({"FuncName":"GetDeviceAccess"})").text.toUtf8()).object();
             QCOMPARE(reply.value("Demo").toBool(true), demo);

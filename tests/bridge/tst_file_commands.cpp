@@ -49,7 +49,7 @@ private slots:
     {
         RecordingHost host;
         QTemporaryDir shipped;
-        host.dataFolder = shipped.path() + QLatin1Char('/');
+        host.installation.dataFolder = shipped.path() + QLatin1Char('/');
         CommandDispatcher dispatcher(host);
         QVERIFY(writeFile(shipped.filePath("macros.xml"), "<Macros><Macro Name=\"shipped\"/></Macros>"));
         QVERIFY(writeFile(shipped.filePath("secret.xml"), "<s/>"));

@@ -130,13 +130,13 @@ int main(int argc, char* argv[])
     PageSessionSetup setup;
     setup.applicationFolder = appLayout().userFolder;
     if (appLayout().installed) {
-        setup.dataFolder = appLayout().dataFolder;
-        setup.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
-        setup.installed = true;
-        setup.selfUpdate = false;
+        setup.installation.dataFolder = appLayout().dataFolder;
+        setup.installation.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
+        setup.installation.installed = true;
+        setup.installation.selfUpdate = false;
     }
 #ifdef ORVANTA_DISTRO_BUILD
-    setup.selfUpdate = false;
+    setup.installation.selfUpdate = false;
 #endif
     setup.settings = &settings;
     setup.events = &printer;
