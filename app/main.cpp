@@ -4,6 +4,8 @@
 #include "application.h"
 #include "browser_setup.h"
 #include "client_handler.h"
+#include "crash_handler.h"
+#include "crash_test.h"
 #include "logging.h"
 #include "private_folder.h"
 #include "quit_request.h"
@@ -11,6 +13,8 @@
 #include "program_folder_plugins.h"
 
 #include <QDir>
+#include <QTimer>
+#include <QtWebEngineCore/qtwebenginecoreversion.h>
 
 #include <cstdio>
 #include <QWebEngineProfile>
@@ -32,6 +36,15 @@ int main(int argc, char* argv[])
         if (!prepareAppLayout(&layoutProblem))
             std::fprintf(stderr, "orvanta: %s\n", qPrintable(layoutProblem));
         Logger::applyCommandLine(app.arguments());
+        // Before the browser runtime starts: a crash from here on leaves a
+        // report and starts the reporter.
+        QString crashProblem;
+        if (!CrashHandler::install(CrashHandler::setupFor(appLayout(), QStringLiteral("orvanta"),
+                                                          QStringLiteral(ORVANTA_VERSION), true,
+                                                          QCoreApplication::applicationFilePath()),
+                                   &crashProblem))
+            std::fprintf(stderr, "orvanta: crash reports: %s\n", qPrintable(crashProblem));
+        const QString crashTest = CrashTest::kindFromArguments(app.arguments());
         // An installed program is updated by its package manager: the
         // updater never replaces installed files.
         if (!appLayout().installed)
@@ -41,12 +54,22 @@ int main(int argc, char* argv[])
         ClientHandler* handler = ClientHandler::instance();
         handler->setProfile(BrowserSetup::createProfile(
             &app, privateRuntimeFolder(), appLayout().installed ? appLayout().cacheFolder : QString()));
+        CrashHandler::setChromiumVersion(QStringLiteral("%1 (Qt WebEngine %2)")
+                                             .arg(BrowserSetup::chromiumVersion(),
+                                                  QStringLiteral(QTWEBENGINECORE_VERSION_STR)));
         if (!switches.url.isEmpty())
             handler->setStartupUrl(switches.url);
         handler->setMouseCursorChangeDisabled(switches.mouseCursorChangeDisabled);
 
         if (!isQuitting()) {
             app.start();
+            // Testing the crash handler: crash once the window runs.
+            if (CrashTest::isKnownKind(crashTest)) {
+                QTimer::singleShot(0, [crashTest]() {
+                    LOG_INFO(QStringLiteral("Application Info: crash test '%1' requested").arg(crashTest));
+                    CrashTest::crash(crashTest);
+                });
+            }
             if (!isQuitting())
                 result = app.exec();
         }

@@ -1,6 +1,7 @@
 #include "logging.h"
 
 #include "app_layout.h"
+#include "log_ring.h"
 #include "no_follow_file.h"
 
 #include <QDateTime>
@@ -172,6 +173,9 @@ void write(LogSeverity severity, const char *sourceFile, int line, const QString
         return;
     const QByteArray bytes =
         formatLine(severity, sourceFile, line, message, QDateTime::currentDateTime()).toUtf8() + '\n';
+    // A crash report carries the last lines, whether or not the file
+    // could be written.
+    LogRing::append(bytes.constData(), static_cast<std::size_t>(bytes.size() - 1));
 
     QMutexLocker lock(&fileMutex());
     if (!g_file) {

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -73,6 +74,15 @@ void prepareEnvironment()
     }
 }
 
+namespace {
+QString g_chromiumVersion;
+}
+
+QString chromiumVersion()
+{
+    return g_chromiumVersion;
+}
+
 QString userAgent()
 {
     return QStringLiteral("VelkorCloudEngine-Orvanta-Cn");
@@ -117,6 +127,8 @@ QWebEngineProfile* createProfile(QObject* owner, const QString& privateFolder, c
 
 void configureProfile(QWebEngineProfile* profile)
 {
+    if (g_chromiumVersion.isEmpty())
+        g_chromiumVersion = QRegularExpression(QStringLiteral("Chrome/([0-9.]+)")).match(profile->httpUserAgent()).captured(1);
     profile->setHttpUserAgent(userAgent());
 
     QWebEngineScript script;

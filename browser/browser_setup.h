@@ -42,5 +42,9 @@ void configureProfile(QWebEngineProfile* profile);
 QString pageInterfaceSource();
 
 QString userAgent();   // "VelkorCloudEngine-Orvanta-Cn"
+// The version of Chromium under Qt WebEngine ("87.0.4280.144"), read from
+// the browser's own user agent when the first profile was made; empty
+// before.
+QString chromiumVersion();
 
 } // namespace BrowserSetup

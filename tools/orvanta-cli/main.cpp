@@ -22,6 +22,8 @@
 #include "input_lines.h"
 #include "page_session.h"
 #include "app_layout.h"
+#include "crash_handler.h"
+#include "crash_test.h"
 #include "logging.h"
 #include "update_service.h"
 #include "program_folder_plugins.h"
@@ -52,6 +54,8 @@ void usage(QTextStream& err)
            "  --all-views          also print the events addressed to a named view\n"
            "                       (\"OnRGBMusicData\", say), as if that view were open;\n"
            "                       their lines carry \"view\"\n"
+           "  --crash-test=KIND    crash on purpose (segv, abort, throw, purecall), to\n"
+           "                       test the crash report\n"
            "  Exit status: 0 when every request was processed, 2 on unreadable input,\n"
            "  1 on a usage error.\n";
 }
@@ -75,6 +79,22 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "orvanta-cli: %s\n", qPrintable(layoutProblem));
     keepPluginsOutOfProgramFolder();
     Logger::applyCommandLine(app.arguments());
+    // A crash leaves a report in the crash folder (a command-line tool
+    // starts no reporter; CrashReporter --print shows the report).
+    QString crashProblem;
+    if (!CrashHandler::install(
+            CrashHandler::setupFor(appLayout(), QStringLiteral("orvanta-cli"), QStringLiteral(ORVANTA_VERSION), false),
+            &crashProblem))
+        std::fprintf(stderr, "orvanta-cli: crash reports: %s\n", qPrintable(crashProblem));
+    const QString crashTest = CrashTest::kindFromArguments(app.arguments());
+    if (!crashTest.isEmpty()) {
+        if (!CrashTest::isKnownKind(crashTest)) {
+            std::fprintf(stderr, "orvanta-cli: --crash-test takes segv, abort, throw or purecall\n");
+            return 1;
+        }
+        LOG_INFO(QStringLiteral("Application Info: crash test '%1' requested").arg(crashTest));
+        CrashTest::crash(crashTest);
+    }
     QTextStream err(stderr);
 
     int waitMs = 0;
