@@ -1,5 +1,8 @@
 #include "window.h"
 
+#include "app_layout.h"
+#include "crash_reports.h"
+
 #include "client_handler.h"
 #include "client_profile.h"
 #include "device_data_handler.h"
@@ -75,6 +78,7 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     installation.autostartEntry = setup.autostartEntry;
     installation.autostartProgram = QCoreApplication::applicationFilePath();
     installation.appId = QGuiApplication::desktopFileName();
+    installation.crashFolder = CrashReports::folderFor(appLayout());
     sessionSetup.worker = DeviceSession::Worker::OwnThread;
     sessionSetup.settings = &m_settings;
     sessionSetup.events = handler;

@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kPathBytes = 4096;
 char g_reportPath[kPathBytes];
+char g_folder[kPathBytes];
 char g_reporterPath[kPathBytes];
 char g_restartPath[kPathBytes];
 char g_program[64];     // the program's name, for the line on stderr
@@ -466,6 +467,49 @@ void writeReport(Out& out, int signal, const siginfo_t* info, void* context)
     LogRing::writeTo(out.fd());
 }
 
+// A name the handler gives its reports: "crash-<yyyyMMddTHHmmss>-<pid>.txt".
+// Sorted by name they are sorted by the time their program started.
+bool isReportName(const char* name)
+{
+    const std::size_t length = std::strlen(name);
+    return length > std::strlen("crash-yyyyMMddTHHmmss-.txt") && length < 48 && std::strncmp(name, "crash-", 6) == 0
+           && std::strcmp(name + length - 4, ".txt") == 0;
+}
+
+// Removes the oldest reports until at most keep are left, counting the
+// one just written.
+void pruneReports(int keep)
+{
+    for (int round = 0; round < 64; ++round) {
+        const int dir = ::open(g_folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir < 0)
+            return;
+        alignas(8) char buffer[4096];
+        char oldest[64] = "";
+        int count = 0;
+        for (;;) {
+            const long got = syscall(SYS_getdents64, dir, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            for (long at = 0; at < got;) {
+                const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer + at);
+                at += entry->reclen;
+                if (!isReportName(entry->name))
+                    continue;
+                ++count;
+                if (!oldest[0] || std::strcmp(entry->name, oldest) < 0) {
+                    std::strncpy(oldest, entry->name, sizeof oldest - 1);
+                    oldest[sizeof oldest - 1] = '\0';
+                }
+            }
+        }
+        const bool removed = count > keep && oldest[0] && unlinkat(dir, oldest, 0) == 0;
+        ::close(dir);
+        if (!removed)
+            return;
+    }
+}
+
 void startReporter()
 {
     if (!g_startReporter)
@@ -499,6 +543,7 @@ void onSignal(int signal, siginfo_t* info, void* context)
             err.put(g_reportPath);
             err.put("\n");
             err.flush();
+            pruneReports(CrashReports::kKeep);
             startReporter();
         }
         g_done.store(true);
@@ -600,8 +645,9 @@ bool install(const CrashSetup& setup, QString* why)
 
     QString path;
     if (!setup.folder.isEmpty() && ensurePrivateFolder(setup.folder, why)) {
-        CrashReports::prune(setup.folder, CrashReports::kKeep - 1);
+        CrashReports::prune(setup.folder, CrashReports::kKeep);
         path = QDir(setup.folder).filePath(CrashReports::nameForThisProcess());
+        copyInto(g_folder, sizeof g_folder, QFile::encodeName(setup.folder));
     } else {
         ok = false;
         if (why && setup.folder.isEmpty())

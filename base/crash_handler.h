@@ -31,8 +31,8 @@ namespace CrashHandler {
 CrashSetup setupFor(const AppLayout& layout, const QString& program, const QString& version, bool withReporter,
                     const QString& restartProgram = QString());
 
-// Installs the handlers and prunes the folder to leave room for one more
-// report. False (with why) when the folder cannot be made; the handlers
+// Installs the handlers (and removes reports beyond the newest ten, which
+// only a program of an older version could have left). False (with why) when the folder cannot be made; the handlers
 // are installed all the same and the report then goes to stderr only.
 bool install(const CrashSetup& setup, QString* why = nullptr);
 

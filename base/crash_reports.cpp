@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,10 +57,11 @@ QString field(const QString& head, const QString& key)
 
 QString folderFor(const AppLayout& layout)
 {
-    const QString base = layout.stateFolder.isEmpty() ? layout.programFolder : layout.stateFolder;
-    if (base.isEmpty())
+    // An installation without a home has no state folder: no reports
+    // then, never the installed program's folder.
+    if (layout.stateFolder.isEmpty())
         return QString();
-    return QDir(base).filePath(QStringLiteral("crashes"));
+    return QDir(layout.stateFolder).filePath(QStringLiteral("crashes"));
 }
 
 bool isReportName(const QString& name)
@@ -101,9 +103,14 @@ QVector<Summary> list(const QString& folder)
 
 void prune(const QString& folder, int keep)
 {
-    const QVector<Summary> reports = list(folder);
-    for (int i = std::max(keep, 0); i < reports.size(); ++i)
-        QFile::remove(QDir(folder).filePath(reports.at(i).name));
+    // By name, as the crash handler does: names sort by the time their
+    // program started.
+    QStringList names;
+    for (const Summary& report : list(folder))
+        names << report.name;
+    std::sort(names.begin(), names.end(), std::greater<QString>());
+    for (int i = std::max(keep, 0); i < names.size(); ++i)
+        QFile::remove(QDir(folder).filePath(names.at(i)));
 }
 
 bool read(const QString& folder, const QString& name, QString* text, QString* why, qint64 maxBytes)

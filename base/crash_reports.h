@@ -8,7 +8,8 @@ struct AppLayout;
 // The folder of crash reports and what is kept in it: "crashes" in the
 // application folder of a portable program, in the user's state folder of
 // an installed one. Each report is one text file the crash handler wrote,
-// named "crash-<start time>-<process id>.txt"; at most kKeep are kept.
+// named "crash-<start time>-<process id>.txt"; at most kKeep are kept:
+// the handler removes the oldest when it adds one.
 namespace CrashReports {
 
 constexpr int kKeep = 10;
@@ -35,7 +36,7 @@ bool isReportName(const QString& name);
 // links, are left out.
 QVector<Summary> list(const QString& folder);
 
-// Removes the oldest reports until at most keep are left.
+// Removes the oldest reports (by name) until at most keep are left.
 void prune(const QString& folder, int keep);
 
 // The text of one report (at most maxBytes of it, never through a link).

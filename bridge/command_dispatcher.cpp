@@ -12,6 +12,7 @@
 #include "music_commands.h"
 #include "pointer_commands.h"
 #include "settings_commands.h"
+#include "crash_report_commands.h"
 #include "update_commands.h"
 #include "window_commands.h"
 
@@ -32,6 +33,7 @@ CommandTable defaultCommandTable()
     addMusicCommands(table);
     addPointerCommands(table);
     addAutomationCommands(table);
+    addCrashReportCommands(table);
     return table;
 }
 

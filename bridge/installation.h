@@ -24,4 +24,6 @@ struct Installation {
     QString autostartEntry;
     QString autostartProgram;
     QString appId;
+    // The folder of crash reports ("GetCrashReports"); empty: none.
+    QString crashFolder;
 };

@@ -34,6 +34,7 @@ def expected_files():
     return sorted([
         f'{BIN}/orvanta', f'{BIN}/orvanta-cli', f'{BIN}/orvanta-pack',
         *([f'{HELPERS}/Updater'] if SELF_UPDATER else []),
+        f'{HELPERS}/CrashReporter',
         f'{TRANSPORT}/libUsbInterface.so',
         *(f'{DATA}/{name}' for name in ('skn.dat', 'devices.json', 'ttd.mp3', 'alert.mp3', 'online.wav',
                                          'installed-layout')),
@@ -187,6 +188,20 @@ def main():
             text = log.read()
         if 'no start-up check' not in text or 'update check failed' in text:
             fail('the installed program asked for updates at start:\n' + text[-2000:])
+
+        # A crash of the installed window: the report lies in the user's
+        # state folder and the reporter from the helper folder shows it
+        # (offscreen, it prints it symbolised).
+        fourth = os.path.join(work, 'fourth')
+        os.makedirs(fourth)
+        crashed = subprocess.run([os.path.join(installed_bin, 'orvanta'), '--crash-test=segv'],
+                                 env=user_environment(fourth), capture_output=True, text=True, timeout=120)
+        reports = files_below(os.path.join(fourth, '.local/state/orvanta/crashes'))
+        if crashed.returncode != -signal.SIGSEGV or len(reports) != 1:
+            fail(f'the installed window ended with {crashed.returncode}, reports {reports}: {crashed.stderr[-2000:]}')
+        if 'orvantaCrashTestSegv' not in crashed.stdout:
+            fail('the installed reporter did not show the crash:\n' + crashed.stdout[-2000:])
+        check_user_files(fourth, [])
 
         after = listing(prefix)
         if before != after:

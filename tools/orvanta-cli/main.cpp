@@ -23,6 +23,7 @@
 #include "page_session.h"
 #include "app_layout.h"
 #include "crash_handler.h"
+#include "crash_reports.h"
 #include "crash_test.h"
 #include "logging.h"
 #include "update_service.h"
@@ -149,6 +150,7 @@ int main(int argc, char* argv[])
     // ORVANTA_INPUT_SCRIPT names and logs to ORVANTA_VIRTUAL_HID_LOG.
     PageSessionSetup setup;
     setup.applicationFolder = appLayout().userFolder;
+    setup.installation.crashFolder = CrashReports::folderFor(appLayout());
     if (appLayout().installed) {
         setup.installation.dataFolder = appLayout().dataFolder;
         setup.installation.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");

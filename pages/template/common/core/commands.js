@@ -35,6 +35,10 @@ const TABLE = {
     GetSessionStart: { members: [], answer: 'json' },
     SetSessionStart: { members: ['Enabled'], answer: 'ack' },
     GetInstallation: { members: [], answer: 'json' },
+    // Reports of earlier crashes.
+    GetCrashReports: { members: [], answer: 'list' },
+    ReadCrashReport: { members: ['Name'], answer: 'text' },
+    SaveCrashReport: { members: ['Name'], answer: 'ack' },
     SaveCommand: { members: ['CommandString'], answer: 'ack' },
     LoadCommand: { members: [], answer: 'text' },
     // The software remapping and macro recording.

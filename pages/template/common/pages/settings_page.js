@@ -2,14 +2,16 @@
 // "Language", which the tray menu reads too), what the tray icon does
 // ("TrayFun", kept in conf.ini so it holds after a restart), whether the
 // program asks for updates when it starts ("CheckUpdateAtStart"), about
-// (with what is sent, and to whom), page updates, and the diagnostics list
-// of commands and their answers.
+// (with what is sent, and to whom), page updates, and the diagnostics: the
+// list of commands and their answers, and the reports of earlier crashes.
 import { COMMAND, readAnswer } from '../core/commands.js';
 import { clientRow } from '../core/client_profile.js';
 import { validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
 import { UPDATE_CHECK_KEY, updateCheckOn, updateCheckValue } from '../core/update_check.js';
 import { t, language, setLanguage } from '../core/i18n.js';
+import { copyText } from '../ui/clipboard.js';
+import { crashReportList } from '../ui/crash_report_list.js';
 import { h, icon, clear } from '../ui/dom.js';
 import { registerPage } from '../ui/registry.js';
 import { runWrite, WriteStatus } from '../ui/status.js';
@@ -203,20 +205,14 @@ function diagnosticsSection(ctx) {
     const copyStatus = h('span', { class: 'hint', role: 'status' });
     const copy = h('button', { type: 'button', class: 'button secondary', id: 'copy-log' }, icon('copy'), t('settings.copyLog'));
     copy.addEventListener('click', async () => {
-        const text = asText();
-        try {
-            await navigator.clipboard.writeText(text);
-        } catch (e) {
-            const area = h('textarea', { class: 'sr-only' });
-            area.value = text;
-            document.body.append(area);
-            area.select();
-            document.execCommand('copy');
-            area.remove();
-        }
+        await copyText(asText());
         copyStatus.textContent = t('settings.copied');
     });
-    return { element: section(t('settings.diagnosticsTitle'), h('p', { class: 'hint' }, t('settings.diagnosticsHint')), h('div', { class: 'field-control' }, copy, copyStatus), list), dispose: stop };
+    return {
+        element: section(t('settings.diagnosticsTitle'), h('p', { class: 'hint' }, t('settings.diagnosticsHint')), h('div', { class: 'field-control' }, copy, copyStatus), list,
+            crashReportList(ctx.client)),
+        dispose: stop,
+    };
 }
 
 registerPage({

@@ -3,6 +3,7 @@
 // missing permission would bite, before the user configures anything.
 import { missingAccess } from '../core/device_access.js';
 import { t } from '../core/i18n.js';
+import { copyText } from './clipboard.js';
 import { h, icon } from './dom.js';
 
 export function accessHelp(access, purpose, options = {}) {
@@ -13,16 +14,7 @@ export function accessHelp(access, purpose, options = {}) {
     const copied = h('span', { class: 'hint', role: 'status' });
     const copy = h('button', { type: 'button', class: 'button secondary', id: `access-copy-${purpose}` }, icon('copy'), t('access.copy'));
     copy.addEventListener('click', async () => {
-        try {
-            await navigator.clipboard.writeText(access.command);
-        } catch (e) {
-            const area = h('textarea', { class: 'sr-only' });
-            area.value = access.command;
-            document.body.append(area);
-            area.select();
-            document.execCommand('copy');
-            area.remove();
-        }
+        await copyText(access.command);
         copied.textContent = t('settings.copied');
     });
     return h('div', { class: 'banner warning access-help', role: 'alert', id: `access-help-${purpose}` },
