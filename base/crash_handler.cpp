@@ -449,10 +449,13 @@ void writeReport(Out& out, int signal, const siginfo_t* info, void* context)
         } else {
             out.decimal(static_cast<unsigned>(info->si_code));
         }
-        if (info->si_code <= 0)
+        // A signal a process sent (abort() among them) has no fault address.
+        if (info->si_code <= 0) {
             out.put(" (sent by a process)");
-        out.put("\nAddress: ");
-        out.hex(reinterpret_cast<uintptr_t>(info->si_addr));
+        } else {
+            out.put("\nAddress: ");
+            out.hex(reinterpret_cast<uintptr_t>(info->si_addr));
+        }
     }
     if (g_reason[0]) {
         out.put("\nReason: ");

@@ -106,7 +106,7 @@ int main(int argc, char* argv[])
             out << '\n';
         return 0;
     }
-    ReporterWindow window(text, path, parser.value(restart));
+    ReporterWindow window(text, QFileInfo(path).absoluteFilePath(), parser.value(restart));
     window.show();
     window.raise();
     window.activateWindow();

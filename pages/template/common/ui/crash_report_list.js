@@ -71,7 +71,7 @@ function reportRow(client, report) {
         h('div', { class: 'crash-head' },
             h('span', { class: 'crash-when' }, when(report)),
             h('span', { class: 'crash-program' }, program),
-            h('span', { class: 'crash-why' }, why(report))),
+            h('span', { class: 'crash-why', title: why(report) }, why(report))),
         h('div', { class: 'field-control' }, show, copy, save, status),
         text);
 }
