@@ -126,20 +126,21 @@ def cli_crashes(work):
         check('crash_test.cpp:' in shown, f'orvanta-cli {kind}: no source line for the crash')
 
 
-def window_crash(work):
-    folder = new_folder(work, 'window', window=True)
-    out = run(os.path.join(folder, 'orvanta'), folder, '--crash-test=segv')
-    check(out.returncode == -signal.SIGSEGV, f'the window ended with {out.returncode}: {out.stderr[-1500:]}')
-    names = reports(folder)
-    if not check(len(names) == 1, f'the window left reports {names}: {out.stderr[-1500:]}'):
-        return
-    text = read(folder, names[0])
-    check_report(text, 'orvanta', 'segv')
-    check('Chromium: not started' not in text, 'the window\'s report has no Chromium version')
-    # The reporter ran (offscreen: it printed the report) and wrote the
-    # symbolised stack into the report for the Diagnostics.
-    check(' in orvantaCrashTestSegv()' in out.stdout, 'the window did not start the reporter:\n' + out.stdout[:2000])
-    check(' in orvantaCrashTestSegv()' in text, 'the reporter did not symbolise the stored report')
+def window_crashes(work):
+    for kind, (sig, function) in EXPECTED.items():
+        folder = new_folder(work, f'window-{kind}', window=True)
+        out = run(os.path.join(folder, 'orvanta'), folder, f'--crash-test={kind}')
+        check(out.returncode == -sig, f'the window ({kind}) ended with {out.returncode}: {out.stderr[-1500:]}')
+        names = reports(folder)
+        if not check(len(names) == 1, f'the window ({kind}) left reports {names}: {out.stderr[-1500:]}'):
+            continue
+        text = read(folder, names[0])
+        check_report(text, 'orvanta', kind)
+        check('Chromium: not started' not in text, f'the window\'s report ({kind}) has no Chromium version')
+        # The reporter ran (offscreen: it printed the report) and wrote the
+        # symbolised stack into the report for the Diagnostics.
+        check(f' in {function}()' in out.stdout, f'the window ({kind}) did not start the reporter:\n' + out.stdout[:2000])
+        check(f' in {function}()' in text, f'the reporter did not symbolise the stored report ({kind})')
 
 
 def window_without_reporter(work):
@@ -167,7 +168,7 @@ def main():
     work = tempfile.mkdtemp(prefix='orvanta-crash-', dir=os.environ.get('ORVANTA_TEST_WORK'))
     try:
         cli_crashes(work)
-        window_crash(work)
+        window_crashes(work)
         window_without_reporter(work)
         at_most_ten(work)
     finally:
