@@ -59,6 +59,7 @@ QVector<DeviceBlockRecord> records(const QByteArray& block)
         r.lastVersionNum = byteField(record, kRecordVersion, kRecordVersionSize);
         r.serial = byteField(record, kRecordSerial, kRecordSerialSize);
         r.mask = byteField(record, kRecordMask, kRecordMaskSize);
+        r.access = byteField(record, kRecordAccess, kRecordAccessSize);
         r.path = wideField(record, kRecordPath);
         r.instanceId = wideField(record, kRecordInstanceId);
         out.append(r);

@@ -10,6 +10,7 @@ struct DeviceBlockRecord {
     QString lastVersionNum; // offsets 55-56
     QString serial;         // offsets 57-70
     QString mask;           // offsets 71-72
+    QString access;         // offsets 81-96: a real device's access level; empty when emulated
     QString path;           // offset 1085, UTF-16
     QString instanceId;     // offset 1595, UTF-16
 };

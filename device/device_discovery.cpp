@@ -43,6 +43,9 @@ DiscoveredDevices classify(const QVector<DeviceBlockRecord>& records)
         record.insert(QStringLiteral("LastVersionNum"), r.lastVersionNum);
         record.insert(QStringLiteral("ReadDevice"), QStringLiteral("DisableRead"));
         record.insert(QStringLiteral("Version"), key);
+        // A real device says what may be sent to it; emulated ones say nothing.
+        if (!r.access.isEmpty())
+            record.insert(QStringLiteral("Access"), r.access);
 
         const bool family = ByteListText::isW1FamilyKey(key);
         if (family && parts.collection == QLatin1String("07")) {

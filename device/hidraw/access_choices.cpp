@@ -87,10 +87,10 @@ bool AccessChoices::save(const QString& path, QString* why) const
     return NoFollowFile::save(path, bytes, QString(), why);
 }
 
-AccessLevel AccessChoices::levelFor(const DeviceIdentity& device) const
+AccessLevel AccessChoices::levelFor(const DeviceIdentity& device, const QVector<DeviceIdentity>& verified) const
 {
-    for (const DeviceIdentity& verified : verifiedDevices()) {
-        if (verified == device)
+    for (const DeviceIdentity& confirmed : verified) {
+        if (confirmed == device)
             return AccessLevel::Verified;
     }
     for (const Entry& e : m_entries) {

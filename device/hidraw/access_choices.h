@@ -23,7 +23,8 @@ public:
     bool save(const QString& path, QString* why = nullptr) const;
 
     // Verified devices first, then the user's choice, else read-only.
-    AccessLevel levelFor(const DeviceIdentity& device) const;
+    AccessLevel levelFor(const DeviceIdentity& device,
+                         const QVector<DeviceIdentity>& verified = verifiedDevices()) const;
     // Read-only forgets the device; verified is not the user's to choose.
     bool set(const DeviceIdentity& device, AccessLevel level);
 

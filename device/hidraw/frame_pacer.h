@@ -18,6 +18,7 @@ public:
 
     // Waits until a frame may be sent, and counts it as sent now.
     void pace();
+    std::chrono::steady_clock::time_point now() const { return m_clock(); }
 
 private:
     std::chrono::milliseconds m_interval;

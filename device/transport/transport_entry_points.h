@@ -52,6 +52,10 @@ constexpr int kRecordMask = 71;          // 2 bytes
 constexpr int kRecordMaskSize = 2;
 constexpr int kRecordVendorId = 73;      // 32-bit, informational
 constexpr int kRecordProductId = 77;     // 32-bit, informational
+// What the program may send to a real device ("read-only", "dry-run",
+// "experimental", "verified"); empty for an emulated one.
+constexpr int kRecordAccess = 81;
+constexpr int kRecordAccessSize = 16;
 constexpr int kRecordPath = 1085;        // UTF-16, kRecordTextBytes bytes
 constexpr int kRecordInstanceId = 1595;  // UTF-16, kRecordTextBytes bytes
 constexpr int kRecordTextBytes = 510;
