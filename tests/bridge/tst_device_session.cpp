@@ -70,6 +70,8 @@ private slots:
         devices.insert("C", QJsonObject{{"Version", "25A7FB00"}});
         devices.insert("D", QJsonObject{{"Version", "258A0016"}});
         devices.insert("E", QJsonObject{{"Version", "nonsense"}});
+        // A real W1 mouse (its record carries an access level) never gets it.
+        devices.insert("F", QJsonObject{{"Version", "25A7FA07"}, {"Access", "verified"}});
         QCOMPARE(W1ResetPass::w1Keys(devices), QStringList({"A", "B"}));
 
         DeviceScenario scenario(plainMouse("1007") + "," + w1Mouse("25A7FA91", "1011"));
