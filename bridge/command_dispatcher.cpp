@@ -13,6 +13,7 @@
 #include "pointer_commands.h"
 #include "settings_commands.h"
 #include "crash_report_commands.h"
+#include "real_device_commands.h"
 #include "update_commands.h"
 #include "window_commands.h"
 
@@ -34,6 +35,7 @@ CommandTable defaultCommandTable()
     addPointerCommands(table);
     addAutomationCommands(table);
     addCrashReportCommands(table);
+    addRealDeviceCommands(table);
     return table;
 }
 

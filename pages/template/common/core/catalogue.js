@@ -5,6 +5,7 @@
 // ("GetDeviceFamilies"), so that the pages and the program never disagree.
 // Byte codes are not here either: they come from the Driver definition the
 // program serves.
+import { accessOf } from './real_access.js';
 import { COMMAND, readAnswer } from './commands.js';
 
 const KEY = /^[0-9A-F]{8}$/;
@@ -111,6 +112,7 @@ export class Catalogue {
             family,
             kind: family ? family.kind : 'unknown',
             name: product ? product.name : '',
+            access: accessOf(record),
         };
     }
 }

@@ -25,6 +25,7 @@ const TABLE = {
     WriteDevice: { members: ['Version', 'DriverVersion', 'Index', 'Task', 'TaskType', 'TaskCount', 'TaskDelay', 'TaskManner'], answer: 'ack' },
     WriteRGBDevice: { members: ['Version', 'DriverVersion', 'Data'], answer: 'text' },
     RestDevice: { members: ['Version'], answer: 'ack' },
+    SetDeviceAccessLevel: { members: ['DevicePath', 'Access'], answer: 'ack' },
     // Files the pages keep.
     ReadFileToStr: { members: ['FilePath', 'Xpath'], answer: 'text' },
     ModifyFileFromStr: { members: ['FilePath', 'ContentStr'], answer: 'ack' },

@@ -3,6 +3,7 @@
 // family's Driver definition and the device's profile; the panels write
 // through the device session.
 import { COMMAND } from '../core/commands.js';
+import { writesBlocked } from '../core/real_access.js';
 import { definitionOf, writesProfiles } from '../core/catalogue.js';
 import { DeviceEditor } from '../core/device_editor.js';
 import { defaultLayout } from '../core/keyboard.js';
@@ -117,10 +118,18 @@ registerPage({
             const picture = h('div', { class: 'device-head-picture' }, deviceImage(device.product.image, { small: true }));
             const details = [t(`kind.${device.kind}`), t('devices.family', { family: device.familyVersion }), device.key].join(' · ');
 
+            // A real device that is read-only shows its settings but takes
+            // no change; a dry run takes them and sends nothing.
+            const blocked = writesBlocked(device.access);
+            const realAccess = device.access && device.access !== 'verified'
+                ? h('p', { class: `banner ${blocked ? 'info' : 'warning'}`, id: 'device-real-access', role: 'note' },
+                    icon(blocked ? 'lock' : 'warning'), ' ', t(`realAccess.${device.access}`), ' ', t(`realAccess.page.${device.access}`))
+                : null;
             clear(element).append(
                 h('div', { class: 'device-head' }, picture,
                     h('div', { class: 'device-head-text' }, h('h1', null, device.name), h('p', { class: 'muted' }, details, ' ', live))),
                 connection,
+                ...(realAccess ? [realAccess] : []),
                 tabList(panels, selected && selected.id, key),
                 body);
 
@@ -140,12 +149,13 @@ registerPage({
                 disposePanel = view.dispose || null;
             };
             renderPanel();
+            body.disabled = blocked;
 
             let wasPresent = true;
             stopList = ctx.devices.onChange(() => {
                 const present = !!ctx.devices.byKey(key);
                 connection.hidden = present;
-                body.disabled = !present;
+                body.disabled = !present || blocked;
                 if (present && !wasPresent) {
                     session.summaryRead = null;
                     renderPanel();

@@ -7,6 +7,7 @@ import { registerPage, routeHash } from '../ui/registry.js';
 import { deviceImage } from '../ui/device_image.js';
 import { liveBadge } from '../ui/live_badge.js';
 import { accessHelp } from '../ui/access_help.js';
+import { realAccessRow } from '../ui/real_access_row.js';
 import { parseAccess } from '../core/device_access.js';
 
 // On the list a badge says only that reports come (the stage is in its
@@ -35,9 +36,12 @@ function deviceCard(device, ctx) {
             h('span', { class: 'device-details' }, details),
             badge),
     ];
-    const card = known
+    let card = known
         ? h('a', { class: 'device-card', href: routeHash('device', device.key), dataset: { key: device.key } }, ...body, icon('back'))
         : h('div', { class: 'device-card unsupported', dataset: { key: device.key } }, ...body);
+    // A real device says what may be sent to it, under its card.
+    if (device.access)
+        card = h('div', { class: 'device-entry' }, card, realAccessRow(device, ctx.client, () => ctx.devices.refresh()));
     return { card, badge };
 }
 

@@ -21,8 +21,13 @@ const UPDATE_TIMEOUT_MS = 15 * 60 * 1000;
 
 function render(ctx) {
     const { client, device, product } = ctx;
-    const progress = new FirmwareProgress();
     const version = h('dd', { id: 'firmware-version' }, firmwareVersion(device.record) || '—');
+    // A real device's firmware is never written: a boot loader that takes
+    // a wrong image leaves a device that no longer starts.
+    if (device.access)
+        return section(t('panel.firmware'), h('dl', { class: 'facts' }, h('dt', null, t('firmware.current')), version),
+            h('p', { class: 'banner info', id: 'firmware-real-device', role: 'note' }, t('firmware.realDevice')));
+    const progress = new FirmwareProgress();
     const address = h('input', { type: 'url', id: 'firmware-address', class: 'wide', value: (product && product.firmware) || '', placeholder: 'https://…/firmware.pkg', spellcheck: 'false' });
     const addressRow = field({ label: t('firmware.address'), control: address, hint: t('firmware.addressHint') });
     const start = h('button', { type: 'button', class: 'button', id: 'firmware-start' }, icon('chip'), t('firmware.start'));
