@@ -107,7 +107,7 @@ QVector<int> HidInterface::vendorCollections() const
     return out;
 }
 
-SysfsScan scanHidraw(const QString& sysfsRoot)
+SysfsScan scanHidraw(const QString& sysfsRoot, bool withoutVendor)
 {
     SysfsScan scan;
     const QString root = QFileInfo(sysfsRoot).canonicalFilePath();
@@ -154,9 +154,12 @@ SysfsScan scanHidraw(const QString& sysfsRoot)
         iface.interfaceNumber = interfaceNumberOf(uevent.phys);
         iface.descriptor = std::move(*descriptor);
         iface.descriptorHash = QCryptographicHash::hash(descriptorBytes, QCryptographicHash::Sha256).toHex();
+        iface.descriptorBytes = descriptorBytes;
         iface.firmware = firmwareOf(root, entry);
         if (iface.vendorCollections().isEmpty()) {
             skip(QStringLiteral("no vendor collection (a keyboard or pointer interface)"));
+            if (withoutVendor && !uevent.phys.isEmpty())
+                scan.interfaces.append(std::move(iface));
             continue;
         }
         if (uevent.phys.isEmpty()) {

@@ -45,6 +45,7 @@ struct HidInterface
     int interfaceNumber = -1;
     QString firmware;     // bcdDevice of the USB device ("0910"); empty when unknown
     QByteArray descriptorHash; // SHA-256 of the report descriptor, hex
+    QByteArray descriptorBytes;
     ReportDescriptor descriptor;
 
     // The indexes of the vendor collections in descriptor.collections.
@@ -57,4 +58,7 @@ struct SysfsScan
     QStringList skipped;              // "hidraw2: why", for the log and the probe
 };
 
-SysfsScan scanHidraw(const QString& sysfsRoot);
+// With withoutVendor, the interfaces of supported devices that have no
+// vendor collection are kept too (the probe shows them; the transport never
+// lists them).
+SysfsScan scanHidraw(const QString& sysfsRoot, bool withoutVendor = false);
