@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "devices_handler.h"
+
 #include "app_layout.h"
 #include "session_autostart.h"
 
@@ -119,9 +121,9 @@ void Application::createMainWindow()
     if (layout.installed) {
         setup.dataFolder = layout.dataFolder + QLatin1Char('/');
         setup.downloadFolder = QDir(layout.cacheFolder).filePath(QStringLiteral("downloads"));
-        // Until a transport for real devices ships, an installed program
-        // shows the emulator's devices, and says they are a demo.
-        setup.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
+        // An installed program reaches real devices; on the emulator
+        // (ORVANTA_TRANSPORT=demo) it says its devices are a demo.
+        setup.demoDevices = devices_handler::usesEmulator();
         setup.selfUpdate = false;
     }
     setup.privateFolder = privateRuntimeFolder();

@@ -53,10 +53,20 @@ devices_handler::~devices_handler() = default;
 
 QString devices_handler::libraryPath()
 {
+    const QString emulator = appLayout().transportFolder + QStringLiteral("/libUsbInterface.so");
     const QString named = qEnvironmentVariable("ORVANTA_TRANSPORT");
+    if (named == QLatin1String("demo"))
+        return emulator;
     if (!named.isEmpty())
         return named;
-    return appLayout().transportFolder + QStringLiteral("/libUsbInterface.so");
+    if (appLayout().installed)
+        return appLayout().transportFolder + QStringLiteral("/libOrvantaHidraw.so");
+    return emulator;
+}
+
+bool devices_handler::usesEmulator()
+{
+    return QFileInfo(libraryPath()).fileName() == QLatin1String("libUsbInterface.so");
 }
 
 std::u16string devices_handler::toLibraryText(const QString& text)

@@ -33,8 +33,13 @@ public:
     explicit devices_handler(QObject* parent = nullptr);
     ~devices_handler() override;
 
-    // The file the constructor loads.
+    // The file the constructor loads: the library ORVANTA_TRANSPORT names
+    // ("demo": the emulator of this installation), else the emulator when
+    // portable (scripts/run, the tests) and the transport for real devices
+    // (libOrvantaHidraw.so) when installed.
     static QString libraryPath();
+    // Whether that library is the device emulator.
+    static bool usesEmulator();
     // A path as the library takes it: UTF-16 code units; c_str() adds the NUL.
     static std::u16string toLibraryText(const QString& text);
 

@@ -32,16 +32,17 @@ PREFIX = '/usr'
 def expected_files():
     icons = [f'share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png' for n in (16, 24, 32, 48, 64, 128, 256)]
     return sorted([
-        f'{BIN}/orvanta', f'{BIN}/orvanta-cli', f'{BIN}/orvanta-pack',
+        f'{BIN}/orvanta', f'{BIN}/orvanta-cli', f'{BIN}/orvanta-pack', f'{BIN}/orvanta-hidraw-probe',
         *([f'{HELPERS}/Updater'] if SELF_UPDATER else []),
         f'{HELPERS}/CrashReporter',
-        f'{TRANSPORT}/libUsbInterface.so',
+        f'{TRANSPORT}/libUsbInterface.so', f'{TRANSPORT}/libOrvantaHidraw.so',
         *(f'{DATA}/{name}' for name in ('skn.dat', 'devices.json', 'ttd.mp3', 'alert.mp3', 'online.wav',
                                          'installed-layout')),
         f'share/applications/{APP_ID}.desktop',
         f'share/metainfo/{APP_ID}.metainfo.xml',
         *icons, f'share/icons/hicolor/scalable/apps/{APP_ID}.svg',
         'share/man/man1/orvanta.1', 'share/man/man1/orvanta-cli.1', 'share/man/man1/orvanta-pack.1',
+        'share/man/man1/orvanta-hidraw-probe.1',
     ])
 
 
@@ -76,8 +77,15 @@ def user_environment(home):
     return environment
 
 
-def cli(installed_bin, home, *requests):
-    out = subprocess.run([os.path.join(installed_bin, 'orvanta-cli'), *requests], env=user_environment(home),
+def cli(installed_bin, home, *requests, transport='demo'):
+    """orvanta-cli of the installation; on the demo devices unless transport
+    is None (then the installed default, the transport for real devices)."""
+    environment = user_environment(home)
+    if transport:
+        environment['ORVANTA_TRANSPORT'] = transport
+    else:
+        environment['ORVANTA_SYSFS_ROOT'] = os.path.join(home, 'no-sys')
+    out = subprocess.run([os.path.join(installed_bin, 'orvanta-cli'), *requests], env=environment,
                          capture_output=True, text=True, timeout=120)
     if out.returncode != 0:
         fail(f'orvanta-cli ended with {out.returncode}: {out.stderr[-2000:]}')
@@ -139,6 +147,11 @@ def main():
             access = json.loads(cli(installed_bin, home, '{"FuncName":"GetDeviceAccess"}')[0]['text'])
             if access.get('Demo') is not True:
                 fail(f'the installed program does not say its devices are a demo: {access}')
+            # Without it, the installed program reaches real devices (none
+            # in an empty sysfs tree) and says no demo.
+            real = json.loads(cli(installed_bin, home, '{"FuncName":"GetDeviceAccess"}', transport=None)[0]['text'])
+            if real.get('Demo') is not False:
+                fail(f'the installed program does not default to real devices: {real}')
             installation = json.loads(cli(installed_bin, home, '{"FuncName":"GetInstallation"}')[0]['text'])
             if installation != {'Installed': True, 'SelfUpdate': False}:
                 fail(f'the installed program says {installation}')

@@ -24,6 +24,7 @@
 #include "app_layout.h"
 #include "crash_handler.h"
 #include "crash_reports.h"
+#include "devices_handler.h"
 #include "crash_test.h"
 #include "logging.h"
 #include "update_service.h"
@@ -153,7 +154,7 @@ int main(int argc, char* argv[])
     setup.installation.crashFolder = CrashReports::folderFor(appLayout());
     if (appLayout().installed) {
         setup.installation.dataFolder = appLayout().dataFolder;
-        setup.installation.demoDevices = !qEnvironmentVariableIsSet("ORVANTA_TRANSPORT");
+        setup.installation.demoDevices = devices_handler::usesEmulator();
         setup.installation.installed = true;
         setup.installation.selfUpdate = false;
     }
