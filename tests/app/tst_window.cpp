@@ -538,10 +538,18 @@ void TestWindow::musicDataReachesTheLightingView()
         "{\"FuncName\":\"RGBMusicPlay\"}",
         makeQueryCallback([&answers](const QString& text) { answers << text; }, [](int, const QString&) {}));
     QCOMPARE(answers, QStringList{"RGBMusicPlay success"});
-    QTRY_VERIFY(!sent.isEmpty());
-    const QList<QVariant> event = sent.first();
+    // Other events may come first (a slow machine still delivers earlier
+    // ones): the first music event is the one looked at.
+    const auto musicEvent = [&sent]() -> QList<QVariant> {
+        for (const QList<QVariant>& e : qAsConst(sent)) {
+            if (e.at(1).toString() == QLatin1String("OnRGBMusicData"))
+                return e;
+        }
+        return {};
+    };
+    QTRY_VERIFY(!musicEvent().isEmpty());
+    const QList<QVariant> event = musicEvent();
     QCOMPARE(event.at(0).value<WebView*>(), m_window->mainView());
-    QCOMPARE(event.at(1).toString(), QString("OnRGBMusicData"));
     const QString text = event.at(2).toList().value(0).toString();
     QVERIFY2(text.startsWith("{\n    \"data\": [\n") && text.count(',') == 256, qPrintable(text));
     m_window->music()->audioData().stopMusic();

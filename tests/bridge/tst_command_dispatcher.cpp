@@ -100,7 +100,8 @@ private slots:
             "UnPackFile",
             // The program's own, after the contract's.
             "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages", "GetSessionStart",
-            "SetSessionStart", "GetInstallation"};
+            "SetSessionStart", "GetInstallation", "GetCrashReports", "ReadCrashReport", "SaveCrashReport",
+            "SetDeviceAccessLevel"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 
