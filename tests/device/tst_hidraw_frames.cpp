@@ -187,6 +187,13 @@ private slots:
                  QByteArray("02 03 BB AA 02 00 00 00 00 00 00 00 00 00 00 00"));
         QCOMPARE(hexOf(FamilyBFrame::readRequest(0x0C00, 200)),
                  QByteArray("02 05 BB AA 00 0C C8 00 00 00 00 00 00 00 00 00"));
+        // Lighting on report 3 (64 bytes): the layout HARDWARE.md gives from
+        // the same sources, "03 06 BB AA 2A 00 0A 00 r g b mode 00
+        // brightness speed".
+        const QByteArray light = bytes("ff8000030004020000000000");
+        const auto lighting = FamilyBFrame::build(3, 64, FamilyBFrame::kShortWrite, 0x2A, u8(light), 10);
+        QCOMPARE(lighting.size(), std::size_t(64));
+        QCOMPARE(hexOf(lighting.data(), 18), QByteArray("03 06 BB AA 2A 00 0A 00 FF 80 00 03 00 04 02 00 00 00"));
         // Data that does not fit the report: no frame.
         const QByteArray nine(9, '\1');
         QVERIFY(FamilyBFrame::build(2, 16, FamilyBFrame::kShortWrite, 0, u8(nine), 9).empty());
