@@ -373,6 +373,24 @@ struct LinuxDirent64
     char name[1];
 };
 
+// Calls fn with the name of each entry of the open folder dir, read with
+// getdents64 into a buffer on the stack (readdir may allocate).
+template <typename Fn>
+void forEachEntry(int dir, Fn fn)
+{
+    alignas(8) char buffer[4096];
+    for (;;) {
+        const long got = syscall(SYS_getdents64, dir, buffer, sizeof buffer);
+        if (got <= 0)
+            return;
+        for (long at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer + at);
+            at += entry->reclen;
+            fn(entry->name);
+        }
+    }
+}
+
 void writeThreads(Out& out)
 {
     out.put("Threads (id name; the crashing one is ");
@@ -383,29 +401,21 @@ void writeThreads(Out& out)
         out.put("(unreadable)\n\n");
         return;
     }
-    alignas(8) char buffer[4096];
     int listed = 0;
-    for (;;) {
-        const long got = syscall(SYS_getdents64, dir, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        for (long at = 0; at < got;) {
-            const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer + at);
-            at += entry->reclen;
-            if (entry->name[0] < '0' || entry->name[0] > '9' || ++listed > 200)
-                continue;
-            char path[64] = "/proc/self/task/";
-            std::strncat(path, entry->name, 20);
-            std::strcat(path, "/comm");
-            char name[64] = "";
-            LineReader comm(path);
-            comm.next(name, sizeof name);
-            out.put(entry->name);
-            out.put(" ");
-            out.put(name);
-            out.put("\n");
-        }
-    }
+    forEachEntry(dir, [&](const char* task) {
+        if (task[0] < '0' || task[0] > '9' || ++listed > 200)
+            return;
+        char path[64] = "/proc/self/task/";
+        std::strncat(path, task, 20);
+        std::strcat(path, "/comm");
+        char name[64] = "";
+        LineReader comm(path);
+        comm.next(name, sizeof name);
+        out.put(task);
+        out.put(" ");
+        out.put(name);
+        out.put("\n");
+    });
     ::close(dir);
     out.put("\n");
 }
@@ -487,25 +497,17 @@ void pruneReports(int keep)
         const int dir = ::open(g_folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir < 0)
             return;
-        alignas(8) char buffer[4096];
         char oldest[64] = "";
         int count = 0;
-        for (;;) {
-            const long got = syscall(SYS_getdents64, dir, buffer, sizeof buffer);
-            if (got <= 0)
-                break;
-            for (long at = 0; at < got;) {
-                const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer + at);
-                at += entry->reclen;
-                if (!isReportName(entry->name))
-                    continue;
-                ++count;
-                if (!oldest[0] || std::strcmp(entry->name, oldest) < 0) {
-                    std::strncpy(oldest, entry->name, sizeof oldest - 1);
-                    oldest[sizeof oldest - 1] = '\0';
-                }
+        forEachEntry(dir, [&](const char* name) {
+            if (!isReportName(name))
+                return;
+            ++count;
+            if (!oldest[0] || std::strcmp(name, oldest) < 0) {
+                std::strncpy(oldest, name, sizeof oldest - 1);
+                oldest[sizeof oldest - 1] = '\0';
             }
-        }
+        });
         const bool removed = count > keep && oldest[0] && unlinkat(dir, oldest, 0) == 0;
         ::close(dir);
         if (!removed)

@@ -1,6 +1,7 @@
 #include "crash_reports.h"
 
 #include "app_layout.h"
+#include "no_follow_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,9 +12,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace CrashReports {
 
@@ -23,22 +21,6 @@ const QRegularExpression& namePattern()
 {
     static const QRegularExpression pattern(QStringLiteral("^crash-\\d{8}T\\d{6}-\\d{1,10}\\.txt$"));
     return pattern;
-}
-
-// Opens a report for reading, never through a link and only when it is a
-// regular file.
-bool openForReading(QFile& file, const QString& path, QString* why)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        if (why)
-            *why = QStringLiteral("cannot open %1 as a regular file").arg(path);
-        return false;
-    }
-    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 }
 
 QString field(const QString& head, const QString& key)
@@ -83,7 +65,7 @@ QVector<Summary> list(const QString& folder)
         s.size = entry.size();
         QFile file;
         QString why;
-        if (openForReading(file, entry.filePath(), &why)) {
+        if (NoFollowFile::openForReading(file, entry.filePath(), &why)) {
             const QString head = QString::fromUtf8(file.read(4096));
             s.time = field(head, QStringLiteral("Time"));
             s.program = field(head, QStringLiteral("Program"));
@@ -121,7 +103,7 @@ bool read(const QString& folder, const QString& name, QString* text, QString* wh
     }
     QFile file;
     if (folder.isEmpty()
-        || !openForReading(file, QDir(folder).filePath(name), why))
+        || !NoFollowFile::openForReading(file, QDir(folder).filePath(name), why))
         return false;
     *text = QString::fromUtf8(file.read(maxBytes));
     return true;

@@ -295,4 +295,18 @@ bool save(const QString& path, const QByteArray& bytes, const QString& inside, Q
     return true;
 }
 
+bool openForReading(QFile& file, const QString& path, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        if (error)
+            *error = QStringLiteral("cannot open %1 as a regular file").arg(path);
+        return false;
+    }
+    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+}
+
 } // namespace NoFollowFile

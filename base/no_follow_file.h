@@ -42,6 +42,10 @@ int openForWriting(const QString& path, int extraFlags, const QString& inside, Q
 bool open(QFile& file, const QString& path, int extraFlags, QIODevice::OpenMode mode, const QString& inside,
           QString* error = nullptr);
 
+// Opens path for reading, only when its name is not a link and it is a
+// regular file (O_NOFOLLOW, then fstat); file then owns the descriptor.
+bool openForReading(QFile& file, const QString& path, QString* error = nullptr);
+
 // Makes bytes the whole content of path: they go to a new file beside it,
 // are flushed to the disk, and the new file is renamed over the name, so a
 // failure (a full disk, say) leaves the old content whole. An existing file

@@ -14,9 +14,6 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "no_follow_file.h"
 #include "program_folder_plugins.h"
@@ -38,15 +35,8 @@ bool hasDisplay()
 
 bool readReport(const QString& path, QString* text)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        return false;
-    }
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    if (!NoFollowFile::openForReading(file, path))
         return false;
     *text = QString::fromUtf8(file.read(kMaxReportBytes));
     return true;
