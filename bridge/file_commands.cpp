@@ -12,6 +12,7 @@
 #include "file_cache.h"
 #include "folder_removal.h"
 #include "logging.h"
+#include "network_package_check.h"
 #include "no_follow_file.h"
 #include "package_unpacker.h"
 #include "program_files.h"
@@ -169,8 +170,11 @@ void unPackFile(CommandContext& c)
     const RefuseFile ownFile = [folder](const QString& path, const QByteArray& head) {
         return refusesProgramWrite(folder, path, head);
     };
+    // Whatever a page names came from the network: only a package a trusted
+    // key signed is unpacked.
     QString error;
-    if (package && target && unpackPackage(*package, *target, true, &error, ownFile)) {
+    NetworkPackageCheck signature(package ? QStringList{*package} : QStringList());
+    if (package && target && unpackPackage(*package, *target, true, &error, ownFile, &signature)) {
         c.succeed(QStringLiteral("success!"));
         return;
     }

@@ -1,7 +1,14 @@
 #include "update_commands.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "command_context.h"
 #include "page_services.h"
@@ -9,7 +16,9 @@
 #include "command_table.h"
 #include "download_file.h"
 #include "logging.h"
+#include "network_package_check.h"
 #include "package_reader.h"
+#include "package_trust_log.h"
 #include "path_inside_folder.h"
 #include "program_files.h"
 #include "update_service.h"
@@ -42,14 +51,26 @@ bool refusedAddress(const QString& command, const QString& url)
 }
 
 // A file left where a download lands counts as downloaded only when it is
-// a whole package; a part of one (a download that broke off) goes to the
-// downloader, which resumes it.
+// a whole package that may be installed (signed by a trusted key); a part
+// of one (a download that broke off) goes to the downloader, which resumes
+// it, and a package nobody trusted is fetched again and refused there, so
+// the page hears why.
 bool isWholePackage(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         return false;
     PackagePayload payload;
-    return inspectPackage(path, &payload);
+    if (!inspectPackage(path, &payload))
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0)
+        return false;
+    const bool sized = ::fstat(fd, &info) == 0;
+    const PackageVerdict verdict = sized ? PackageSignature::verifyFile(fd, info.st_size, UpdateKeys::trusted())
+                                         : PackageVerdict();
+    ::close(fd);
+    return verdict.trusted() || (verdict.kind == PackageVerdict::Unsigned && NetworkPackageCheck::unsignedAllowed());
 }
 
 void updateFirmware(CommandContext& c)
@@ -159,6 +180,32 @@ void downloadFile(CommandContext& c)
     updates->downloadPageFile(url, relativePath, c.callback());
 }
 
+// What the signature check said about the package last fetched from
+// "downloadUrl", or last unpacked from "FileName": {"Known": false}, or
+// {"Known": true, "Trusted": …, "Signed": …, "Signer": …, "Release": …,
+// "Reason": …}.
+void getUpdateTrust(CommandContext& c)
+{
+    QString origin = c.text(QStringLiteral("downloadUrl")).trimmed();
+    if (origin.isEmpty() && c.has(QStringLiteral("FileName"))) {
+        const std::optional<QString> path = pathInsideFolder(c.services().applicationFolder,
+                                                             c.text(QStringLiteral("FileName")), AbsolutePaths::Accept);
+        origin = path ? *path : QString();
+    }
+    QJsonObject out;
+    const std::optional<PackageVerdict> verdict = origin.isEmpty() ? std::nullopt : PackageTrustLog::find(origin);
+    out.insert(QStringLiteral("Known"), bool(verdict));
+    if (verdict) {
+        const bool allowedUnsigned = verdict->kind == PackageVerdict::Unsigned && NetworkPackageCheck::unsignedAllowed();
+        out.insert(QStringLiteral("Trusted"), verdict->trusted() || allowedUnsigned);
+        out.insert(QStringLiteral("Signed"), verdict->trusted() || !verdict->signer.isEmpty());
+        out.insert(QStringLiteral("Signer"), verdict->signer);
+        out.insert(QStringLiteral("Release"), QString::number(verdict->sequence));
+        out.insert(QStringLiteral("Reason"), verdict->trusted() ? QString() : verdict->reason);
+    }
+    c.succeed(QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Compact)));
+}
+
 } // namespace
 
 void addUpdateCommands(CommandTable& table)
@@ -166,4 +213,5 @@ void addUpdateCommands(CommandTable& table)
     table.add(5, QStringLiteral("UpdateFirmware"), updateFirmware);
     table.add(6, QStringLiteral("ExecuteUpdate--"), executeUpdate);
     table.add(36, QStringLiteral("DownloadFile"), downloadFile);
+    table.add(64, QStringLiteral("GetUpdateTrust"), getUpdateTrust);
 }

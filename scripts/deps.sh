@@ -7,7 +7,7 @@ ORVANTA_PACKAGES=(
   libpugixml-dev liblzma-dev libudev-dev
   libsndfile1-dev libkissfft-dev qtmultimedia5-dev libqt5multimedia5-plugins
   libglib2.0-dev libx11-dev xvfb xauth
-  libevdev-dev libxtst-dev libdw-dev
+  libevdev-dev libxtst-dev libdw-dev libsodium-dev minisign
   python3
   desktop-file-utils appstream
   nodejs

@@ -12,6 +12,7 @@
 
 #include "download_file.h"
 #include "logging.h"
+#include "network_package_check.h"
 #include "package_unpacker.h"
 #include "path_inside_folder.h"
 #include "program_files.h"
@@ -468,7 +469,11 @@ void commonFileDownloader::finish()
     RefuseFile ownFile;
     if (m_options.refuseProgramFiles)
         ownFile = [base](const QString& path, const QByteArray& head) { return refusesProgramWrite(base, path, head); };
-    if (!unpackPackage(m_path, m_options.unpackFolder, true, &error, ownFile)) {
+    // Only a package a trusted key signed is unpacked.
+    std::shared_ptr<PackageCheck> check = m_options.packageCheck;
+    if (!check)
+        check = std::make_shared<NetworkPackageCheck>(QStringList{m_address, m_path});
+    if (!unpackPackage(m_path, m_options.unpackFolder, true, &error, ownFile, check.get())) {
         fail(QStringLiteral("cannot unpack '%1': %2").arg(m_path, error));
         return;
     }

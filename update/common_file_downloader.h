@@ -9,6 +9,9 @@
 #include <QVector>
 
 #include "package_format.h"
+#include "package_unpacker.h"
+
+#include <memory>
 
 class QFile;
 class QTimer;
@@ -38,6 +41,10 @@ struct DownloadOptions {
     // becomes a program (refusesProgramWrite): the rule of everything pages
     // download. The updater, whose packages are the program, turns it off.
     bool refuseProgramFiles = true;
+    // What the package must show before it is unpacked; null: a trusted
+    // signature (NetworkPackageCheck for the address and the file). Every
+    // download comes from the network, so there is no way to ask for less.
+    std::shared_ptr<PackageCheck> packageCheck;
 };
 
 // One segmented download on a worker thread. The file is

@@ -28,7 +28,7 @@ void putLittleEndian(QByteArray& bytes, int offset, T value)
 
 } // namespace
 
-bool FirmwareImage::load(const QString& path, FirmwareImage* image, QString* error)
+bool FirmwareImage::load(const QString& path, FirmwareImage* image, QString* error, QByteArray* fileBytes)
 {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -63,6 +63,8 @@ bool FirmwareImage::load(const QString& path, FirmwareImage* image, QString* err
     }
     if (!parse(bytes, image, error))
         return false;
+    if (fileBytes)
+        *fileBytes = bytes;
     // An image is used once.
     ::unlink(name.constData());
     return true;

@@ -29,7 +29,9 @@ public:
     // once: a file that checks out is deleted. A file that is not an image
     // (longer than one, a symbolic link, anything parse() refuses) is left
     // where it is, since it may be any file the request named.
-    static bool load(const QString& path, FirmwareImage* image, QString* error = nullptr);
+    // fileBytes, when given, receives the file's bytes as read.
+    static bool load(const QString& path, FirmwareImage* image, QString* error = nullptr,
+                     QByteArray* fileBytes = nullptr);
     // Checks bytes (at most kImageSize, zero-filled to it) before any device
     // is touched: the signature and the word after it, a ROM length of 1 to
     // the ROM area's size, a device id of printable characters ending in a

@@ -1,6 +1,7 @@
 #include "package_stream.h"
 
 #include "lzma_decoder.h"
+#include "minisign.h"
 #include "package_format.h"
 #include "payload_feed.h"
 
@@ -72,6 +73,9 @@ bool readPackageStream(PackageSource &source, PayloadStreamParser::Handler &hand
     QString decoderError;
     QString why;
     bool stopped = false;
+    std::unique_ptr<Blake2b> tail;
+    if (!options.expectedTailHash.isEmpty())
+        tail.reset(new Blake2b(64));
     const LzmaDecoder::Sink toParser = [&feed](const char *data, int size) { return feed->push(data, size); };
 
     while (true) {
@@ -96,6 +100,8 @@ bool readPackageStream(PackageSource &source, PayloadStreamParser::Handler &hand
             if (header.size() < kStreamOffset)
                 continue;
             digest.addData(header.constData() + kPropertiesOffset, kStreamOffset - kPropertiesOffset);
+            if (tail)
+                tail->add(header.constData() + kDigestOffset, kStreamOffset - kDigestOffset);
             unpackedSize = qFromLittleEndian<quint32>(header.constData() + kUnpackedSizeOffset);
             if (unpackedSize > kMaxUnpackedSize) {
                 decoderError = QStringLiteral("announced payload of %1 bytes exceeds the limit of %2 bytes")
@@ -113,6 +119,8 @@ bool readPackageStream(PackageSource &source, PayloadStreamParser::Handler &hand
         if (size == 0)
             continue;
         digest.addData(piece, int(size));
+        if (tail)
+            tail->add(piece, size);
         if (!stopped && !decoder.feed(piece, size, toParser, &why)) {
             decoderError = QStringLiteral("cannot decompress the payload: %1").arg(why);
             stopped = true;
@@ -124,6 +132,10 @@ bool readPackageStream(PackageSource &source, PayloadStreamParser::Handler &hand
     }
     if (digest.result() != header.mid(kDigestOffset, kDigestSize)) {
         setError(error, QStringLiteral("SHA-1 digest does not match the package contents"));
+        return false;
+    }
+    if (tail && tail->result() != options.expectedTailHash) {
+        setError(error, QStringLiteral("the package changed after its signature was checked"));
         return false;
     }
     if (!stopped && !decoder.finish(toParser, &why)) {

@@ -68,6 +68,10 @@ struct PackageStreamOptions {
     // more (below that, the thread costs more than it saves).
     bool threaded = false;
     quint32 threadedFrom = 1024 * 1024;
+    // When set: the BLAKE2b-512 of every byte from offset 128 on that a
+    // signature check found before; the package is refused when the bytes
+    // read now differ (the file changed in between).
+    QByteArray expectedTailHash;
 };
 
 // Reads the whole package from source into handler. False, with the reason,

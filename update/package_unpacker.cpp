@@ -78,7 +78,8 @@ bool allowed(const PackageFolderWriter &writer, const QString &root, const Refus
     return true;
 }
 
-bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *error, const RefuseFile &refuseFile)
+bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *error, const RefuseFile &refuseFile,
+                PackageCheck *check = nullptr, const QByteArray &tailHash = QByteArray())
 {
     if (targetFolder.isEmpty()) {
         setError(error, QStringLiteral("no target folder"));
@@ -114,8 +115,17 @@ bool unpackFrom(PackageSource &source, const QString &targetFolder, QString *err
         PackageFolderWriter writer(stagingFd, root, stagingName, rootFd);
         PackageStreamOptions options;
         options.threaded = true;
+        options.expectedTailHash = tailHash;
         ok = readPackageStream(source, writer, error, nullptr, options) && allowed(writer, root, refuseFile, error)
              && installUnpackedFiles(stagingFd, rootFd, root, writer.files(), writer.unchanged(), error);
+        if (ok && check) {
+            QStringList paths;
+            for (const StagedFile &file : writer.files())
+                paths.append(root + QLatin1Char('/') + file.path);
+            for (const UnchangedFile &file : writer.unchanged())
+                paths.append(root + QLatin1Char('/') + file.path);
+            check->installed(paths);
+        }
     }
     ::close(stagingFd);
     ::close(rootFd);
@@ -144,7 +154,7 @@ bool unpackPackageData(const QByteArray &package, const QString &targetFolder, Q
 }
 
 bool unpackPackage(const QString &packagePath, const QString &targetFolder, bool deletePackage,
-                   QString *error, const RefuseFile &refuseFile)
+                   QString *error, const RefuseFile &refuseFile, PackageCheck *check)
 {
     const int fd = ::open(QFile::encodeName(packagePath).constData(), O_RDONLY | O_CLOEXEC);
     struct stat info;
@@ -164,8 +174,15 @@ bool unpackPackage(const QString &packagePath, const QString &targetFolder, bool
     // not it turns out to be valid; the open descriptor still reads it.
     if (deletePackage)
         QFile::remove(packagePath);
+    QByteArray tailHash;
+    QString why;
+    if (check && !check->admit(fd, info.st_size, &tailHash, &why)) {
+        setError(error, why);
+        ::close(fd);
+        return false;
+    }
     FilePackageSource source(fd, info.st_size);
-    const bool ok = unpackFrom(source, targetFolder, error, refuseFile);
+    const bool ok = unpackFrom(source, targetFolder, error, refuseFile, check, tailHash);
     ::close(fd);
     return ok;
 }

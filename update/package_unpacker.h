@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -9,6 +10,22 @@
 // folder and the first bytes of its new content (empty for a file the
 // target holds already, unchanged); true refuses the package.
 using RefuseFile = std::function<bool(const QString &path, const QByteArray &head)>;
+
+// What a package must show before anything of it is written (a trusted
+// signature, for packages from the network).
+class PackageCheck
+{
+public:
+    virtual ~PackageCheck() = default;
+    // The open package file of `size` bytes (read it with pread). False
+    // refuses the package, with why. tailHash: what the unpacking must find
+    // again as the BLAKE2b-512 of the bytes from offset 128 on (empty:
+    // nothing), so the file cannot change between the check and the
+    // unpacking.
+    virtual bool admit(int fd, qint64 size, QByteArray *tailHash, QString *why) = 0;
+    // The files the package put in place, as absolute paths.
+    virtual void installed(const QStringList &paths) { Q_UNUSED(paths) }
+};
 
 // Unpacking update packages into a folder.
 //
@@ -35,13 +52,16 @@ using RefuseFile = std::function<bool(const QString &path, const QByteArray &hea
 // unpacking runs, makes it fail instead of writing elsewhere. Only regular
 // files are replaced.
 //
+// `check`, when given, is asked about the package before anything is
+// written; when it refuses, the package fails and writes nothing.
+//
 // `refuseFile`, when given, is asked (on the caller's thread, once the
 // package has checked out, before anything is moved) about the absolute
 // path of every file in the target folder; when it answers true for one,
 // the package fails and writes nothing.
 bool unpackPackage(const QString &packagePath, const QString &targetFolder,
                    bool deletePackage = true, QString *error = nullptr,
-                   const RefuseFile &refuseFile = RefuseFile());
+                   const RefuseFile &refuseFile = RefuseFile(), PackageCheck *check = nullptr);
 
 // The same for a package already in memory.
 bool unpackPackageData(const QByteArray &package, const QString &targetFolder,

@@ -1,5 +1,6 @@
 #include "update_check.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
@@ -7,6 +8,9 @@
 #include "http_request_description.h"
 #include "http_request_worker.h"
 #include "logging.h"
+#include "minisign.h"
+#include "network_package_check.h"
+#include "signed_list.h"
 #include "update_prompt.h"
 #include "update_values.h"
 #include "updater_launch.h"
@@ -44,6 +48,7 @@ QString UpdateCheck::endpoint(const QString& upgradeAttribute)
 
 void UpdateCheck::doCheckUpdate(const QString& version, const QString& fwversion)
 {
+    m_version = version;
     m_fwversion = fwversion;
     HttpRequestSpec input(m_endpoint, QStringLiteral("GET"));
     input.addVariable(QStringLiteral("fwversion"), fwversion);
@@ -62,8 +67,48 @@ void UpdateCheck::handle_doCheckUpdate(HttpRequestWorker* worker)
         finish(NoUpdate);
         return;
     }
+    // The same query, for the signature beside the answer.
+    m_answer = worker->response;
+    HttpRequestSpec input(m_endpoint + QStringLiteral(".minisig"), QStringLiteral("GET"));
+    input.addVariable(QStringLiteral("fwversion"), m_fwversion);
+    input.addVariable(QStringLiteral("version"), m_version);
+    input.addVariable(QStringLiteral("noencrypt"), QStringLiteral("1"));
+    delete m_signatureWorker;
+    m_signatureWorker = new HttpRequestWorker(this);
+    m_signatureWorker->setMaxResponseSize(Minisign::kMaxFileSize);
+    connect(m_signatureWorker, &HttpRequestWorker::on_execution_finished, this, &UpdateCheck::onSignature);
+    m_signatureWorker->execute(&input);
+}
+
+void UpdateCheck::onSignature(HttpRequestWorker* worker)
+{
+    const QByteArray signature = worker->error_type == QNetworkReply::NoError ? worker->response : QByteArray();
+    QStringList problems;
+    const UpdateKeys keys = UpdateKeys::trusted(&problems);
+    for (const QString& problem : qAsConst(problems))
+        LOG_WARNING(QStringLiteral("Update Error: %1").arg(problem));
+    SequenceStore sequences(SequenceStore::defaultPath());
+    const ListVerdict verdict = verifySignedList(m_answer, signature, QString::fromLatin1(kChannel),
+                                                 QDateTime::currentSecsSinceEpoch(), keys, sequences);
+    if (verdict.trusted) {
+        m_signer = verdict.signer;
+        LOG_INFO(QStringLiteral("Update Info: update answer signed by %1 (sequence %2)")
+                     .arg(verdict.signer)
+                     .arg(verdict.claims.sequence));
+    } else if (signature.isEmpty() && NetworkPackageCheck::unsignedAllowed()) {
+        LOG_WARNING(QStringLiteral("Update Info: the update answer is not signed; this developer build takes it"));
+    } else {
+        LOG_ERROR(QStringLiteral("Update Error: update answer refused: %1").arg(verdict.reason));
+        finish(NoUpdate);
+        return;
+    }
+    handleAnswer(m_answer);
+}
+
+void UpdateCheck::handleAnswer(const QByteArray& response)
+{
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(worker->response, &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(response, &parseError);
     const QJsonObject answer = document.object();
     if (parseError.error != QJsonParseError::NoError || !document.isObject()
         || !answer.value(QStringLiteral("code")).isDouble()

@@ -14,11 +14,21 @@ class UpdatePrompt;
 // user (type "0": the prompt, state 1) or schedules a silent update for the
 // program's exit (type "1": UpdateValues, state 0). Every failure is silent
 // and leaves the state 0; an answer of another type changes nothing.
+//
+// The answer counts only when a trusted key signed it: its detached
+// minisign signature is fetched from the same address with ".minisig"
+// added to the path (the same query), and must name the channel
+// kChannel, a sequence not lower than the highest seen on it, and an
+// expiry still ahead (signed_list.h). Anything else is logged and treated
+// as no update.
+
 class UpdateCheck : public QObject
 {
     Q_OBJECT
 public:
     enum State { NoAnswer = -1, NoUpdate = 0, Offered = 1 };
+    // The channel the signed answers name.
+    static constexpr const char* kChannel = "upgrade";
 
     // upgradeAttribute: the client profile's "upgrade" address; prompt may
     // be null (nobody to ask: an offered update only sets the state).
@@ -41,21 +51,30 @@ public:
     bool finished() const { return m_finished; }
 
     HttpRequestWorker* worker() const { return m_worker; }
+    // Who signed the answer ("" before a trusted answer).
+    QString signer() const { return m_signer; }
 
 signals:
     // The answer (or the failure) has been handled.
     void checkFinished(int state);
 
 public slots:
+    // The answer arrived: its signature is fetched next.
     void handle_doCheckUpdate(HttpRequestWorker* worker);
 
 private:
+    void onSignature(HttpRequestWorker* worker);
+    void handleAnswer(const QByteArray& response);
     void finish(int state);
 
     QString m_endpoint;
     UpdatePrompt* m_prompt = nullptr;
     HttpRequestWorker* m_worker = nullptr;
+    HttpRequestWorker* m_signatureWorker = nullptr;
+    QString m_version;
     QString m_fwversion;
+    QByteArray m_answer;
+    QString m_signer;
     QJsonObject m_ret;
     QString m_type;
     int m_state = NoAnswer;

@@ -82,8 +82,14 @@ bool CupdateFirmware::run(devices_handler& handler, QString* why)
 
     FirmwareImage image;
     QString error;
-    if (!FirmwareImage::load(m_imagePath, &image, &error))
+    QByteArray bytes;
+    if (!FirmwareImage::load(m_imagePath, &image, &error, &bytes))
         return fail(why, error);
+    if (m_imageCheck && !m_imageCheck(m_imagePath, bytes)) {
+        emit untrustedImage();
+        return fail(why, QStringLiteral("%1 did not come from a package signed by a trusted key; nothing was sent")
+                             .arg(m_imagePath));
+    }
     const QString id = image.deviceId();
     LOG_INFO(QStringLiteral("Update Info: firmware image for %1, %2 ROM bytes").arg(id).arg(image.romLength()));
     if (!m_expectedKey.isEmpty() && id.compare(m_expectedKey, Qt::CaseInsensitive) != 0) {

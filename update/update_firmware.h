@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 #include "boot_loader_record.h"
@@ -33,6 +34,10 @@ class FirmwareImage;
 // device into its boot loader for the same id (BootLoaderRecord): the update
 // goes on from step 5. Any other image for a device that is not attached
 // fails before anything is reset.
+//
+// With an image check (the program's: the image must be one a trusted
+// package put in place), an image the check refuses fails before any
+// device is touched (untrustedImage).
 class CupdateFirmware : public QObject
 {
     Q_OBJECT
@@ -43,6 +48,11 @@ public:
                     const QString& expectedKey = QString(), std::shared_ptr<BootLoaderRecord> record = nullptr,
                     QObject* parent = nullptr);
     ~CupdateFirmware() override;
+
+    // Asked about the image's path and bytes once they are read; false
+    // refuses the image.
+    using ImageCheck = std::function<bool(const QString& path, const QByteArray& bytes)>;
+    void setImageCheck(ImageCheck check) { m_imageCheck = std::move(check); }
 
     // "Vid_258a&Pid_ff12": the boot loader, as DeviceExist takes it.
     static QString bootLoaderTarget();
@@ -57,6 +67,9 @@ signals:
     // The image is for imageKey, the request for expectedKey: nothing was
     // sent. Comes before signal_updateFinish(false).
     void wrongDevice(const QString& imageKey, const QString& expectedKey);
+    // The image check refused the image: nothing was sent. Comes before
+    // signal_updateFinish(false).
+    void untrustedImage();
     void signal_updateFinish(bool success);
 
 public slots:
@@ -72,4 +85,5 @@ private:
     std::shared_ptr<FirmwareClock> m_clock;
     QString m_expectedKey;
     std::shared_ptr<BootLoaderRecord> m_record;
+    ImageCheck m_imageCheck;
 };

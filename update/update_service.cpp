@@ -10,7 +10,10 @@
 #include "logging.h"
 #include "path_inside_folder.h"
 #include "startup_update_check.h"
+#include "network_package_check.h"
+#include "package_signature.h"
 #include "update_firmware.h"
+#include "verified_images.h"
 #include "updater_launch.h"
 #include "wrap_file_download.h"
 
@@ -20,6 +23,7 @@ UpdateService::UpdateService(const QString& folder, QObject* parent)
     , m_clock(std::make_shared<SleepingFirmwareClock>())
     , m_bootLoaders(std::make_shared<BootLoaderRecord>())
 {
+    NetworkPackageCheck::logBuildPolicy();
 }
 
 UpdateService::~UpdateService()
@@ -143,12 +147,17 @@ bool UpdateService::startFirmwareUpdate(const QString& imagePath, const QString&
     auto* thread = new QThread;
     m_firmwareThread = thread;
     auto* worker = new CupdateFirmware(imagePath, m_clock, deviceKey, m_bootLoaders);
+    // Only an image a trusted package put in place is flashed.
+    worker->setImageCheck(VerifiedImages::take);
     worker->moveToThread(thread);
     // Signals of one sender reach this thread in order: the refusal comes
     // before the end.
     auto refusal = std::make_shared<QVariantList>();
     connect(worker, &CupdateFirmware::wrongDevice, this, [refusal](const QString& imageKey, const QString& expected) {
         *refusal = {QStringLiteral("This package is for %1, not %2").arg(imageKey, expected), imageKey, expected};
+    });
+    connect(worker, &CupdateFirmware::untrustedImage, this, [refusal]() {
+        *refusal = {PackageSignature::notTrustedText()};
     });
     connect(thread, &QThread::started, worker, &CupdateFirmware::UpdateFirmware);
     connect(thread, &QThread::finished, worker, &QObject::deleteLater);

@@ -29,6 +29,9 @@ class UpdatePrompt;
 //   "onUpdateFirmware" ["updatefailed", reason, image key, requested key]
 //                      a package for another device than the one the
 //                      request named was refused before anything was sent
+//   "onUpdateFirmware" ["updatefailed", "not signed by a trusted key"]
+//                      the image did not come from a package a trusted key
+//                      signed; nothing was sent
 class UpdateService : public QObject
 {
     Q_OBJECT

@@ -2,9 +2,12 @@
 
 // Helpers for the update tests: hand-made payload framing and package
 // assembly, so that tests can build packages the writer would refuse to make.
+// The packages are signed with the test key (test_signing.h) unless asked
+// not to be.
 
 #include "lzma_codec.h"
 #include "package_format.h"
+#include "test_signing.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -46,7 +49,7 @@ inline QByteArray entry(const QString &name, const QByteArray &content, qint64 s
 
 // A package around a raw payload; `announcedSize` overrides the size field.
 inline QByteArray packageFromPayload(const QByteArray &payload, qint64 announcedSize = -1,
-                                     bool endMarker = false)
+                                     bool endMarker = false, bool sign = true)
 {
     QByteArray properties, stream;
     LzmaCodec::EncodeOptions options;
@@ -55,13 +58,15 @@ inline QByteArray packageFromPayload(const QByteArray &payload, qint64 announced
         return QByteArray();
     const quint32 size = quint32(announcedSize < 0 ? payload.size() : announcedSize);
     const QByteArray signedPart = properties + u32le(size) + stream;
-    return QByteArray(PackageFormat::kHeaderAreaSize, 'H')
-           + QCryptographicHash::hash(signedPart, QCryptographicHash::Sha1) + signedPart;
+    const QByteArray package = QByteArray(PackageFormat::kHeaderAreaSize, 'H')
+                               + QCryptographicHash::hash(signedPart, QCryptographicHash::Sha1) + signedPart;
+    return sign ? TestSigning::signedPackage(package) : package;
 }
 
 // A package of one file `name` with incompressible content of `size` bytes,
 // padded after its stream (which the decoder ignores) to exactly
-// `exactSize` bytes when that is larger, and signed again.
+// `exactSize` bytes when that is larger, with its digest and signature
+// made again.
 inline QByteArray sizedPackage(const QString &name, int size, int exactSize = 0, quint32 seed = 1)
 {
     QByteArray content(size, '\0');
@@ -77,6 +82,7 @@ inline QByteArray sizedPackage(const QString &name, int size, int exactSize = 0,
         const QByteArray digest = QCryptographicHash::hash(package.mid(PackageFormat::kPropertiesOffset),
                                                            QCryptographicHash::Sha1);
         package.replace(PackageFormat::kDigestOffset, PackageFormat::kDigestSize, digest);
+        package = TestSigning::signedPackage(package);
     }
     return package;
 }

@@ -53,13 +53,15 @@ QByteArray romOf(int size)
     return rom;
 }
 
-QByteArray packageWith(const QByteArray& image)
+// A package holding image as `name`, signed with the test key unless
+// asked not to be.
+QByteArray packageWith(const QByteArray& image, const QString& name = "update.bin", bool sign = true)
 {
     QByteArray package;
     QString error;
-    if (!buildPackage("1.0", {{"update.bin", image}}, &package, &error))
+    if (!buildPackage("1.0", {{name, image}}, &package, &error))
         qFatal("%s", qPrintable(error));
-    return package;
+    return sign ? TestSigning::signedPackage(package) : package;
 }
 
 const QByteArray kDevices = R"({"devices":[
@@ -137,6 +139,14 @@ private:
         return answer;
     }
 
+    // Puts an image where a page finds it the way the program does: a
+    // signed package unpacked by "UnPackFile".
+    bool placeImage(const QString& name, const QByteArray& image)
+    {
+        return writeFile(folder + "/" + name + ".pkg", packageWith(image, name))
+               && send("UnPackFile", {{"FileName", name + ".pkg"}, {"UnPath", ""}}) == "S:success!";
+    }
+
     bool flash(const QString& imageName, const QString& deviceKey = QString())
     {
         QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
@@ -158,6 +168,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QVERIFY(!TestSigning::trustTestKey().isEmpty());
         QVERIFY(server.start());
         qputenv("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
         qputenv("ORVANTA_DEVICES", QFile::encodeName(dir.filePath("devices.json")));
@@ -298,6 +309,7 @@ private slots:
         QByteArray package;
         QVERIFY(buildPackage("1.0", {{"update.bin", FirmwareImage::build(rom, "25A7FA91")}, {"notes.bin", noise}},
                              &package));
+        package = TestSigning::signedPackage(package);
         QVERIFY(package.size() > 102400);
         server.serve("/fw/big.pkg", package);
         QVERIFY(writeFile(folder + "/big.pkg", package.left(102400)));
@@ -313,6 +325,7 @@ private slots:
         // The same for a page file.
         QByteArray page;
         QVERIFY(buildPackage("1", {{"notes/a.txt", noise}}, &page));
+        page = TestSigning::signedPackage(page);
         server.serve("/p/notes.pkg", page);
         QDir().mkpath(folder + "/tupdates");
         QVERIFY(writeFile(folder + "/tupdates/notes.pkg", page.left(page.size() / 2)));
@@ -343,10 +356,10 @@ private slots:
         // An image on disk, through "ExecuteUpdate--", likewise; and the
         // image that is for the device named is flashed.
         QFile::remove(dir.filePath("calls.log"));
-        QVERIFY(writeFile(folder + "/w1.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
+        QVERIFY(placeImage("w1.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
         QVERIFY(!flash("w1.bin", "258A1007"));
         QCOMPARE(callNames(), QStringList{"dcDevices"});
-        QVERIFY(writeFile(folder + "/w1.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
+        QVERIFY(placeImage("w1.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
         QVERIFY(flash("w1.bin", "25a7fa91"));
     }
 
@@ -357,7 +370,7 @@ private slots:
         setDevices(R"(,"bootLoader":true)");
         for (const QString& id : {QString("258A9999"), QString("258A0029"), QString("25A7FA91")}) {
             QFile::remove(dir.filePath("calls.log"));
-            QVERIFY(writeFile(folder + "/any.bin", FirmwareImage::build(romOf(100), id)));
+            QVERIFY(placeImage("any.bin", FirmwareImage::build(romOf(100), id)));
             QVERIFY(!flash("any.bin"));
             QCOMPARE(callNames(), QStringList{"dcDevices"});
         }
@@ -379,7 +392,7 @@ private slots:
         auto held = std::make_shared<HeldClock>();
         updates->setFirmwareClock(held);
         QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
-        QVERIFY(writeFile(folder + "/first.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
+        QVERIFY(placeImage("first.bin", FirmwareImage::build(romOf(100), "25A7FA91")));
         send("ExecuteUpdate--", {{"FilePath", "first.bin"}, {"UpdateState", "1"}});
         QTRY_VERIFY(!calls("Reset").isEmpty());
 
@@ -387,7 +400,7 @@ private slots:
         // their own answers, with no "updatefailed" the first one's page
         // would take for its outcome.
         events.clear();
-        QVERIFY(writeFile(folder + "/second.bin", FirmwareImage::build(romOf(100), "258A1007")));
+        QVERIFY(placeImage("second.bin", FirmwareImage::build(romOf(100), "258A1007")));
         QCOMPARE(send("ExecuteUpdate--", {{"FilePath", "second.bin"}, {"UpdateState", "1"}}), QString("none"));
         server.serve("/fw/other.pkg", packageWith(FirmwareImage::build(romOf(100), "258A1007")));
         QCOMPARE(send("UpdateFirmware", {{"downloadUrl", server.url("/fw/other.pkg")}}), QString("F:downloadFaild"));
@@ -426,7 +439,7 @@ private slots:
     void aFailedCheckLeavesTheBootLoaderWhichCanBeFlashedAgain()
     {
         setDevices(R"(,"faults":{"failBootStep":"CheckRom","failBootStepCall":1})");
-        QVERIFY(writeFile(folder + "/first.bin", FirmwareImage::build(romOf(3000), "25A7FA91")));
+        QVERIFY(placeImage("first.bin", FirmwareImage::build(romOf(3000), "25A7FA91")));
         QVERIFY(!flash("first.bin"));
         QVERIFY(savedW1().value("bootLoader").toBool());
         QCOMPARE(events.last(), QString("onUpdateFirmware updatefailed"));
@@ -434,7 +447,7 @@ private slots:
         // No device with the id is attached now, but its boot loader waits.
         QFile::remove(dir.filePath("calls.log"));
         clock->waits.clear();
-        QVERIFY(writeFile(folder + "/again.bin", FirmwareImage::build(romOf(3000), "25A7FA91")));
+        QVERIFY(placeImage("again.bin", FirmwareImage::build(romOf(3000), "25A7FA91")));
         QVERIFY(flash("again.bin"));
         QVERIFY(calls("Reset").isEmpty());
         QCOMPARE(calls("WriteRom").size(), 2);
@@ -445,13 +458,131 @@ private slots:
 
     void anImageForADeviceThatIsNotThereResetsNothing()
     {
-        QVERIFY(writeFile(folder + "/other.bin", FirmwareImage::build(romOf(100), "258A9999")));
+        QVERIFY(placeImage("other.bin", FirmwareImage::build(romOf(100), "258A9999")));
         QVERIFY(!flash("other.bin"));
         QVERIFY(calls("Reset").isEmpty());
         // A device reporting no id is found by its vendor and product ids.
-        QVERIFY(writeFile(folder + "/m1.bin", FirmwareImage::build(romOf(100), "258A1007")));
+        QVERIFY(placeImage("m1.bin", FirmwareImage::build(romOf(100), "258A1007")));
         QVERIFY(flash("m1.bin"));
         QVERIFY(calls("Reset").value(0).value("path").toString().contains("pid_1007"));
+    }
+
+    QJsonObject trustOf(const QString& member, const QString& value)
+    {
+        const QString answer = send("GetUpdateTrust", {{member, value}});
+        return answer.startsWith("S:") ? QJsonDocument::fromJson(answer.mid(2).toUtf8()).object() : QJsonObject();
+    }
+
+    // One firmware package from the server: whether it was flashed, with
+    // the device's calls and the trust verdict the pages read.
+    bool firmwareFrom(const QString& path, const QByteArray& package)
+    {
+        server.serve(path, package);
+        QFile::remove(dir.filePath("calls.log"));
+        events.clear();
+        eventArgs.clear();
+        QSignalSpy ended(updates, &UpdateService::downloadEnded);
+        QSignalSpy finished(updates, &UpdateService::firmwareUpdateFinished);
+        if (send("UpdateFirmware", {{"downloadUrl", server.url(path)}}) != "S:start download")
+            return false;
+        if (!ended.wait(10000))
+            return false;
+        if (!ended.at(0).at(0).toBool())
+            return false;
+        return (!finished.isEmpty() || finished.wait(10000)) && finished.at(0).at(0).toBool();
+    }
+
+    void onlyPackagesSignedByATrustedKeyAreInstalled()
+    {
+        const QByteArray image = FirmwareImage::build(romOf(100), "25A7FA91");
+        const QByteArray unsignedPackage = packageWith(image, "update.bin", false);
+        const QByteArray good = TestSigning::signedPackage(unsignedPackage, 9);
+
+        QByteArray payloadFlipped = good;
+        payloadFlipped[payloadFlipped.size() - 1] = char(payloadFlipped.at(payloadFlipped.size() - 1) ^ 0x01);
+        // Its SHA-1 made to match again: only the signature can tell.
+        payloadFlipped.replace(PackageFormat::kDigestOffset, PackageFormat::kDigestSize,
+                               QCryptographicHash::hash(payloadFlipped.mid(PackageFormat::kPropertiesOffset),
+                                                        QCryptographicHash::Sha1));
+        QByteArray headerFlipped = good;
+        headerFlipped[80] = char(headerFlipped.at(80) ^ 0x01);  // the release sequence
+        QByteArray keyIdFlipped = good;
+        keyIdFlipped[8] = char(keyIdFlipped.at(8) ^ 0x01);
+        QByteArray zeroSignatures = good;
+        zeroSignatures[6] = 0;
+        QByteArray emptySignature = good;
+        emptySignature.replace(16, 64, QByteArray(64, '\0'));
+        QByteArray truncatedBlock = good;
+        truncatedBlock.replace(40, 88, QByteArray(88, '\0'));
+        const QByteArray stranger = TestSigning::signedPackage(unsignedPackage, 9, ClientVersion(),
+                                                               TestSigning::strangerKey());
+        ClientVersion future;
+        QVERIFY(ClientVersion::parse("999.0", &future));
+        const QByteArray tooNew = TestSigning::signedPackage(unsignedPackage, 9, future);
+
+        const QList<QPair<QString, QByteArray>> refused{
+            {"unsigned", unsignedPackage},       {"payload", payloadFlipped},      {"header", headerFlipped},
+            {"key id", keyIdFlipped},            {"no signatures", zeroSignatures}, {"empty", emptySignature},
+            {"truncated", truncatedBlock},       {"stranger", stranger},           {"too new", tooNew}};
+        for (const auto& bad : refused) {
+            const QString path = "/fw/" + QString(bad.first).replace(' ', '-') + ".pkg";
+            QVERIFY2(!firmwareFrom(path, bad.second), qPrintable(bad.first));
+            // Nothing written, nothing sent to a device.
+            QVERIFY2(!QFile::exists(folder + "/update.bin"), qPrintable(bad.first));
+            QVERIFY2(calls("Reset").isEmpty(), qPrintable(bad.first));
+            QCOMPARE(events.last(), QString("onUpdateFirmware updatefailed"));
+            const QJsonObject trust = trustOf("downloadUrl", server.url(path));
+            QVERIFY2(trust.value("Known").toBool() && !trust.value("Trusted").toBool(), qPrintable(bad.first));
+            QVERIFY2(!trust.value("Reason").toString().isEmpty(), qPrintable(bad.first));
+        }
+        QVERIFY(trustOf("downloadUrl", server.url("/fw/unsigned.pkg")).value("Reason").toString()
+                    .startsWith("not signed by a trusted key"));
+        QVERIFY(trustOf("downloadUrl", server.url("/fw/stranger.pkg")).value("Reason").toString()
+                    .contains("unknown key"));
+        QVERIFY(trustOf("downloadUrl", server.url("/fw/too-new.pkg")).value("Reason").toString()
+                    .contains("999.0"));
+        QVERIFY(!trustOf("downloadUrl", server.url("/fw/never.pkg")).value("Known").toBool());
+
+        QVERIFY(firmwareFrom("/fw/good.pkg", good));
+        const QJsonObject trust = trustOf("downloadUrl", server.url("/fw/good.pkg"));
+        QVERIFY(trust.value("Trusted").toBool());
+        QCOMPARE(trust.value("Signer").toString(), QString("Orvanta test key"));
+        QCOMPARE(trust.value("Release").toString(), QString("9"));
+
+        // A package a page names: unpacked only when signed; an unsigned
+        // one writes nothing.
+        QVERIFY(writeFile(folder + "/local.pkg", packageWith("text", "local.txt", false)));
+        QCOMPARE(send("UnPackFile", {{"FileName", "local.pkg"}, {"UnPath", ""}}), QString("F:failed!"));
+        QVERIFY(!QFile::exists(folder + "/local.txt"));
+        QVERIFY(!trustOf("FileName", "local.pkg").value("Trusted").toBool());
+        QVERIFY(writeFile(folder + "/local.pkg", packageWith("text", "local.txt")));
+        QCOMPARE(send("UnPackFile", {{"FileName", "local.pkg"}, {"UnPath", ""}}), QString("S:success!"));
+        QCOMPARE(readFile(folder + "/local.txt"), QByteArray("text"));
+        QVERIFY(trustOf("FileName", folder + "/local.pkg").value("Trusted").toBool());
+    }
+
+    void onlyImagesFromATrustedPackageAreFlashed()
+    {
+        // An image put in place any other way than by a trusted package, or
+        // changed after it was, is refused before any device is touched,
+        // and the page hears why.
+        const QByteArray image = FirmwareImage::build(romOf(100), "25A7FA91");
+        QVERIFY(writeFile(folder + "/raw.bin", image));
+        QVERIFY(!flash("raw.bin"));
+        QCOMPARE(callNames(), QStringList{"dcDevices"});
+        QCOMPARE(eventArgs.last(), (QVariantList{"updatefailed", "not signed by a trusted key"}));
+
+        QVERIFY(placeImage("changed.bin", image));
+        QVERIFY(writeFile(folder + "/changed.bin", FirmwareImage::build(romOf(101), "25A7FA91")));
+        QFile::remove(dir.filePath("calls.log"));
+        QVERIFY(!flash("changed.bin"));
+        QVERIFY(calls("Reset").isEmpty());
+
+        // Each unpacked image is flashed once.
+        QVERIFY(placeImage("once.bin", image));
+        QVERIFY(flash("once.bin"));
+        QVERIFY(writeFile(folder + "/once.bin", image));
+        QVERIFY(!flash("once.bin"));
     }
 
     void requestsAreCheckedBeforeAnythingStarts()
@@ -466,6 +597,7 @@ private slots:
         QDir().mkpath(folder + "/pages");
         QByteArray whole;
         QVERIFY(buildPackage("1", {{"x.txt", "x"}}, &whole));
+        whole = TestSigning::signedPackage(whole);
         QVERIFY(writeFile(folder + "/pages/p.pkg", whole));
         QCOMPARE(send("DownloadFile", {{"downloadUrl", "http://h/p.pkg"}, {"relativePath", "pages/"}}),
                  "S:" + folder + "/pages/p.pkg");

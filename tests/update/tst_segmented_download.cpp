@@ -72,7 +72,11 @@ private:
     QByteArray unpacked() const { return readFile(base.filePath("payload.bin")); }
 
 private slots:
-    void initTestCase() { QVERIFY(server.start()); }
+    void initTestCase()
+    {
+        QVERIFY(!TestSigning::trustTestKey().isEmpty());
+        QVERIFY(server.start());
+    }
     void init()
     {
         server.clear();

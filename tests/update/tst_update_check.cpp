@@ -2,9 +2,16 @@
 // handling of each answer, and the start-up walk over firmware versions,
 // against a server on 127.0.0.1.
 
+#include <QDateTime>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "app_layout.h"
+#include "signed_list.h"
+#include "test_signing.h"
 
 #include "http_request_worker.h"
 #include "http_test_server.h"
@@ -32,6 +39,13 @@ bool run(HttpRequestWorker& worker, HttpRequestSpec& request)
     return done.wait(5000);
 }
 
+// A signature of answer for the update channel, good for a day.
+QByteArray signatureOf(const QByteArray& answer, quint64 sequence = 1)
+{
+    return TestSigning::signedListSignature(answer, UpdateCheck::kChannel, sequence,
+                                            QDateTime::currentSecsSinceEpoch() + 86400);
+}
+
 QByteArray bodyOf(const QByteArray& request)
 {
     return request.mid(request.indexOf("\r\n\r\n") + 4);
@@ -45,17 +59,48 @@ class UpdateCheckTest : public QObject
 
 private:
     HttpTestServer server;
+    QTemporaryDir state;
+
+    // The answer at the update address, and its signature beside it.
+    void serveSigned(const QByteArray& answer, const QByteArray& signature)
+    {
+        server.replyJson("/api/system/upgrade", answer);
+        if (signature.isEmpty())
+            server.reply("/api/system/upgrade.minisig", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+        else
+            server.replyJson("/api/system/upgrade.minisig", signature);
+    }
+
+    // The state of one check against the served answer.
+    int check(RecordingPrompt* prompt = nullptr)
+    {
+        UpdateCheck check(server.url(""), prompt);
+        QSignalSpy finished(&check, &UpdateCheck::checkFinished);
+        check.doCheckUpdate("R1.0.3", "12");
+        return finished.wait(5000) ? check.get() : -2;
+    }
+
+    quint64 keptSequence() const
+    {
+        return SequenceStore(SequenceStore::defaultPath()).highest(UpdateCheck::kChannel);
+    }
 
 private slots:
     void initTestCase()
     {
+        QVERIFY(!TestSigning::trustTestKey().isEmpty());
         QVERIFY(server.start());
         qunsetenv("ORVANTA_UPGRADE_URL");
+        // The kept sequences go to a state folder of the test's own.
+        AppLayout layout;
+        layout.programFolder = layout.stateFolder = layout.userFolder = state.path();
+        setAppLayout(layout);
     }
     void init()
     {
         server.clear();
         UpdateValues::reset();
+        QFile::remove(SequenceStore::defaultPath());
     }
 
     void addressAndUrlEncodedLayouts()
@@ -176,7 +221,7 @@ private slots:
         QFETCH(int, state);
         QFETCH(int, offers);
         QFETCH(QString, updaterLine);
-        server.replyJson("/api/system/upgrade", answer);
+        serveSigned(answer, signatureOf(answer));
         RecordingPrompt prompt;
         UpdateCheck check(server.url(""), &prompt);
         QCOMPARE(check.get(), -1);
@@ -184,6 +229,8 @@ private slots:
         check.doCheckUpdate("R1.0.3", "12");
         QVERIFY(finished.wait(5000));
         QCOMPARE(server.targets().value(0), QString("/api/system/upgrade?fwversion=12&version=R1.0.3&noencrypt=1"));
+        QCOMPARE(server.targets().value(1),
+                 QString("/api/system/upgrade.minisig?fwversion=12&version=R1.0.3&noencrypt=1"));
         QCOMPARE(check.get(), state);
         QCOMPARE(prompt.offers.size(), offers);
         if (offers) {
@@ -196,6 +243,102 @@ private slots:
         // One argument each: the package address cannot add arguments.
         if (!updaterLine.isEmpty())
             QCOMPARE(UpdateValues::updaterArguments().value(1), QString("--down=http://h/p.dat --x"));
+    }
+
+    void onlyFreshSignedAnswersInOrderCount()
+    {
+        const QByteArray offer = R"({"code":0,"ret":{"type":"0","description":"notes"}})";
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        QByteArray tampered = offer;
+        tampered.replace("notes", "NOTES");
+        const auto listSignature = [&](const QString& channel, quint64 sequence, qint64 expires) {
+            return TestSigning::signedListSignature(offer, channel, sequence, expires);
+        };
+        QByteArray comment = signatureOf(offer, 5);
+        comment.replace("sequence:5", "sequence:6");  // the trusted comment changed after signing
+
+        const QList<QPair<const char*, QByteArray>> refused{
+            {"no signature", QByteArray()},
+            {"not a signature", "hello"},
+            {"stranger", TestSigning::signedListSignature(offer, UpdateCheck::kChannel, 5, now + 3600,
+                                                          TestSigning::strangerKey())},
+            {"expired", listSignature(UpdateCheck::kChannel, 5, now - 1)},
+            {"other channel", listSignature("firmware", 5, now + 3600)},
+            {"comment changed", comment},
+            {"no expiry", Minisign::sign(offer, TestSigning::key(), "channel:upgrade sequence:5")},
+        };
+        for (const auto& bad : refused) {
+            serveSigned(offer, bad.second);
+            RecordingPrompt prompt;
+            QCOMPARE(check(&prompt), 0);
+            QVERIFY2(prompt.offers.isEmpty(), bad.first);
+            QCOMPARE(keptSequence(), quint64(0));
+        }
+        // The answer itself changed after it was signed.
+        serveSigned(tampered, signatureOf(offer, 5));
+        QCOMPARE(check(), 0);
+
+        serveSigned(offer, signatureOf(offer, 5));
+        QCOMPARE(check(), 1);
+        QCOMPARE(keptSequence(), quint64(5));
+        // The same answer again is fine; an older one is a rollback and
+        // moves nothing.
+        QCOMPARE(check(), 1);
+        serveSigned(offer, signatureOf(offer, 4));
+        QCOMPARE(check(), 0);
+        QCOMPARE(keptSequence(), quint64(5));
+        serveSigned(offer, signatureOf(offer, 7));
+        QCOMPARE(check(), 1);
+        QCOMPARE(keptSequence(), quint64(7));
+    }
+
+    void aSignatureMadeByMinisignVerifies()
+    {
+        const QString minisign = QStandardPaths::findExecutable("minisign");
+        if (minisign.isEmpty())
+            QSKIP("minisign is not installed (scripts/deps.sh installs it)");
+        QTemporaryDir dir;
+        const QString list = dir.filePath("list.json");
+        const QByteArray answer = R"({"code":0,"ret":{"type":"0"}})";
+        QFile out(list);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(answer) == answer.size());
+        out.close();
+        const qint64 expires = QDateTime::currentSecsSinceEpoch() + 3600;
+        QCOMPARE(QProcess::execute(minisign, {"-G", "-W", "-p", dir.filePath("k.pub"), "-s", dir.filePath("k.key")}), 0);
+        QCOMPARE(QProcess::execute(minisign, {"-S", "-s", dir.filePath("k.key"), "-m", list, "-t",
+                                              QString("channel:upgrade sequence:3 expires:%1").arg(expires)}),
+                 0);
+        QFile signature(list + ".minisig");
+        QFile publicKey(dir.filePath("k.pub"));
+        QVERIFY(signature.open(QIODevice::ReadOnly) && publicKey.open(QIODevice::ReadOnly));
+        const QByteArray signatureText = signature.readAll();
+
+        UpdateKeys keys;
+        QStringList problems;
+        keys.addFromText(publicKey.readAll(), "k.pub", &problems);
+        QVERIFY(problems.isEmpty());
+        SequenceStore sequences(dir.filePath("sequences.json"));
+        const ListVerdict verdict = verifySignedList(answer, signatureText, "upgrade",
+                                                     QDateTime::currentSecsSinceEpoch(), keys, sequences);
+        QVERIFY2(verdict.trusted, qPrintable(verdict.reason));
+        QCOMPARE(verdict.claims.sequence, quint64(3));
+        QCOMPARE(sequences.highest("upgrade"), quint64(3));
+        // minisign's default comment (no channel, no expiry) is not enough.
+        QCOMPARE(QProcess::execute(minisign, {"-S", "-s", dir.filePath("k.key"), "-m", list}), 0);
+        QVERIFY(signature.seek(0));
+        signature.close();
+        QVERIFY(signature.open(QIODevice::ReadOnly));
+        QVERIFY(!verifySignedList(answer, signature.readAll(), "upgrade", QDateTime::currentSecsSinceEpoch(), keys,
+                                  sequences)
+                     .trusted);
+        // And our signature verifies with minisign itself.
+        QFile ours(list + ".minisig");
+        QVERIFY(ours.open(QIODevice::WriteOnly));
+        ours.write(Minisign::sign(answer, TestSigning::key(), "channel:upgrade sequence:1 expires:9999999999"));
+        ours.close();
+        QCOMPARE(QProcess::execute(minisign, {"-V", "-q", "-P", UpdateKeys::keyLine(TestSigning::key().publicKey()),
+                                              "-m", list}),
+                 0);
     }
 
     void unreachableEndpointFailsQuietly()
@@ -219,8 +362,9 @@ private slots:
     {
         server.setHandler([](const QByteArray& request) {
             const bool offered = request.contains("fwversion=12&");
-            return HttpTestServer::jsonReply(offered ? R"({"code":0,"ret":{"type":"0"}})"
-                                                     : R"({"code":0,"ret":{"type":"2"}})");
+            const QByteArray answer = offered ? R"({"code":0,"ret":{"type":"0"}})" : R"({"code":0,"ret":{"type":"2"}})";
+            return HttpTestServer::jsonReply(request.startsWith("GET /api/system/upgrade.minisig") ? signatureOf(answer)
+                                                                                                  : answer);
         });
         RecordingPrompt prompt;
         StartupUpdateCheck walk(server.url(""), "R1.0.3", {"11", "12", "13"}, &prompt);
@@ -229,7 +373,7 @@ private slots:
         walk.start();
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.at(0).at(0).toInt(), 1);
-        QCOMPARE(server.targets().size(), 2);
+        QCOMPARE(server.targets().filter("upgrade?").size(), 2);
         QCOMPARE(prompt.offers.size(), 1);
 
         // Without an offer the walk ends with the last version's answer.
@@ -240,7 +384,7 @@ private slots:
         quiet.start();
         QVERIFY(quietFinished.wait(5000));
         QCOMPARE(quietFinished.at(0).at(0).toInt(), -1);
-        QCOMPARE(server.targets().size(), 2);
+        QCOMPARE(server.targets().filter("upgrade?").size(), 2);
         server.setHandler(nullptr);
     }
 

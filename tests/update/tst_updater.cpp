@@ -79,7 +79,7 @@ private:
         QVERIFY(writeFile(install.filePath("data.txt"), "old data"));
     }
 
-    QByteArray newPackage()
+    QByteArray newPackage(quint64 sequence = 1)
     {
         QByteArray package;
         const bool built = buildPackage("2.0",
@@ -87,11 +87,15 @@ private:
                                          {"sub/new.txt", "added"},
                                          {"orvanta", "#!/bin/sh\necho new > \"$(dirname \"$0\")/restarted\"\n"}},
                                         &package);
-        return built ? package : QByteArray();
+        return built ? TestSigning::signedPackage(package, sequence) : QByteArray();
     }
 
 private slots:
-    void initTestCase() { QVERIFY(server.start()); }
+    void initTestCase()
+    {
+        QVERIFY(!TestSigning::trustTestKey().isEmpty());
+        QVERIFY(server.start());
+    }
 
     void thePackageReplacesTheInstallationAndTheProgramRestarts()
     {

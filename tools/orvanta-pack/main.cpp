@@ -5,12 +5,15 @@
 #include "pack_bench.h"
 
 #include "firmware_image.h"
+#include "minisign.h"
 #include "package_reader.h"
+#include "package_signature.h"
 #include "package_unpacker.h"
 #include "package_writer.h"
 #include "whole_file.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -19,6 +22,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,12 +33,23 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "Usage:\n"
-    "  orvanta-pack pack <folder> <package> [--version TEXT]\n"
-    "      Packs every file below <folder> into <package>.\n"
+    "  orvanta-pack pack <folder> <package> [--version TEXT] [--key FILE [--sequence N] [--min-version V]]\n"
+    "      Packs every file below <folder> into <package>; with --key, signs it too.\n"
     "  orvanta-pack list <package>\n"
     "      Prints the version and the files (size and name) of <package>.\n"
-    "  orvanta-pack verify <package>\n"
-    "      Checks digest, compression, file list and names of <package>.\n"
+    "  orvanta-pack verify <package> [--public-key FILE]\n"
+    "      Checks digest, compression, file list and names of <package>, and its\n"
+    "      signature against the release key, the keys of ORVANTA_UPDATE_KEYS and\n"
+    "      --public-key; fails unless a trusted key signed it.\n"
+    "  orvanta-pack keygen [--name TEXT] [--secret-key FILE] [--public-key FILE]\n"
+    "      Makes a signing key pair (default orvanta.key and orvanta.pub), in\n"
+    "      minisign's formats; the secret key is not encrypted: keep it offline.\n"
+    "  orvanta-pack sign <package> --key FILE [--sequence N] [--min-version V]\n"
+    "      Signs <package> in place with the secret key FILE: release sequence N\n"
+    "      (default 0), installable by Orvanta V or newer (default 0).\n"
+    "  orvanta-pack sign-list <file> --key FILE --channel NAME --sequence N [--expires-in DAYS]\n"
+    "      Writes <file>.minisig, a minisign signature whose trusted comment names\n"
+    "      the channel, the sequence and an expiry DAYS from now (default 30).\n"
     "  orvanta-pack unpack <package> <folder> [--keep]\n"
     "      Unpacks <package> into <folder>; the package is deleted afterwards\n"
     "      as the program does, unless --keep is given.\n"
@@ -76,7 +93,60 @@ struct Arguments {
     QString version = QStringLiteral("1.0");
     bool keep = false;
     int sizeMiB = 8;
+    QString key;
+    QString publicKey;
+    QString secretKeyOut = QStringLiteral("orvanta.key");
+    QString publicKeyOut = QStringLiteral("orvanta.pub");
+    QString name = QStringLiteral("Orvanta signing key");
+    quint64 sequence = 0;
+    bool sequenceGiven = false;
+    ClientVersion minVersion;
+    QString channel;
+    int expiresDays = 30;
 };
+
+// Options taking a value, and the commands that take them.
+bool takeValue(const QString &command, const QString &arg, const QString &value, Arguments *parsed, QString *why)
+{
+    const auto is = [&](const char *option, std::initializer_list<const char *> commands) {
+        if (arg != QLatin1String(option))
+            return false;
+        for (const char *c : commands) {
+            if (command == QLatin1String(c))
+                return true;
+        }
+        return false;
+    };
+    bool ok = true;
+    if (is("--key", {"pack", "sign", "sign-list"})) {
+        parsed->key = value;
+    } else if (is("--public-key", {"verify"})) {
+        parsed->publicKey = value;
+    } else if (is("--public-key", {"keygen"})) {
+        parsed->publicKeyOut = value;
+    } else if (is("--secret-key", {"keygen"})) {
+        parsed->secretKeyOut = value;
+    } else if (is("--name", {"keygen"})) {
+        parsed->name = value;
+    } else if (is("--sequence", {"pack", "sign", "sign-list"})) {
+        parsed->sequence = value.toULongLong(&ok);
+        parsed->sequenceGiven = ok;
+    } else if (is("--min-version", {"pack", "sign"})) {
+        ok = ClientVersion::parse(value, &parsed->minVersion);
+    } else if (is("--channel", {"sign-list"})) {
+        parsed->channel = value;
+        ok = !value.isEmpty();
+    } else if (is("--expires-in", {"sign-list"})) {
+        parsed->expiresDays = value.toInt(&ok);
+        ok = ok && parsed->expiresDays > 0 && parsed->expiresDays <= 3660;
+    } else {
+        *why = QStringLiteral("unknown option %1 for %2").arg(arg, command);
+        return false;
+    }
+    if (!ok)
+        *why = QStringLiteral("%1 does not take \"%2\"").arg(arg, value);
+    return ok;
+}
 
 bool parseArguments(const QString &command, const QStringList &args, Arguments *parsed, QString *why)
 {
@@ -98,13 +168,41 @@ bool parseArguments(const QString &command, const QStringList &args, Arguments *
                 return false;
             }
         } else if (arg.startsWith(QLatin1String("--"))) {
-            *why = QStringLiteral("unknown option %1 for %2").arg(arg, command);
-            return false;
+            if (++i >= args.size()) {
+                *why = QStringLiteral("%1 needs a value").arg(arg);
+                return false;
+            }
+            if (!takeValue(command, arg, args.at(i), parsed, why))
+                return false;
         } else {
             parsed->positional.append(arg);
         }
     }
     return true;
+}
+
+bool readSecretKey(const QString &path, MinisignSecretKey *key, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the key %1").arg(path);
+        return false;
+    }
+    QString why;
+    if (!Minisign::parseSecretKeyFile(file.read(Minisign::kMaxFileSize + 1), key, &why)) {
+        *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
+bool saveBytes(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && writeWholeFile(file, bytes))
+        return true;
+    *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return false;
 }
 
 int runPack(const Arguments &args)
@@ -133,8 +231,20 @@ int runPack(const Arguments &args)
     qint64 total = 0;
     for (const PackageFile &file : qAsConst(files))
         total += file.content.size();
-    if (!writePackageFile(packagePath, args.version, files, &error))
+    if (!args.key.isEmpty()) {
+        MinisignSecretKey key;
+        if (!readSecretKey(args.key, &key, &error))
+            return fail(error);
+        QByteArray package;
+        if (!buildPackage(args.version, files, &package, &error)
+            || !PackageSignature::sign(&package, key, args.sequence, args.minVersion, &error)
+            || !saveBytes(packagePath, package, &error))
+            return fail(error);
+        out() << "signed with " << key.publicKey().name << " (key " << key.publicKey().idText() << "), release "
+              << args.sequence << Qt::endl;
+    } else if (!writePackageFile(packagePath, args.version, files, &error)) {
         return fail(error);
+    }
     out() << "packed " << files.size() << " files (" << total << " bytes) into " << packagePath
           << " (" << QFileInfo(packagePath).size() << " bytes)" << Qt::endl;
     return 0;
@@ -158,13 +268,124 @@ int runVerify(const Arguments &args)
 {
     PackagePayload payload;
     QString error;
-    if (!inspectPackage(args.positional.at(0), &payload, &error))
+    const QString path = args.positional.at(0);
+    if (!inspectPackage(path, &payload, &error))
         return fail(error);
     qint64 total = 0;
     for (const PackageEntry &entry : qAsConst(payload.entries))
         total += entry.size;
-    out() << "OK: version " << payload.version << ", " << payload.entries.size() << " files, "
+    out() << "package OK: version " << payload.version << ", " << payload.entries.size() << " files, "
           << total << " bytes" << Qt::endl;
+
+    QStringList problems;
+    UpdateKeys keys = UpdateKeys::trusted(&problems);
+    if (!args.publicKey.isEmpty()) {
+        QFile file(args.publicKey);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot read %1").arg(args.publicKey));
+        const int before = keys.keys().size();
+        keys.addFromText(file.read(kMaxKeysFileSize), args.publicKey, &problems);
+        if (keys.keys().size() == before)
+            problems.append(QStringLiteral("%1 holds no public key").arg(args.publicKey));
+    }
+    for (const QString &problem : qAsConst(problems))
+        err() << "orvanta-pack: " << problem << Qt::endl;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return fail(QStringLiteral("cannot read %1").arg(path));
+    }
+    const PackageVerdict verdict = PackageSignature::verifyFile(fd, info.st_size, keys);
+    ::close(fd);
+    if (verdict.kind == PackageVerdict::Unsigned)
+        return fail(QStringLiteral("refused: %1 (the package carries no signature)").arg(verdict.reason));
+    if (!verdict.trusted())
+        return fail(QStringLiteral("refused: %1").arg(verdict.reason));
+    out() << "signed by " << verdict.signer << ", release " << verdict.sequence << ", for Orvanta "
+          << verdict.minimumClient.text() << " or newer" << Qt::endl;
+    return 0;
+}
+
+int runKeygen(const Arguments &args)
+{
+    for (const QString &path : {args.secretKeyOut, args.publicKeyOut}) {
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            return fail(QStringLiteral("%1 exists already; nothing was written").arg(path));
+    }
+    const MinisignSecretKey key = Minisign::generate(args.name);
+    if (key.secretKey.isEmpty())
+        return fail(QStringLiteral("the key could not be made"));
+    // The secret key is readable by its owner only, from its first byte.
+    const QByteArray secretPath = QFile::encodeName(args.secretKeyOut);
+    const int fd = ::open(secretPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const QByteArray secret = Minisign::secretKeyFile(key);
+    if (fd < 0 || ::write(fd, secret.constData(), size_t(secret.size())) != secret.size() || ::fsync(fd) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(secretPath.constData());
+        }
+        return fail(QStringLiteral("cannot write %1").arg(args.secretKeyOut));
+    }
+    ::close(fd);
+    QString error;
+    if (!saveBytes(args.publicKeyOut, Minisign::publicKeyFile(key.publicKey()), &error))
+        return fail(error);
+    out() << "key " << key.publicKey().idText() << " (" << key.name << "): secret key " << args.secretKeyOut
+          << ", public key " << args.publicKeyOut << '\n'
+          << UpdateKeys::keyLine(key.publicKey()) << Qt::endl;
+    return 0;
+}
+
+int runSign(const Arguments &args)
+{
+    if (args.key.isEmpty())
+        return usage(QStringLiteral("sign needs --key"));
+    MinisignSecretKey key;
+    QString error;
+    if (!readSecretKey(args.key, &key, &error))
+        return fail(error);
+    const QString path = args.positional.at(0);
+    PackagePayload payload;
+    if (!inspectPackage(path, &payload, &error))
+        return fail(error);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(path));
+    QByteArray package = file.readAll();
+    file.close();
+    if (!PackageSignature::sign(&package, key, args.sequence, args.minVersion, &error) || !saveBytes(path, package, &error))
+        return fail(error);
+    out() << "signed " << path << " with " << key.publicKey().name << " (key " << key.publicKey().idText()
+          << "), release " << args.sequence << ", for Orvanta " << args.minVersion.text() << " or newer" << Qt::endl;
+    return 0;
+}
+
+int runSignList(const Arguments &args)
+{
+    if (args.key.isEmpty() || args.channel.isEmpty() || !args.sequenceGiven)
+        return usage(QStringLiteral("sign-list needs --key, --channel and --sequence"));
+    MinisignSecretKey key;
+    QString error;
+    if (!readSecretKey(args.key, &key, &error))
+        return fail(error);
+    const QString path = args.positional.at(0);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(path));
+    const QByteArray list = file.readAll();
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const qint64 expires = now + qint64(args.expiresDays) * 86400;
+    const QString comment = QStringLiteral("channel:%1\tsequence:%2\texpires:%3\ttimestamp:%4")
+                                .arg(args.channel)
+                                .arg(args.sequence)
+                                .arg(expires)
+                                .arg(now);
+    if (!saveBytes(path + QStringLiteral(".minisig"), Minisign::sign(list, key, comment), &error))
+        return fail(error);
+    out() << "wrote " << path << ".minisig (channel " << args.channel << ", sequence " << args.sequence
+          << ", expires " << QDateTime::fromSecsSinceEpoch(expires, Qt::UTC).toString(Qt::ISODate) << ")" << Qt::endl;
     return 0;
 }
 
@@ -230,6 +451,9 @@ int main(int argc, char *argv[])
         {"verify", 1, runVerify},
         {"unpack", 2, runUnpack},
         {"firmware", 3, runFirmware},
+        {"keygen", 0, runKeygen},
+        {"sign", 1, runSign},
+        {"sign-list", 1, runSignList},
         {"bench", 0, nullptr},
     };
     for (const Command &c : commands) {

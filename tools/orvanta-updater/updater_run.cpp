@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "app_layout.h"
 #include "logging.h"
+#include "release_order_check.h"
 #include "staged_install.h"
 #include "wrap_file_download.h"
 
@@ -48,12 +50,18 @@ int UpdaterRun::exec()
         return 2;
     }
     QString why;
-    const bool updated = download(work.path(), &why)
+    const QString sequenceFile = appLayout().installed ? SequenceStore::defaultPath()
+                                                       : QDir(m_folder).filePath(QStringLiteral("update-sequences.json"));
+    auto check = std::make_shared<ReleaseOrderCheck>(QStringList{m_arguments.packageAddress}, sequenceFile);
+    const bool updated = download(work.path(), check, &why)
                          && installStagingFolder(QDir(work.path()).filePath(QStringLiteral("staging")), m_folder,
                                                QDir(work.path()).filePath(QStringLiteral("backup")), &why);
     // The work folder goes before the program comes back, whatever the
     // outcome.
     work.remove();
+    QString kept;
+    if (updated && !check->keepInstalledRelease(&kept))
+        LOG_ERROR(QStringLiteral("Update Error: cannot keep the installed release in %1: %2").arg(sequenceFile, kept));
     if (updated)
         LOG_INFO(QStringLiteral("Update Info: %1 updated").arg(m_folder));
     else
@@ -82,9 +90,11 @@ bool UpdaterRun::waitForProgramToQuit()
     }
 }
 
-bool UpdaterRun::download(const QString& workFolder, QString* why)
+bool UpdaterRun::download(const QString& workFolder, const std::shared_ptr<PackageCheck>& check, QString* why)
 {
     DownloadOptions options;
+    // A signed package of a release not older than the installed one.
+    options.packageCheck = check;
     options.baseFolder = workFolder;
     options.minimumBytesPerSecond = m_arguments.minimumRate;
     options.rateWindowMs = m_arguments.rateWindowMs;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
 
 #include "updater_arguments.h"
+
+class PackageCheck;
 
 // One run of the updater: wait for the program to quit, download the
 // package into a work folder inside the installation, check and unpack it
@@ -10,7 +14,8 @@
 // start the program again (unless the update is silent). A failure at any
 // step leaves the installation as it was, and the program, which the user
 // quit for the update, is started again all the same (unless the update is
-// silent). The download has a deadline and a minimum rate, so that a slow
+// silent). Only a package a trusted key signed, of a release not older
+// than the one installed last, is unpacked. The download has a deadline and a minimum rate, so that a slow
 // or stalling server cannot keep the updater waiting; the work folder is
 // removed in every case. Every step is logged.
 class UpdaterRun
@@ -26,7 +31,7 @@ public:
 
 private:
     bool waitForProgramToQuit();
-    bool download(const QString& workFolder, QString* why);
+    bool download(const QString& workFolder, const std::shared_ptr<PackageCheck>& check, QString* why);
     bool restartProgram();
 
     UpdaterArguments m_arguments;
