@@ -101,7 +101,7 @@ private slots:
             // The program's own, after the contract's.
             "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages", "GetSessionStart",
             "SetSessionStart", "GetInstallation", "GetCrashReports", "ReadCrashReport", "SaveCrashReport",
-            "SetDeviceAccessLevel"};
+            "SetDeviceAccessLevel", "GetUpdateTrust"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 

@@ -8,8 +8,20 @@
 #include "command_dispatcher.h"
 #include "package_writer.h"
 #include "recording_host.h"
+#include "test_signing.h"
 
 namespace {
+
+// A package as the update server would serve it: signed with the test key.
+bool writeSignedPackage(const QString& path, const QString& version, const QVector<PackageFile>& files)
+{
+    QByteArray package;
+    if (!buildPackage(version, files, &package))
+        return false;
+    QFile file(path);
+    package = TestSigning::signedPackage(package);
+    return file.open(QIODevice::WriteOnly) && file.write(package) == package.size();
+}
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -42,6 +54,8 @@ class FileCommandsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(!TestSigning::trustTestKey().isEmpty()); }
+
     // Installed, the pages' files are the user's; a file the user has not
     // written yet is read from the shipped data, and a write lands in the
     // user's folder, never in the shipped data.
@@ -282,7 +296,7 @@ private slots:
         CommandDispatcher dispatcher(host);
         const QVector<PackageFile> files = {{"skin/index.html", "<html/>"}, {"skin/js/app.js", "go()"}};
         QVERIFY(QDir().mkpath(host.path("tupdates")));
-        QVERIFY(writePackageFile(host.path("tupdates/skin.dat"), "1.0", files));
+        QVERIFY(writeSignedPackage(host.path("tupdates/skin.dat"), "1.0", files));
 
         const Answer done = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/skin.dat"},
                                                       {"UnPath", "pages"}}));
@@ -293,7 +307,7 @@ private slots:
         // A target outside the folder: nothing written there, the package
         // stays unread, and tupdates goes.
         QVERIFY(QDir().mkpath(host.path("tupdates")));
-        QVERIFY(writePackageFile(host.path("tupdates/skin.dat"), "1.0", files));
+        QVERIFY(writeSignedPackage(host.path("tupdates/skin.dat"), "1.0", files));
         const QString up = QDir(host.applicationFolder).relativeFilePath(outside.filePath("target"));
         const Answer refused = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/skin.dat"},
                                                          {"UnPath", up}}));
@@ -303,7 +317,7 @@ private slots:
         QVERIFY(!QFile::exists(host.path("tupdates")));
 
         // A package outside the folder is neither read nor deleted.
-        QVERIFY(writePackageFile(outside.filePath("skin.dat"), "1.0", files));
+        QVERIFY(writeSignedPackage(outside.filePath("skin.dat"), "1.0", files));
         QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", outside.filePath("skin.dat")},
                                            {"UnPath", "pages2"}}))
                      .text,
@@ -358,7 +372,7 @@ private slots:
         QVERIFY(QFileInfo(host.path("lib/link-to-cli")).isSymLink());
 
         // Nor does a package write over them.
-        QVERIFY(writePackageFile(host.path("update.dat"), "1.0", {{"new.txt", "n"}, {"Updater", "evil"}}));
+        QVERIFY(writeSignedPackage(host.path("update.dat"), "1.0", {{"new.txt", "n"}, {"Updater", "evil"}}));
         QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "update.dat"}, {"UnPath", ""}}))
                      .text,
                  QString("failed!"));
@@ -394,7 +408,7 @@ private slots:
         };
         for (const auto& files : packages) {
             QVERIFY(QDir().mkpath(host.path("tupdates")));
-            QVERIFY(writePackageFile(host.path("tupdates/p.dat"), "1.0", files));
+            QVERIFY(writeSignedPackage(host.path("tupdates/p.dat"), "1.0", files));
             const Answer unpack = send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/p.dat"},
                                                             {"UnPath", ""}}));
             QCOMPARE(unpack.text, QString("failed!"));
@@ -415,7 +429,7 @@ private slots:
 
         // What pages may unpack still unpacks.
         QVERIFY(QDir().mkpath(host.path("tupdates")));
-        QVERIFY(writePackageFile(host.path("tupdates/p.dat"), "1.0",
+        QVERIFY(writeSignedPackage(host.path("tupdates/p.dat"), "1.0",
                                  {{"pages/index.html", "<p>"}, {"pages/image/a.png", "\x89PNG"}}));
         QCOMPARE(send(dispatcher, request({{"FuncName", "UnPackFile"}, {"FileName", "tupdates/p.dat"}, {"UnPath", ""}}))
                      .text,

@@ -1,6 +1,7 @@
 // orvanta-cli's update side end to end: --check-update against a server on
 // 127.0.0.1, and a page-file download and a firmware update run from the
 // command line, with the emulator as the transport library.
+#include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +14,7 @@
 #include "firmware_image.h"
 #include "http_test_server.h"
 #include "package_writer.h"
+#include "test_signing.h"
 
 namespace {
 
@@ -59,6 +61,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QVERIFY(!TestSigning::trustTestKey().isEmpty());
         m_program = m_dir.filePath("orvanta-cli");
         QVERIFY(QFile::copy(CLI_BINARY, m_program));
         QVERIFY(QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -83,10 +86,18 @@ private slots:
 
     void checkUpdatePrintsTheOutcome()
     {
-        QMetaObject::invokeMethod(m_server, [this]() {
-            m_server->replyJson("/mirror/api/system/upgrade",
-                                "{\"code\":0,\"ret\":{\"type\":\"1\",\"package\":\"http://h/c.pkg\",\"deployment\":\"d7\","
-                                "\"description\":\"notes\"}}");
+        const QByteArray answer = "{\"code\":0,\"ret\":{\"type\":\"1\",\"package\":\"http://h/c.pkg\",\"deployment\":\"d7\","
+                                  "\"description\":\"notes\"}}";
+        // Unsigned, the answer is refused: nothing is scheduled.
+        QMetaObject::invokeMethod(m_server, [&]() { m_server->replyJson("/mirror/api/system/upgrade", answer); },
+                                  Qt::BlockingQueuedConnection);
+        QCOMPARE(run({"--check-update"}, {{"ORVANTA_UPGRADE_URL", m_server->url("/mirror")}}).value(0),
+                 QByteArray("{\"state\":0,\"type\":\"\",\"description\":\"\",\"updaterArguments\":\"\"}"));
+        QMetaObject::invokeMethod(m_server, [&]() {
+            m_server->clear();
+            m_server->replyJson("/mirror/api/system/upgrade.minisig",
+                                TestSigning::signedListSignature(answer, "upgrade", 1,
+                                                                 QDateTime::currentSecsSinceEpoch() + 600));
         }, Qt::BlockingQueuedConnection);
         const QList<QByteArray> silent = run({"--check-update"}, {{"ORVANTA_UPGRADE_URL", m_server->url("/mirror")}});
         QCOMPARE(silent.value(0), QByteArray("{\"state\":0,\"type\":\"1\",\"description\":\"notes\",\"updaterArguments\":"
@@ -95,7 +106,9 @@ private slots:
         QStringList targets;
         QMetaObject::invokeMethod(m_server, [&]() { targets = m_server->targets(); }, Qt::BlockingQueuedConnection);
         QCOMPARE(targets, (QStringList{"/mirror/api/system/upgrade?fwversion=11&version=R1.0.3&noencrypt=1",
-                                       "/mirror/api/system/upgrade?fwversion=31&version=R1.0.3&noencrypt=1"}));
+                                       "/mirror/api/system/upgrade.minisig?fwversion=11&version=R1.0.3&noencrypt=1",
+                                       "/mirror/api/system/upgrade?fwversion=31&version=R1.0.3&noencrypt=1",
+                                       "/mirror/api/system/upgrade.minisig?fwversion=31&version=R1.0.3&noencrypt=1"}));
 
         // Nobody answers: the check fails quietly.
         const QList<QByteArray> unreachable = run({"--check-update"}, {{"ORVANTA_UPGRADE_URL", "http://127.0.0.1:1"}});
@@ -108,6 +121,8 @@ private slots:
         QVERIFY(buildPackage("1.0", {{"pages/new.html", "<p>new</p>"}}, &pages));
         QVERIFY(buildPackage("1.0", {{"update.bin", FirmwareImage::build(QByteArray(2500, 'r'), "258A1007")}},
                              &firmware));
+        pages = TestSigning::signedPackage(pages);
+        firmware = TestSigning::signedPackage(firmware);
         QMetaObject::invokeMethod(m_server, [&]() {
             m_server->serve("/pages.pkg", pages);
             m_server->serve("/fw.pkg", firmware);

@@ -13,6 +13,8 @@
 #include <QtTest>
 
 #include "firmware_image.h"
+#include "package_writer.h"
+#include "test_signing.h"
 
 namespace {
 
@@ -23,6 +25,9 @@ const char kWrite[] =
     R"({"FuncName":"WriteDevice","Version":"258A1007","DriverVersion":"M1.0","Index":"61","Task":"RightClick","TaskType":"MouseFunction","TaskCount":"1"})";
 const char kFlash[] =
     R"({"FuncName":"ExecuteUpdate--","FilePath":"fw.bin","UpdateState":"1","DeviceVersion":"11","DeviceId":"258A1007"})";
+// The image reaches the folder as the pages put it there: a signed package
+// unpacked by the program.
+const char kUnpack[] = R"({"FuncName":"UnPackFile","FileName":"fw.pkg","UnPath":""})";
 
 } // namespace
 
@@ -99,6 +104,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QVERIFY(!TestSigning::trustTestKey().isEmpty());
         m_program = path("orvanta-cli");
         QVERIFY(QFile::copy(CLI_BINARY, m_program));
         QVERIFY(QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -133,15 +139,18 @@ private slots:
     void failedBootLoaderSteps()
     {
         QFETCH(QString, step);
-        const QByteArray image = FirmwareImage::build(QByteArray(4500, 'r'), "258A1007");
+        QByteArray package;
+        QVERIFY(buildPackage("1.0", {{"fw.bin", FirmwareImage::build(QByteArray(4500, 'r'), "258A1007")}}, &package));
+        package = TestSigning::signedPackage(package);
         auto placeImage = [&]() {
-            QFile file(path("fw.bin"));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(image) == image.size());
+            QFile file(path("fw.pkg"));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(package) == package.size());
         };
         setDevice({{"failBootStep", step}});
         placeImage();
-        const QStringList failed = run({kFlash});
-        QCOMPARE(failed.first(), QStringLiteral("StartUpdate"));
+        const QStringList failed = run({kUnpack, kFlash});
+        QCOMPARE(failed.first(), QStringLiteral("success success!"));
+        QCOMPARE(failed.at(1), QStringLiteral("StartUpdate"));
         QCOMPARE(failed.last(), QStringLiteral("updatefailed"));
         QVERIFY(!failed.contains("updated"));
         QVERIFY(!savedDevice().isEmpty());
@@ -152,14 +161,14 @@ private slots:
             // Left in its boot loader by another run of the program: a
             // boot loader says nothing of whose it is, so this run does not
             // flash it.
-            QCOMPARE(run({kFlash}).last(), QStringLiteral("updatefailed"));
+            QCOMPARE(run({kUnpack, kFlash}).last(), QStringLiteral("updatefailed"));
             QVERIFY(savedDevice().value("bootLoader").toBool());
             QCOMPARE(savedDevice().value("firmwareVersion").toString(), QStringLiteral("11"));
             // The device as it is once it has been brought back by hand.
             setDevice({});
             placeImage();
         }
-        QCOMPARE(run({kFlash}).last(), QStringLiteral("updated"));
+        QCOMPARE(run({kUnpack, kFlash}).last(), QStringLiteral("updated"));
         QCOMPARE(savedDevice().value("firmwareVersion").toString(), QStringLiteral("72"));  // 'r'
         QCOMPARE(savedDevice().value("bootLoader").toBool(true), false);
     }

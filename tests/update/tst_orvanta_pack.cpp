@@ -64,9 +64,11 @@ private slots:
                  QStringList({QStringLiteral("version: 4.2"), QStringLiteral("files: 3"), QStringLiteral("1\t.hidden"),
                               QStringLiteral("5000\tcss/img/logo.png"), QStringLiteral("18\tindex.html")}));
 
+        // A whole package, but nobody signed it.
         run = pack({QStringLiteral("verify"), package});
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.startsWith(QStringLiteral("OK")));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.startsWith(QStringLiteral("package OK")));
+        QVERIFY(run.err.contains(QStringLiteral("not signed by a trusted key")));
 
         run = pack({QStringLiteral("unpack"), package, path(QStringLiteral("kept")), QStringLiteral("--keep")});
         QCOMPARE(run.exitCode, 0);
@@ -78,6 +80,68 @@ private slots:
         QVERIFY(!QFile::exists(package));
         QCOMPARE(readFile(path(QStringLiteral("out/index.html"))), QByteArray("<html>index</html>"));
         QCOMPARE(readFile(path(QStringLiteral("out/.hidden"))), QByteArray("h"));
+    }
+
+    void keygenSignAndVerify()
+    {
+        const QString key = path(QStringLiteral("keys/test.key"));
+        const QString pub = path(QStringLiteral("keys/test.pub"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("keys"))));
+        Run run = pack({QStringLiteral("keygen"), QStringLiteral("--name"), QStringLiteral("Lab key"),
+                        QStringLiteral("--secret-key"), key, QStringLiteral("--public-key"), pub});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(QFileInfo(key).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        // Never over an existing key.
+        const QByteArray secret = readFile(key);
+        QVERIFY(pack({QStringLiteral("keygen"), QStringLiteral("--secret-key"), key, QStringLiteral("--public-key"),
+                      path(QStringLiteral("keys/other.pub"))})
+                    .exitCode > 0);
+        QCOMPARE(readFile(key), secret);
+
+        const QString package = path(QStringLiteral("signed.dat"));
+        run = pack({QStringLiteral("pack"), path(QStringLiteral("src")), package, QStringLiteral("--key"), key,
+                    QStringLiteral("--sequence"), QStringLiteral("12"), QStringLiteral("--min-version"),
+                    QStringLiteral("0.1")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        // Not trusted without its public key; trusted with it.
+        QCOMPARE(pack({QStringLiteral("verify"), package}).exitCode, 1);
+        run = pack({QStringLiteral("verify"), package, QStringLiteral("--public-key"), pub});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY(run.out.contains(QStringLiteral("signed by Lab key, release 12, for Orvanta 0.1.0 or newer")));
+
+        // Signing an existing package, then one byte changed anywhere.
+        const QString later = path(QStringLiteral("later.dat"));
+        QVERIFY(pack({QStringLiteral("pack"), path(QStringLiteral("src")), later}).exitCode == 0);
+        run = pack({QStringLiteral("sign"), later, QStringLiteral("--key"), key, QStringLiteral("--sequence"),
+                    QStringLiteral("13")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY(pack({QStringLiteral("verify"), later, QStringLiteral("--public-key"), pub}).out.contains(
+            QStringLiteral("release 13")));
+        const QByteArray good = readFile(later);
+        for (int at : {8, 20, 85, 150, int(good.size() - 3)}) {
+            QByteArray bad = good;
+            bad[at] = char(bad[at] ^ 0x04);
+            QVERIFY(writeFile(later, bad));
+            QVERIFY2(pack({QStringLiteral("verify"), later, QStringLiteral("--public-key"), pub}).exitCode > 0,
+                     qPrintable(QString::number(at)));
+        }
+
+        // A list signed for a channel verifies as the program checks it.
+        QVERIFY(writeFile(path(QStringLiteral("list.json")), "{\"code\":1}"));
+        run = pack({QStringLiteral("sign-list"), path(QStringLiteral("list.json")), QStringLiteral("--key"), key,
+                    QStringLiteral("--channel"), QStringLiteral("upgrade"), QStringLiteral("--sequence"),
+                    QStringLiteral("4")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        MinisignSignature signature;
+        QVERIFY(Minisign::parseSignature(readFile(path(QStringLiteral("list.json.minisig"))), &signature));
+        UpdateKeys keys;
+        keys.addFromText(readFile(pub), pub, nullptr);
+        const UpdateKey *signer = nullptr;
+        QVERIFY(Minisign::verify("{\"code\":1}", signature, keys, &signer));
+        QCOMPARE(signer->name, QStringLiteral("Lab key"));
+        QVERIFY(signature.trustedComment.contains(QStringLiteral("channel:upgrade\tsequence:4\texpires:")));
+        QVERIFY(pack({QStringLiteral("sign-list"), path(QStringLiteral("list.json")), QStringLiteral("--key"), key})
+                    .exitCode > 0);
     }
 
     void corruptPackageFailsEveryCommand()

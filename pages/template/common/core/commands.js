@@ -56,6 +56,7 @@ const TABLE = {
     // Updates and firmware.
     DownloadFile: { members: ['downloadUrl', 'relativePath'], answer: 'text' },
     UnPackFile: { members: ['FileName', 'UnPath'], answer: 'ack' },
+    GetUpdateTrust: { members: ['downloadUrl', 'FileName'], answer: 'json' },
     UpdateFirmware: { members: ['downloadUrl', 'Version'], answer: 'text' },
     ExecuteUpdate: { name: 'ExecuteUpdate--', members: ['FilePath', 'UpdateState', 'DeviceVersion', 'DeviceId', 'Version'], answer: 'none' },
     // Music lighting.

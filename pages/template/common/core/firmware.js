@@ -16,6 +16,9 @@ export function validAddress(address) {
     return /^https?:\/\/[^\s/]+\/\S*$/i.test(text) && !!packageName(text);
 }
 
+// The reason "updatefailed" carries for an image no trusted key signed.
+const UNTRUSTED_IMAGE = 'not signed by a trusted key';
+
 // One firmware update, from the request to its end. phase: 'idle',
 // 'download', 'flash', 'done'; ok: the outcome once done; percent: the
 // download's progress, NaN when unknown.
@@ -57,6 +60,11 @@ export class FirmwareProgress {
     // whether it changed anything.
     onEvent(args) {
         const list = Array.isArray(args) ? args : [args];
+        // The image did not come from a package a trusted key signed.
+        if (String(list[0] || '') === 'updatefailed' && String(list[1] || '') === UNTRUSTED_IMAGE) {
+            this.log.push('updatefailed');
+            return this.finish(false, 'unsigned');
+        }
         if (String(list[0] || '') === 'updatefailed' && list[2]) {
             this.log.push('updatefailed');
             this.packageKey = String(list[2]).toUpperCase();

@@ -9,6 +9,7 @@ import { clientRow } from '../core/client_profile.js';
 import { validAddress } from '../core/firmware.js';
 import { failureText } from '../core/client.js';
 import { UPDATE_CHECK_KEY, updateCheckOn, updateCheckValue } from '../core/update_check.js';
+import { askTrust, trustMessage } from '../core/update_trust.js';
 import { t, language, setLanguage } from '../core/i18n.js';
 import { copyText } from '../ui/clipboard.js';
 import { crashReportList } from '../ui/crash_report_list.js';
@@ -149,7 +150,9 @@ function aboutSection(ctx, installation) {
 
 // Page updates: a pages package downloaded from an address ("DownloadFile",
 // progress by "RefreshDownState") and unpacked into the application folder
-// by the program; the new pages are used from the next start.
+// by the program when a trusted key signed it; the section then says who
+// signed it, or that it was refused. The new pages are used from the next
+// start.
 function pagesUpdateSection(ctx) {
     const address = h('input', { type: 'url', id: 'pages-address', class: 'wide', placeholder: 'https://…/pages.pkg', spellcheck: 'false' });
     const start = h('button', { type: 'button', class: 'button secondary', id: 'pages-download' }, t('pages.download'));
@@ -157,6 +160,7 @@ function pagesUpdateSection(ctx) {
     const bar = h('span', { class: 'progress-fill' });
     const track = h('span', { class: 'progress-track', role: 'progressbar', 'aria-valuemin': 0, 'aria-valuemax': 100, hidden: true }, bar);
     const result = h('p', { class: 'hint', id: 'pages-result', role: 'status' });
+    const trustLine = h('p', { class: 'hint update-trust', id: 'pages-trust', role: 'status', hidden: true });
     let running = false;
     const stop = ctx.client.on('RefreshDownState', (args) => {
         const total = Number(args[0]);
@@ -176,15 +180,23 @@ function pagesUpdateSection(ctx) {
         }
         running = true;
         start.disabled = true;
+        trustLine.hidden = true;
         result.textContent = t('pages.downloading');
         const reply = await runWrite(status, () => ctx.client.send(COMMAND.DownloadFile, { downloadUrl: url, relativePath: 'tupdates/' }, { timeout: 15 * 60 * 1000 }));
         running = false;
         start.disabled = false;
         track.hidden = true;
-        result.textContent = reply.ok ? t('pages.downloaded') : '';
+        const message = trustMessage(await askTrust(ctx.client, { address: url }));
+        result.textContent = reply.ok && (!message || message.good) ? t('pages.downloaded') : '';
+        clear(trustLine);
+        trustLine.hidden = !message;
+        if (message) {
+            trustLine.classList.toggle('trusted', message.good);
+            trustLine.append(icon(message.good ? 'lock' : 'warning'), t(message.key, message.values));
+        }
     });
     const row = h('div', { class: 'field-control' }, address, start, status.el);
-    return { element: section(t('pages.title'), h('p', { class: 'hint' }, t('pages.hint')), row, track, result), dispose: stop };
+    return { element: section(t('pages.title'), h('p', { class: 'hint' }, t('pages.hint')), row, track, result, trustLine), dispose: stop };
 }
 
 function diagnosticsSection(ctx) {

@@ -4,10 +4,13 @@
 // its boot loader and flashes it, reporting each step with
 // "onUpdateFirmware"). The requests name this device ("Version"), so a
 // package built for another device is refused before anything is sent, and
-// the page says which device it was for. While it runs the device's page is
-// locked; the end says plainly whether it worked and what to do next.
+// the page says which device it was for. Only a package a trusted key signed
+// is installed: the end says who signed it, or that it was refused. While it
+// runs the device's page is locked; the end says plainly whether it worked
+// and what to do next.
 import { COMMAND } from '../core/commands.js';
 import { FirmwareProgress, firmwareVersion, outcomeText, validAddress } from '../core/firmware.js';
+import { askTrust, trustMessage } from '../core/update_trust.js';
 import { failureText } from '../core/client.js';
 import { t } from '../core/i18n.js';
 import { h, icon, clear } from '../ui/dom.js';
@@ -37,7 +40,20 @@ function render(ctx) {
     const track = h('span', { class: 'progress-track', role: 'progressbar', 'aria-valuemin': 0, 'aria-valuemax': 100 }, bar);
     const phase = h('p', { class: 'firmware-phase', id: 'firmware-phase', role: 'status', 'aria-live': 'polite' });
     const outcome = h('div', { class: 'firmware-outcome', id: 'firmware-outcome' });
-    const progressBox = h('div', { class: 'firmware-progress', hidden: true }, phase, track, outcome);
+    const trustLine = h('p', { class: 'hint update-trust', id: 'firmware-trust', role: 'status', hidden: true });
+    const progressBox = h('div', { class: 'firmware-progress', hidden: true }, phase, track, outcome, trustLine);
+    // Where the package came from, to ask the program who signed it.
+    let source = { address: '', path: '' };
+    let verdict = null;
+    const showTrust = () => {
+        const message = trustMessage(verdict);
+        trustLine.hidden = !message || progress.phase !== 'done';
+        clear(trustLine);
+        if (message) {
+            trustLine.classList.toggle('trusted', message.good);
+            trustLine.append(icon(message.good ? 'lock' : 'warning'), t(message.key, message.values));
+        }
+    };
 
     const lock = (on) => {
         document.body.classList.toggle('updating-firmware', on);
@@ -63,6 +79,10 @@ function render(ctx) {
                 const product = ctx.catalogue && ctx.catalogue.productForKey(key);
                 return product ? product.name : '';
             };
+            // A package refused for its signature says so, whatever step
+            // it was refused at.
+            if (!good && verdict && !verdict.trusted)
+                progress.reason = verdict.unsigned ? 'unsigned' : 'refused';
             const text = outcomeText(progress, device.name || device.key, nameOfKey);
             outcome.append(h('p', { class: `banner ${good ? 'success' : 'warning'}`, role: 'alert' }, icon(good ? 'check' : 'warning'),
                 t(text.key, text.values)));
@@ -70,7 +90,16 @@ function render(ctx) {
         } else {
             track.hidden = false;
         }
+        showTrust();
         lock(busy);
+    };
+
+    // Once it has ended, the program's verdict on the package.
+    const learnTrust = async () => {
+        if (progress.phase !== 'done' || (!source.address && !source.path))
+            return;
+        verdict = await askTrust(client, source);
+        show();
     };
 
     // An update outlives the panel (the user may look at another tab): the
@@ -85,6 +114,7 @@ function render(ctx) {
             return;
         if (progress.onEvent(args)) {
             show();
+            learnTrust();
             if (progress.phase === 'done' && disposed)
                 stopAll();
             if (progress.phase === 'done' && progress.ok)
@@ -119,10 +149,13 @@ function render(ctx) {
         if (!sure)
             return;
         progress.start();
+        source = { address: url, path: '' };
+        verdict = null;
         show();
         const reply = await client.send(COMMAND.UpdateFirmware, { downloadUrl: url, Version: device.key }, { timeout: UPDATE_TIMEOUT_MS });
         progress.onReply(reply);
         show();
+        learnTrust();
         if (reply.ok && progress.path)
             await flashPresent(progress.path);
     });
@@ -130,7 +163,9 @@ function render(ctx) {
     // A package downloaded before (the program answers with its path): it
     // is unpacked into the application folder and its image flashed.
     const flashPresent = async (path) => {
+        source = { address: '', path };
         const unpacked = await client.send(COMMAND.UnPackFile, { FileName: path, UnPath: '' }, { timeout: 60000 });
+        verdict = await askTrust(client, source);
         if (!unpacked.ok) {
             progress.finish(false, 'download');
             show();

@@ -499,6 +499,12 @@ export default {
     'firmware.failed.download': 'The package could not be downloaded. Check the address and the network, then try again.',
     'firmware.failed.otherDevice': 'This package is for {package}, not {device}. Nothing was sent to the device.',
     'firmware.failed.program': 'The program did not start the update.',
+    'firmware.failed.unsigned': 'Refused: the package is not signed by a trusted key. Nothing was installed and nothing was sent to the device.',
+    'firmware.failed.refused': 'Refused: this package may not be installed (the reason is below). Nothing was sent to the device.',
+    'update.signedBy': 'Signed by {name}.',
+    'update.unsignedAccepted': 'Not signed. This developer build installed it all the same.',
+    'update.refusedUnsigned': 'Refused: not signed by a trusted key.',
+    'update.refused': 'Refused: {reason}.',
 
     'pages.title': 'Page updates',
     'pages.hint': 'Download a newer set of these pages from the address their maker gives. The program unpacks it; the new pages show from the next start.',

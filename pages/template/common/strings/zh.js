@@ -498,6 +498,12 @@ export default {
     'firmware.failed.download': '无法下载固件包。请检查地址和网络后重试。',
     'firmware.failed.otherDevice': '此固件包适用于 {package}，而不是 {device}。没有向设备发送任何数据。',
     'firmware.failed.program': '程序没有开始更新。',
+    'firmware.failed.unsigned': '已拒绝：该固件包没有受信任密钥的签名。没有安装任何内容，也没有向设备发送任何数据。',
+    'firmware.failed.refused': '已拒绝：该固件包不能安装（原因见下方）。没有向设备发送任何数据。',
+    'update.signedBy': '由 {name} 签名。',
+    'update.unsignedAccepted': '未签名。此开发版本仍然安装了它。',
+    'update.refusedUnsigned': '已拒绝：没有受信任密钥的签名。',
+    'update.refused': '已拒绝：{reason}。',
 
     'pages.title': '页面更新',
     'pages.hint': '从页面提供方给出的地址下载新版页面。程序会解压它；新页面在下次启动时生效。',
