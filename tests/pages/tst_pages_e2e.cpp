@@ -7,6 +7,7 @@
 #include "client_handler.h"
 #include "firmware_image.h"
 #include "http_test_server.h"
+#include "test_signing.h"
 #include "package_writer.h"
 #include "quit_request.h"
 #include "web_page.h"
@@ -77,6 +78,7 @@ void TestPagesEndToEnd::initTestCase()
     QFile(m_app.filePath("devices.json")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     QVERIFY(QFile::copy(PAGES_PACKAGE, m_app.filePath("skn.dat")));
     m_log = m_app.filePath("transport.log");
+    QVERIFY(!TestSigning::trustTestKey().isEmpty());
     qputenv("ORVANTA_TRANSPORT", EMULATOR_LIBRARY);
     qputenv("ORVANTA_DEVICES", QFile::encodeName(m_app.filePath("devices.json")));
     qputenv("ORVANTA_TRANSPORT_LOG", QFile::encodeName(m_log));
@@ -458,6 +460,7 @@ void TestPagesEndToEnd::firmwareUpdate()
     rom[0] = char(0x12);
     QByteArray package;
     QVERIFY(buildPackage("1.0", {{"update.bin", FirmwareImage::build(rom, "258A1007")}}, &package));
+    package = TestSigning::signedPackage(package);
     HttpTestServer server;
     QVERIFY(server.start());
     server.serve("/fw/rx318-12.pkg", package);
@@ -473,6 +476,7 @@ void TestPagesEndToEnd::firmwareUpdate()
     QVERIFY(waitJs("document.querySelector('#firmware-outcome .banner.success') !== null"));
     QVERIFY(!js("document.body.classList.contains('updating-firmware')").toBool());
     QVERIFY(waitJs("document.querySelector('#firmware-version').textContent === '12'"));
+    QVERIFY(waitJs("document.querySelector('#firmware-trust').textContent === 'Signed by Orvanta test key.'"));
 
     // Through the boot loader: into it, erased, 2 000-byte blocks, checked
     // against the image's CRC-32, started.
