@@ -1,9 +1,8 @@
 // The upgrade service's answer ({"code":0,"ret":{"type":…}}), handled as
-// the update check handles it when the request has finished.
+// the update check handles it once its signature holds.
 
 #include "fuzz_support.h"
 
-#include "http_request_worker.h"
 #include "update_check.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -15,9 +14,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::ensureApplication();
-    HttpRequestWorker worker;
-    worker.response = QByteArray(reinterpret_cast<const char*>(data), int(size));
     UpdateCheck check(QStringLiteral("http://127.0.0.1:9/"));
-    check.handle_doCheckUpdate(&worker);
+    check.handleAnswer(QByteArray(reinterpret_cast<const char*>(data), int(size)));
     return 0;
 }

@@ -62,9 +62,12 @@ public slots:
     // The answer arrived: its signature is fetched next.
     void handle_doCheckUpdate(HttpRequestWorker* worker);
 
+    // What an answer does once its signature holds (the prompt, a silent
+    // update, or nothing).
+    void handleAnswer(const QByteArray& response);
+
 private:
     void onSignature(HttpRequestWorker* worker);
-    void handleAnswer(const QByteArray& response);
     void finish(int state);
 
     QString m_endpoint;
