@@ -561,6 +561,35 @@ private slots:
         QVERIFY(trustOf("FileName", folder + "/local.pkg").value("Trusted").toBool());
     }
 
+    void pageFilesInstallOnlyWhenSigned()
+    {
+        QByteArray pages;
+        QVERIFY(buildPackage("1.0", {{"pages/signed.html", "<p>new</p>"}}, &pages));
+        const QByteArray good = TestSigning::signedPackage(pages);
+        QByteArray changed = good;
+        changed[200] = char(changed.at(200) ^ 0x01);
+        const auto download = [&](const QString& path, const QByteArray& package) {
+            server.serve(path, package);
+            QString answer;
+            dispatcher->onJsMessage(
+                QString(R"({"FuncName":"DownloadFile","downloadUrl":"%1","relativePath":"tupdates/"})").arg(server.url(path)),
+                makeQueryCallback([&](const QString& t) { answer = "S:" + t; },
+                                  [&](int, const QString& t) { answer = "F:" + t; }));
+            return QTest::qWaitFor([&]() { return !answer.isEmpty(); }, 10000) ? answer : QString("none");
+        };
+        QCOMPARE(download("/p/unsigned.pkg", pages), QString("F:downloadFaild"));
+        QCOMPARE(download("/p/changed.pkg", changed), QString("F:downloadFaild"));
+        QVERIFY(!QFile::exists(folder + "/pages/signed.html"));
+        QVERIFY(!QFile::exists(folder + "/tupdates/unsigned.pkg"));
+        QVERIFY(!QFile::exists(folder + "/tupdates/changed.pkg"));
+        QVERIFY(trustOf("downloadUrl", server.url("/p/changed.pkg")).value("Reason").toString().contains("does not match"));
+
+        QCOMPARE(download("/p/good.pkg", good), "S:" + folder + "/tupdates/good.pkg");
+        QCOMPARE(readFile(folder + "/pages/signed.html"), QByteArray("<p>new</p>"));
+        QCOMPARE(trustOf("downloadUrl", server.url("/p/good.pkg")).value("Signer").toString(), QString("Orvanta test key"));
+        QFile::remove(folder + "/pages/signed.html");
+    }
+
     void onlyImagesFromATrustedPackageAreFlashed()
     {
         // An image put in place any other way than by a trusted package, or

@@ -117,6 +117,46 @@ private slots:
         QVERIFY(!QFile::exists(install.filePath("restarted")));
     }
 
+    void onlySignedReleasesNotOlderThanTheInstalledOneAreInstalled()
+    {
+        installOldVersion();
+        QFile::remove(install.filePath("update-sequences.json"));
+        const QMap<QString, QByteArray> before = snapshot(install.path());
+        const auto restartedOld = [this]() {
+            QTRY_COMPARE_WITH_TIMEOUT(readFile(install.filePath("restarted")), QByteArray("old\n"), 5000);
+            QFile::remove(install.filePath("restarted"));
+        };
+        QByteArray unsignedPackage;
+        QVERIFY(buildPackage("2.0", {{"data.txt", "new data"}}, &unsignedPackage));
+        for (const QByteArray& refused :
+             {unsignedPackage, TestSigning::signedPackage(unsignedPackage, 1, ClientVersion(), TestSigning::strangerKey())}) {
+            server.serve("/pkg.dat", refused);
+            QCOMPARE(runUpdater({}), 2);
+            restartedOld();
+            QCOMPARE(snapshot(install.path()), before);
+        }
+        QVERIFY(readFile(install.filePath("updater.log")).contains("refused: not signed by a trusted key"));
+        QVERIFY(!QFile::exists(install.filePath("update-sequences.json")));
+
+        // Release 5 installs and is kept; release 4 after it is a rollback.
+        server.serve("/pkg.dat", newPackage(5));
+        QCOMPARE(runUpdater({"--SilentUpgrade"}), 0);
+        QCOMPARE(readFile(install.filePath("data.txt")), QByteArray("new data"));
+        const QByteArray kept = readFile(install.filePath("update-sequences.json"));
+        QVERIFY(kept.contains("\"client\": \"5\""));
+        installOldVersion();
+        QVERIFY(writeFile(install.filePath("update-sequences.json"), kept));
+        server.serve("/pkg.dat", newPackage(4));
+        QCOMPARE(runUpdater({}), 2);
+        restartedOld();
+        QCOMPARE(readFile(install.filePath("data.txt")), QByteArray("old data"));
+        QVERIFY(readFile(install.filePath("updater.log")).contains("release 4 is older than release 5"));
+        // The same release again, or a later one, is fine.
+        server.serve("/pkg.dat", newPackage(5));
+        QCOMPARE(runUpdater({"--SilentUpgrade"}), 0);
+        QFile::remove(install.filePath("update-sequences.json"));
+    }
+
     void aFailureLeavesTheInstallationAsItWas()
     {
         installOldVersion();
