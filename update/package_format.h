@@ -4,7 +4,8 @@
 
 // Layout of an update package file. All integers are little-endian.
 //
-//   0    128  header area (free text; the unpacker never reads it)
+//   0    128  header area: free text, or the signature block
+//             (package_signature.h); the unpacker never reads it
 //   128  20   SHA-1 of every byte from offset 148 to the end of the file
 //   148  5    LZMA properties (lc/lp/pb byte, 32-bit dictionary size)
 //   153  4    unpacked payload size
