@@ -103,9 +103,20 @@ test('a firmware package nobody trusted is reported as refused, not as a broken 
         outcome: ['downLoading', 'updatefailed'],
         trust: { Known: true, Trusted: false, Reason: 'not signed by a trusted key' },
     });
-    assert.equal(document.querySelector('#firmware-trust').textContent, 'Refused: not signed by a trusted key.');
+    // Said once, in the outcome.
+    assert.equal(document.querySelector('#firmware-trust').hidden, true);
     assert.equal(document.querySelector('#firmware-outcome').textContent, t('firmware.failed.unsigned'));
     assert.equal(document.body.classList.contains('updating-firmware'), false, 'the page is unlocked');
+});
+
+test('a signed package refused by another rule gives that rule', async () => {
+    await updateFirmware({
+        outcome: ['downLoading', 'updatefailed'],
+        trust: { Known: true, Trusted: false, Signer: 'Orvanta', Reason: 'the package needs Orvanta 2.0.0 or newer, this is 0.1.0' },
+    });
+    assert.equal(document.querySelector('#firmware-outcome').textContent, t('firmware.failed.refused'));
+    assert.equal(document.querySelector('#firmware-trust').textContent,
+        'Refused: the package needs Orvanta 2.0.0 or newer, this is 0.1.0.');
 });
 
 test('a download that failed on the network says nothing of signatures', async () => {

@@ -47,7 +47,9 @@ function render(ctx) {
     let verdict = null;
     const showTrust = () => {
         const message = trustMessage(verdict);
-        trustLine.hidden = !message || progress.phase !== 'done';
+        // The outcome says so already when the signature was missing.
+        const said = progress.reason === 'unsigned';
+        trustLine.hidden = !message || progress.phase !== 'done' || said;
         clear(trustLine);
         if (message) {
             trustLine.classList.toggle('trusted', message.good);
