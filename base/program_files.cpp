@@ -89,9 +89,13 @@ bool isProgramFile(const QString& applicationFolder, const QString& path)
     if (root.isEmpty() || !file.startsWith(root + QLatin1Char('/')))
         return false;
     const QString relative = file.mid(root.size() + 1);
+    // Besides the program's data: the choices that only their own commands
+    // make (the access levels of real devices, the update sequences that
+    // keep old updates out), which a page writing them directly would undo.
     static const QStringList ownNames = {QStringLiteral("skn.dat"), QStringLiteral("devices.json"),
                                          QStringLiteral("conf.ini"), QStringLiteral("Updater"),
-                                         QStringLiteral("Updater-new")};
+                                         QStringLiteral("Updater-new"), QStringLiteral("hidraw-access.json"),
+                                         QStringLiteral("update-sequences.json")};
     if (ownNames.contains(relative) || isQtLoadedName(relative))
         return true;
     return isSharedLibraryName(QFileInfo(file).fileName()) || isExecutableFile(file);

@@ -19,6 +19,7 @@ private slots:
         for (const char* name : {"qt.conf", "pages/qt.conf", "platforms/libqxcb.so.txt", "platforms/readme",
                                     "imageformats/libqjpeg", "platformthemes/x", "plugins/platforms/y",
                                     "skn.dat", "conf.ini", "Updater", "Updater-new", "devices.json",
+                                    "hidraw-access.json", "update-sequences.json",
                                     "lib/libfoo.so", "lib/libfoo.so.1"})
             QVERIFY2(isProgramFile(root, root + "/" + name), name);
         // Page files, and the same names deeper down where Qt never looks.
