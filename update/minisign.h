@@ -61,7 +61,7 @@ constexpr qint64 kMaxFileSize = 4096;
 bool parseSignature(const QByteArray &text, MinisignSignature *signature, QString *why = nullptr);
 
 // Checks both signatures of `signature` over `message` with the trusted key
-// of its key id. On success signer points at that key.
+// of its key id. On success signer points at that key, inside keys.
 bool verify(const QByteArray &message, const MinisignSignature &signature, const UpdateKeys &keys,
             const UpdateKey **signer = nullptr, QString *why = nullptr);
 

@@ -114,8 +114,9 @@ private slots:
         QVERIFY(Minisign::parseSignature(text, &signature));
         QCOMPARE(signature.algorithm, QByteArray("ED"));
         QCOMPARE(signature.trustedComment, QString("channel:upgrade sequence:1 expires:9"));
+        const UpdateKeys keys = testKeys();  // signer points into it
         const UpdateKey* signer = nullptr;
-        QVERIFY(Minisign::verify(message, signature, testKeys(), &signer));
+        QVERIFY(Minisign::verify(message, signature, keys, &signer));
         QCOMPARE(signer->name, QString("Orvanta test key"));
         QString why;
         QVERIFY(!Minisign::verify(message + "!", signature, testKeys(), nullptr, &why));
