@@ -429,6 +429,8 @@ int main(int argc, char *argv[])
         return runMeasured(argv + 2);
     if (argc == 3 && std::strcmp(argv[1], "--decode") == 0)
         return runDecodeOnly(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--check-signature") == 0)
+        return runSignatureOnly(argv[2], argv[3]);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

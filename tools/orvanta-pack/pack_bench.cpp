@@ -1,7 +1,9 @@
 #include "pack_bench.h"
 
 #include "lzma_decoder.h"
+#include "minisign.h"
 #include "package_format.h"
+#include "package_signature.h"
 #include "package_reader.h"
 #include "package_writer.h"
 
@@ -111,6 +113,19 @@ int runDecodeOnly(const char *path)
     return decoder.finish(discard) ? 0 : 1;
 }
 
+int runSignatureOnly(const char *package, const char *publicKeyFile)
+{
+    QFile keyFile(QFile::decodeName(publicKeyFile));
+    if (!keyFile.open(QIODevice::ReadOnly))
+        return 1;
+    UpdateKeys keys;
+    keys.addFromText(keyFile.read(kMaxKeysFileSize), keyFile.fileName(), nullptr);
+    QFile file(QFile::decodeName(package));
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    return PackageSignature::verifyFile(file.handle(), file.size(), keys).trusted() ? 0 : 1;
+}
+
 int runMeasured(char **argv)
 {
     timespec start{}, end{};
@@ -154,6 +169,15 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
     const double packSeconds = timer.nsecsElapsed() / 1e9;
     files.clear();
     files.squeeze();
+    // Signed with a key made for this run, as releases are.
+    const MinisignSecretKey key = Minisign::generate(QStringLiteral("bench"));
+    QByteArray tiny;
+    if (!PackageSignature::sign(&package, key, 1, ClientVersion(), &error)
+        || !buildPackage(QStringLiteral("tiny"), {{QStringLiteral("a.txt"), "a"}}, &tiny, &error)
+        || !PackageSignature::sign(&tiny, key, 1, ClientVersion(), &error)) {
+        err << "orvanta-pack: " << error << Qt::endl;
+        return false;
+    }
 
     PackageStreamInfo info;
     if (!inspectPackageData(package, nullptr, &error, &info)) {
@@ -172,6 +196,7 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
     const QString packagePath = dir.filePath(QStringLiteral("bench.dat"));
     const QString lzmaPath = dir.filePath(QStringLiteral("bench.lzma"));
     const QString tinyPath = dir.filePath(QStringLiteral("tiny.dat"));
+    const QString keyPath = dir.filePath(QStringLiteral("bench.pub"));
     // xz takes only dictionary sizes of 2^n or 2^n + 2^(n-1) bytes in this
     // form: the next such size up decodes the same stream.
     QByteArray size64(8, '\0');
@@ -182,26 +207,31 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
         dictionary *= 2;
     qToLittleEndian<quint32>(dictionary, properties.data() + 1);
     const QByteArray alone = properties + size64 + package.mid(PackageFormat::kStreamOffset);
-    QFile packageFile(packagePath), lzmaFile(lzmaPath);
+    QFile packageFile(packagePath), lzmaFile(lzmaPath), tinyFile(tinyPath), keyFile(keyPath);
+    const QByteArray publicKey = Minisign::publicKeyFile(key.publicKey());
     if (!packageFile.open(QIODevice::WriteOnly) || packageFile.write(package) != package.size()
         || !lzmaFile.open(QIODevice::WriteOnly) || lzmaFile.write(alone) != alone.size()
-        || !writePackageFile(tinyPath, QStringLiteral("tiny"), {{QStringLiteral("a.txt"), "a"}}, &error)) {
+        || !tinyFile.open(QIODevice::WriteOnly) || tinyFile.write(tiny) != tiny.size()
+        || !keyFile.open(QIODevice::WriteOnly) || keyFile.write(publicKey) != publicKey.size()) {
         err << "orvanta-pack: cannot write the packages into " << dir.path() << Qt::endl;
         return false;
     }
     packageFile.close();
     lzmaFile.close();
+    tinyFile.close();
+    keyFile.close();
 
     package.clear();
     package.squeeze();
 
     const QString self = QCoreApplication::applicationFilePath();
     const QString xz = QStandardPaths::findExecutable(QStringLiteral("xz"));
+    const QString b2sum = QStandardPaths::findExecutable(QStringLiteral("b2sum"));
     const QString target = dir.filePath(QStringLiteral("target"));
     // Rounds of every measurement one after the other, so that other work
     // on the machine weighs on all of them alike; each keeps its best.
     const int runs = 5;
-    Run decoding, startup, reference, verify, empty, same;
+    Run decoding, startup, reference, verify, empty, same, hashing, signature;
     auto keepBest = [](Run *kept, const Run &run) {
         if (!run.ok)
             return false;
@@ -222,10 +252,16 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
         if (!xz.isEmpty())
             keepBest(&reference, runProcess({xz, QStringLiteral("--format=lzma"), QStringLiteral("-dc"),
                                              QStringLiteral("-T1"), lzmaPath}));
+        if (!b2sum.isEmpty())
+            keepBest(&hashing, runProcess({b2sum, packagePath}));
+        if (!keepBest(&signature, runProcess({self, QStringLiteral("--check-signature"), packagePath, keyPath}))) {
+            err << "orvanta-pack: the signature does not hold" << Qt::endl;
+            return false;
+        }
         // Into an empty folder, then again into it, over the same files as
         // they are once they have reached the disk.
-        if (!keepBest(&startup, runProcess({self, QStringLiteral("verify"), tinyPath}))
-            || !keepBest(&verify, runProcess({self, QStringLiteral("verify"), packagePath}))
+        if (!keepBest(&startup, runProcess({self, QStringLiteral("verify"), tinyPath, QStringLiteral("--public-key"), keyPath}))
+            || !keepBest(&verify, runProcess({self, QStringLiteral("verify"), packagePath, QStringLiteral("--public-key"), keyPath}))
             || !keepBest(&empty, runProcess({self, QStringLiteral("unpack"), packagePath, target, QStringLiteral("--keep")}))
             || (::sync(), !keepBest(&same, runProcess({self, QStringLiteral("unpack"), packagePath, target,
                                                        QStringLiteral("--keep")})))) {
@@ -251,6 +287,24 @@ bool runPackBench(int sizeMiB, QTextStream &out, QTextStream &err)
         out << "xz --format=lzma -dc -T1 (reference): xz not found\n";
     row(QStringLiteral("LZMA decoding alone (no digest, no payload)"), decoding);
     row(QStringLiteral("orvanta-pack verify (no files written)"), verify);
+    // The signature check reads the package once more before unpacking:
+    // beside b2sum hashing the same file (BLAKE2b-512 too), in MiB/s of the
+    // package's own size.
+    const auto hashRow = [&](const QString &what, const Run &run) {
+        out << QStringLiteral("%1 %2 s  %3 MiB/s of the package  peak %4 MiB")
+                   .arg(what, -44)
+                   .arg(run.seconds, 6, 'f', 3)
+                   .arg(mibPerSecond(packageFile.size(), run.seconds), 7, 'f', 1)
+                   .arg(run.peakKiB / 1024.0, 6, 'f', 1);
+        if (hashing.ok && &run != &hashing)
+            out << QStringLiteral("  %1 x b2sum").arg(run.seconds / hashing.seconds, 0, 'f', 2);
+        out << '\n';
+    };
+    if (hashing.ok)
+        hashRow(QStringLiteral("b2sum of the package (reference)"), hashing);
+    else
+        out << "b2sum of the package (reference): b2sum not found\n";
+    hashRow(QStringLiteral("signature check alone (BLAKE2b + Ed25519)"), signature);
     row(QStringLiteral("orvanta-pack unpack into an empty folder"), empty);
     row(QStringLiteral("orvanta-pack unpack over the same files"), same);
     row(QStringLiteral("orvanta-pack verify of a 1-file package"), startup, false);
