@@ -54,6 +54,8 @@ private slots:
         page.name = "t/index.html";
         page.content = "<!doctype html><p>page</p>";
         QString error;
+        // Not signed: the package the program ships with is trusted as
+        // installed, unlike anything from the network.
         QVERIFY2(writePackageFile(copy.packagePath(), "1.0", {page}, &error), qPrintable(error));
         QVERIFY(copy.unpack());
         QVERIFY(copy.holdsStartPage());
