@@ -1,6 +1,7 @@
 #include "device_set.h"
 
 #include "byte_text.h"
+#include "device_record_writer.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -63,20 +64,6 @@ QString derivedPath(std::uint16_t vid, std::uint16_t pid, const QString &collect
         path += QStringLiteral("&col") + collection.toLower();
     path += QStringLiteral("#%1&0&%2#").arg(group).arg(position, 4, 10, QLatin1Char('0'));
     return path + QLatin1String(kHidClassGuid);
-}
-
-// The instance id that belongs to a HID path: without the "\\?\" prefix and
-// the class GUID, "#" turned into "\", upper case.
-QString instanceIdFromPath(const QString &path)
-{
-    QString id = path;
-    if (id.startsWith(QLatin1String("\\\\?\\")))
-        id = id.mid(4);
-    const int guid = id.lastIndexOf(QLatin1String("#{"));
-    if (guid >= 0)
-        id.truncate(guid);
-    id.replace(QLatin1Char('#'), QLatin1Char('\\'));
-    return id.toUpper();
 }
 
 bool parseProperties(const QJsonValue &value, QMap<int, QByteArray> *out, QString *error)
@@ -245,7 +232,7 @@ bool parseDevice(const QJsonObject &object, int rawIndex, Device *device, QStrin
             iface.path = derivedPath(device->vendorId, device->productId, iface.collection, group, i);
         iface.instanceId = entry.value(QLatin1String("instanceId")).toString();
         if (iface.instanceId.isEmpty())
-            iface.instanceId = instanceIdFromPath(iface.path);
+            iface.instanceId = transport::instanceIdFromPath(iface.path);
         // Longer texts would not fit the 510-byte fields of the device block.
         if (iface.path.size() > 254 || iface.instanceId.size() > 254) {
             *error = QStringLiteral("interface %1 has a path or instance id over 254 characters").arg(i);
@@ -255,7 +242,7 @@ bool parseDevice(const QJsonObject &object, int rawIndex, Device *device, QStrin
     }
     device->bootLoader.path = derivedPath(kBootLoaderVendorId, kBootLoaderProductId, QString(),
                                           QStringLiteral("8&") + group.mid(2), 0);
-    device->bootLoader.instanceId = instanceIdFromPath(device->bootLoader.path);
+    device->bootLoader.instanceId = transport::instanceIdFromPath(device->bootLoader.path);
 
     if (!parseProperties(object.value(QLatin1String("properties")), &device->properties, error)
         || !parseMemory(object.value(QLatin1String("memory")), static_cast<int>(memorySize), &device->memory, error))

@@ -1,6 +1,7 @@
 #include "emulator.h"
 
 #include "byte_text.h"
+#include "device_record_writer.h"
 #include "transport_entry_points.h"
 
 #include <QDir>
@@ -37,24 +38,6 @@ constexpr unsigned char kW1BlockWrite = 7;
 constexpr unsigned char kW1Reset = 9;
 // A mode-9 write at this address restarts the device: it keeps its memory.
 constexpr std::uint32_t kW1RestartAddress = 0;
-
-void putText(unsigned char *field, int capacity, const QString &text)
-{
-    const QByteArray latin = text.toLatin1();
-    std::memcpy(field, latin.constData(), static_cast<size_t>(qMin(capacity, latin.size())));
-}
-
-void putUtf16(unsigned char *field, const QString &text)
-{
-    // Parsing limited these texts to 254 units, so the NUL always fits.
-    const int units = qMin(text.size(), kRecordTextBytes / 2 - 1);
-    std::memcpy(field, text.utf16(), static_cast<size_t>(units) * sizeof(char16_t));
-}
-
-void putU32(unsigned char *field, std::uint32_t value)
-{
-    std::memcpy(field, &value, sizeof value);
-}
 
 bool matchesFilter(const std::uint16_t *filter, const Interface &iface)
 {
@@ -305,12 +288,12 @@ int Emulator::listDevices(unsigned char *block, const std::uint16_t *filter, int
                 break;
             unsigned char *record = block + 2 + count * kDeviceRecordSize;
             if (!device.inBootLoader) {
-                putText(record + kRecordIdText, kRecordIdTextSize, device.reportedId);
-                putText(record + kRecordVersion, kRecordVersionSize, device.firmwareVersion);
+                putLatin1(record + kRecordIdText, kRecordIdTextSize, device.reportedId);
+                putLatin1(record + kRecordVersion, kRecordVersionSize, device.firmwareVersion);
             }
-            putText(record + kRecordSerial, kRecordSerialSize, device.serial);
+            putLatin1(record + kRecordSerial, kRecordSerialSize, device.serial);
             if (!device.inBootLoader)
-                putText(record + kRecordMask, kRecordMaskSize, device.mask);
+                putLatin1(record + kRecordMask, kRecordMaskSize, device.mask);
             putU32(record + kRecordVendorId, device.shownVendorId());
             putU32(record + kRecordProductId, device.shownProductId());
             putUtf16(record + kRecordPath, iface.path);

@@ -1,5 +1,6 @@
 #include "hidraw_transport.h"
 
+#include "device_record_writer.h"
 #include "family_b_frame.h"
 #include "frame_guard.h"
 #include "w1_frame.h"
@@ -19,23 +20,6 @@ namespace {
 const char kHidClassGuid[] = "{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 using Frames = std::vector<std::vector<std::uint8_t>>;
-
-void putLatin1(unsigned char* field, int capacity, const QString& text)
-{
-    const QByteArray latin = text.toLatin1();
-    std::memcpy(field, latin.constData(), static_cast<std::size_t>(qMin(capacity, latin.size())));
-}
-
-void putUtf16(unsigned char* field, const QString& text)
-{
-    const int units = qMin(text.size(), transport::kRecordTextBytes / 2 - 1);
-    std::memcpy(field, text.utf16(), static_cast<std::size_t>(units) * sizeof(char16_t));
-}
-
-void putU32(unsigned char* field, std::uint32_t value)
-{
-    std::memcpy(field, &value, sizeof value);
-}
 
 // A vendor collection answers a filter pair of any vendor page: the program
 // asks for its own pages, and the devices use others (0xFF00, 0xFF01,
@@ -57,17 +41,6 @@ bool matchesFilter(const std::uint16_t* filter, const HidCollection& collection)
             return true;
     }
     return !any;
-}
-
-QString instanceIdFromPath(QString id)
-{
-    if (id.startsWith(QLatin1String("\\\\?\\")))
-        id = id.mid(4);
-    const int guid = id.lastIndexOf(QLatin1String("#{"));
-    if (guid >= 0)
-        id.truncate(guid);
-    id.replace(QLatin1Char('#'), QLatin1Char('\\'));
-    return id.toUpper();
 }
 
 } // namespace
@@ -153,13 +126,13 @@ int HidrawTransport::listDevices(unsigned char* block, const std::uint16_t* filt
         const HidInterface& iface = listed.iface;
         // The last two digits of the firmware version (bcdDevice), as the
         // records carry it.
-        putLatin1(record + transport::kRecordVersion, transport::kRecordVersionSize, iface.firmware.right(2));
-        putLatin1(record + transport::kRecordSerial, transport::kRecordSerialSize, iface.uevent.uniq.left(14));
-        putU32(record + transport::kRecordVendorId, iface.uevent.vendor);
-        putU32(record + transport::kRecordProductId, iface.uevent.product);
-        putLatin1(record + transport::kRecordAccess, transport::kRecordAccessSize, accessName(listed.level));
-        putUtf16(record + transport::kRecordPath, listed.path);
-        putUtf16(record + transport::kRecordInstanceId, instanceIdFromPath(listed.path));
+        transport::putLatin1(record + transport::kRecordVersion, transport::kRecordVersionSize, iface.firmware.right(2));
+        transport::putLatin1(record + transport::kRecordSerial, transport::kRecordSerialSize, iface.uevent.uniq.left(14));
+        transport::putU32(record + transport::kRecordVendorId, iface.uevent.vendor);
+        transport::putU32(record + transport::kRecordProductId, iface.uevent.product);
+        transport::putLatin1(record + transport::kRecordAccess, transport::kRecordAccessSize, accessName(listed.level));
+        transport::putUtf16(record + transport::kRecordPath, listed.path);
+        transport::putUtf16(record + transport::kRecordInstanceId, transport::instanceIdFromPath(listed.path));
         ++count;
     }
     std::memcpy(block, &count, sizeof count);
