@@ -1,14 +1,9 @@
 #include "update_commands.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "command_context.h"
 #include "page_services.h"
@@ -60,17 +55,8 @@ bool isWholePackage(const QString& path)
     if (!QFileInfo(path).isFile())
         return false;
     PackagePayload payload;
-    if (!inspectPackage(path, &payload))
-        return false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0)
-        return false;
-    const bool sized = ::fstat(fd, &info) == 0;
-    const PackageVerdict verdict = sized ? PackageSignature::verifyFile(fd, info.st_size, UpdateKeys::trusted())
-                                         : PackageVerdict();
-    ::close(fd);
-    return verdict.trusted() || (verdict.kind == PackageVerdict::Unsigned && NetworkPackageCheck::unsignedAllowed());
+    return inspectPackage(path, &payload)
+           && NetworkPackageCheck::installable(PackageSignature::verifyPath(path, UpdateKeys::trusted()));
 }
 
 void updateFirmware(CommandContext& c)
@@ -196,8 +182,7 @@ void getUpdateTrust(CommandContext& c)
     const std::optional<PackageVerdict> verdict = origin.isEmpty() ? std::nullopt : PackageTrustLog::find(origin);
     out.insert(QStringLiteral("Known"), bool(verdict));
     if (verdict) {
-        const bool allowedUnsigned = verdict->kind == PackageVerdict::Unsigned && NetworkPackageCheck::unsignedAllowed();
-        out.insert(QStringLiteral("Trusted"), verdict->trusted() || allowedUnsigned);
+        out.insert(QStringLiteral("Trusted"), NetworkPackageCheck::installable(*verdict));
         out.insert(QStringLiteral("Signed"), verdict->trusted() || !verdict->signer.isEmpty());
         out.insert(QStringLiteral("Signer"), verdict->signer);
         out.insert(QStringLiteral("Release"), QString::number(verdict->sequence));

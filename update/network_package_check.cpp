@@ -18,6 +18,11 @@ bool NetworkPackageCheck::unsignedAllowed()
 #endif
 }
 
+bool NetworkPackageCheck::installable(const PackageVerdict &verdict)
+{
+    return verdict.trusted() || (verdict.kind == PackageVerdict::Unsigned && unsignedAllowed());
+}
+
 void NetworkPackageCheck::logBuildPolicy()
 {
     if (unsignedAllowed())

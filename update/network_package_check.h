@@ -28,6 +28,9 @@ public:
 
     // Whether this build accepts unsigned packages.
     static bool unsignedAllowed();
+    // Whether a package of this verdict is installed: trusted, or unsigned
+    // where this build accepts that.
+    static bool installable(const PackageVerdict &verdict);
     // Says in the log, once at start, when this build accepts unsigned
     // packages.
     static void logBuildPolicy();

@@ -4,7 +4,11 @@
 
 #include <QtEndian>
 
+#include <QFile>
+
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -205,6 +209,20 @@ PackageVerdict verifyFile(int fd, qint64 size, const UpdateKeys &keys, const Cli
         at += n;
     }
     return judge(header, hash.result(), keys, client);
+}
+
+PackageVerdict verifyPath(const QString &path, const UpdateKeys &keys, const ClientVersion &client)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        return refused(QStringLiteral("%1 cannot be read").arg(path));
+    }
+    const PackageVerdict verdict = verifyFile(fd, info.st_size, keys, client);
+    ::close(fd);
+    return verdict;
 }
 
 } // namespace PackageSignature

@@ -82,6 +82,10 @@ PackageVerdict verify(const QByteArray &package, const UpdateKeys &keys,
                       const ClientVersion &client = ClientVersion::current());
 PackageVerdict verifyFile(int fd, qint64 size, const UpdateKeys &keys,
                           const ClientVersion &client = ClientVersion::current());
+// The same for the regular file at path (a link in its name is not
+// followed).
+PackageVerdict verifyPath(const QString &path, const UpdateKeys &keys,
+                          const ClientVersion &client = ClientVersion::current());
 
 // The text the pages and the log give a refusal of this kind.
 QString notTrustedText();

@@ -290,15 +290,7 @@ int runVerify(const Arguments &args)
     }
     for (const QString &problem : qAsConst(problems))
         err() << "orvanta-pack: " << problem << Qt::endl;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        return fail(QStringLiteral("cannot read %1").arg(path));
-    }
-    const PackageVerdict verdict = PackageSignature::verifyFile(fd, info.st_size, keys);
-    ::close(fd);
+    const PackageVerdict verdict = PackageSignature::verifyPath(path, keys);
     if (verdict.kind == PackageVerdict::Unsigned)
         return fail(QStringLiteral("refused: %1 (the package carries no signature)").arg(verdict.reason));
     if (!verdict.trusted())

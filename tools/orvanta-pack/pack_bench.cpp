@@ -120,10 +120,7 @@ int runSignatureOnly(const char *package, const char *publicKeyFile)
         return 1;
     UpdateKeys keys;
     keys.addFromText(keyFile.read(kMaxKeysFileSize), keyFile.fileName(), nullptr);
-    QFile file(QFile::decodeName(package));
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
-    return PackageSignature::verifyFile(file.handle(), file.size(), keys).trusted() ? 0 : 1;
+    return PackageSignature::verifyPath(QFile::decodeName(package), keys).trusted() ? 0 : 1;
 }
 
 int runMeasured(char **argv)
