@@ -7,6 +7,7 @@
 #include "client_profile.h"
 #include "device_data_handler.h"
 #include "dialog_update_prompt.h"
+#include "focus_source_choice.h"
 #include "input_automation.h"
 #include "local_resources.h"
 #include "logging.h"
@@ -28,6 +29,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QProcessEnvironment>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -84,6 +86,9 @@ Window::Window(const WindowSetup& setup, QWidget* parent)
     sessionSetup.events = handler;
     sessionSetup.window = this;
     sessionSetup.automation = InputAutomationSetup::forWindow(std::make_unique<ViewKeyCaptureTarget>());
+    // The presets follow the window in front where the desktop tells it.
+    sessionSetup.focusSource = focusSourceFor(QProcessEnvironment::systemEnvironment());
+    sessionSetup.followFocus = true;
     sessionSetup.musicView = m_profile.value(QStringLiteral("MusicView"));
     sessionSetup.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
     m_session = std::make_unique<PageSession>(std::move(sessionSetup));
@@ -189,6 +194,18 @@ void Window::setupTray()
     connect(m_tray, &QSystemTrayIcon::activated, this, &Window::onSystemtrayActive);
     connect(m_tray, &SystemTray::showWidget, this, &Window::onshowWidget);
     connect(m_tray, &SystemTray::closeApp, this, &Window::oncloseApp);
+    // The presets, to choose one by hand; the list follows the files and
+    // the check mark the preset in effect.
+    PresetSwitcher* presets = &m_session->presets();
+    const auto listPresets = [this, presets] {
+        QStringList names;
+        for (const Preset& preset : m_session->presetStore().set().presets)
+            names << preset.name;
+        m_tray->setPresets(names, presets->activePreset());
+    };
+    listPresets();
+    connect(presets, &PresetSwitcher::stateChanged, m_tray, listPresets);
+    connect(m_tray, &SystemTray::presetChosen, presets, &PresetSwitcher::choose);
 }
 
 void Window::firstShow()

@@ -14,6 +14,7 @@ EventRoute eventRoute(const QString& name)
         {QStringLiteral("OnRGBMusicData"), {EventAudience::NamedView, 0}},
         {QStringLiteral("RefreshDownState"), {EventAudience::NamedViewElseMain, 0}},
         {QStringLiteral("onSwitchVirtualDevice"), {EventAudience::MainView, 0}},
+        {QStringLiteral("onPresetChanged"), {EventAudience::MainView, 0}},
     };
     return routes.value(name, EventRoute{EventAudience::NamedViewElseMain, 0});
 }

@@ -19,6 +19,7 @@
 //   "RefreshDownState"      the view named with it (the one that started
 //                           the download), else the main view
 //   "onSwitchVirtualDevice" the main view
+//   "onPresetChanged"       the main view
 //   any other name          the view named with it, else the main view
 enum class EventAudience {
     MainView,

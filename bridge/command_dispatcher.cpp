@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "automation_commands.h"
+#include "preset_commands.h"
 #include "command_context.h"
 #include "page_services.h"
 #include "window_port.h"
@@ -34,6 +35,7 @@ CommandTable defaultCommandTable()
     addMusicCommands(table);
     addPointerCommands(table);
     addAutomationCommands(table);
+    addPresetCommands(table);
     addCrashReportCommands(table);
     addRealDeviceCommands(table);
     return table;

@@ -17,6 +17,8 @@ class FileCache;
 class InputAutomation;
 class MusicRuntime;
 class PointerSettings;
+class PresetStore;
+class PresetSwitcher;
 class UpdateService;
 class WindowPort;
 class device_data_handler;
@@ -46,6 +48,9 @@ struct PageServices {
     MusicRuntime* music = nullptr;
     UpdateService* updates = nullptr;
     InputAutomation* automation = nullptr;
+    // The presets that follow the window in front and their files.
+    PresetStore* presetStore = nullptr;
+    PresetSwitcher* presets = nullptr;
     // null without a window (orvanta-cli).
     WindowPort* window = nullptr;
 

@@ -1,5 +1,6 @@
 #include "page_session.h"
 
+#include <QJsonDocument>
 #include <QObject>
 #include <QProcess>
 
@@ -29,6 +30,10 @@ PageSession::PageSession(PageSessionSetup setup)
     , m_pointer(setup.pointer ? std::move(setup.pointer) : PointerSettings::fromEnvironment())
     , m_music([this](const QString& name, const QVariantList& args, const QString& view) { raise(name, args, view); })
     , m_automation(std::move(setup.automation))
+    , m_presetStore(withSlash(setup.applicationFolder))
+    , m_stageWriter(m_devices.writer())
+    , m_presets(m_presetStore, [this](const QString& map) { m_automation.refreshVirtualDrive(map); })
+    , m_followFocus(setup.followFocus)
     , m_updates(withSlash(setup.applicationFolder))
     , m_dispatcher(m_services)
 {
@@ -46,11 +51,20 @@ PageSession::PageSession(PageSessionSetup setup)
     m_services.music = &m_music;
     m_services.updates = &m_updates;
     m_services.automation = &m_automation;
+    m_services.presetStore = &m_presetStore;
+    m_services.presets = &m_presets;
     m_services.window = setup.window;
     m_services.sendPageEvent = [this](const QString& name, const QVariantList& args, const QString& view) {
         raise(name, args, view);
     };
     m_services.openUrl = setup.openUrl ? std::move(setup.openUrl) : openWithDesktop;
+
+    m_presets.setSource(std::move(setup.focusSource));
+    m_presets.setStageWriter(&m_stageWriter);
+    QObject::connect(&m_presets, &PresetSwitcher::stateChanged, [this] {
+        raise(QStringLiteral("onPresetChanged"),
+              {QString::fromUtf8(QJsonDocument(m_presets.state()).toJson(QJsonDocument::Compact))});
+    });
 
     m_music.setLightingView(setup.musicView);
     // The files the pages edit stay in the application folder.
@@ -71,6 +85,10 @@ int PageSession::start()
 {
     const int found = m_devices.start();
     m_automation.connectVMulti();
+    if (m_followFocus)
+        m_presets.start();
+    else
+        m_presetStore.load();
     DeviceReports::setSender(this);
     m_receivesReports = true;
     return found;

@@ -14,6 +14,9 @@
 #include "music_runtime.h"
 #include "page_services.h"
 #include "pointer_settings.h"
+#include "preset_stage_writer.h"
+#include "preset_store.h"
+#include "preset_switcher.h"
 #include "query_callback.h"
 #include "update_service.h"
 
@@ -42,6 +45,13 @@ struct PageSessionSetup {
     WindowPort* window = nullptr;
     // The keyboard capture, virtual device and input filter.
     InputAutomationSetup automation = InputAutomationSetup::headless();
+    // Where the window in front is learnt; null: nowhere (the presets are
+    // switched by hand only).
+    std::unique_ptr<FocusSource> focusSource;
+    // Whether start() puts the default preset into effect and starts
+    // following the window in front (the program's window does; orvanta-cli
+    // keeps the remapping to what its commands load).
+    bool followFocus = false;
     // The desktop's pointer settings; null: chosen from the environment.
     std::unique_ptr<PointerSettings> pointer;
     // The view that receives the music lighting data (the client profile's
@@ -102,6 +112,8 @@ public:
     MusicRuntime& music() { return m_music; }
     UpdateService& updates() { return m_updates; }
     InputAutomation& automation() { return m_automation; }
+    PresetSwitcher& presets() { return m_presets; }
+    PresetStore& presetStore() { return m_presetStore; }
     ClientSettings& settings() { return *m_settings; }
     PageServices& services() { return m_services; }
     CommandDispatcher& dispatcher() { return m_dispatcher; }
@@ -116,6 +128,10 @@ private:
     std::unique_ptr<PointerSettings> m_pointer;
     MusicRuntime m_music;
     InputAutomation m_automation;
+    PresetStore m_presetStore;
+    PresetStageWriter m_stageWriter;
+    PresetSwitcher m_presets;
+    bool m_followFocus = false;
     UpdateService m_updates;
     PageServices m_services;
     CommandDispatcher m_dispatcher;

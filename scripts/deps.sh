@@ -6,7 +6,7 @@ ORVANTA_PACKAGES=(
   qtwebengine5-dev libqt5webchannel5-dev
   libpugixml-dev liblzma-dev libudev-dev
   libsndfile1-dev libkissfft-dev qtmultimedia5-dev libqt5multimedia5-plugins
-  libglib2.0-dev libx11-dev xvfb xauth
+  libglib2.0-dev libx11-dev libxcb1-dev xvfb xauth dbus-daemon
   libevdev-dev libxtst-dev libdw-dev libsodium-dev minisign
   python3
   desktop-file-utils appstream

@@ -101,7 +101,8 @@ private slots:
             // The program's own, after the contract's.
             "GetPointerSupport", "GetTrayState", "GetDeviceAccess", "GetDeviceFamilies", "ReadDevicesDpiStages", "GetSessionStart",
             "SetSessionStart", "GetInstallation", "GetCrashReports", "ReadCrashReport", "SaveCrashReport",
-            "SetDeviceAccessLevel", "GetUpdateTrust"};
+            "SetDeviceAccessLevel", "GetUpdateTrust", "GetPresets", "SavePresets", "SetActivePreset",
+            "GetFocusWindows", "PausePresets"};
         QCOMPARE(defaultCommandTable().names(), documented);
     }
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "focus_source.h"
+
+#include <QProcessEnvironment>
+
+#include <memory>
+
+// The source that can tell which window is in front on this desktop:
+// - ORVANTA_FOCUS_SOURCE=x11|kwin|gnome|dbus|none chooses one;
+// - a Wayland session (WAYLAND_DISPLAY, or XDG_SESSION_TYPE=wayland): KWin
+//   through its script on KDE Plasma, GNOME Shell through its extension on
+//   GNOME, and none elsewhere (those compositors keep the front window to
+//   themselves; X11 would only see the XWayland windows);
+// - an X11 session (DISPLAY): the X server, whatever the desktop;
+// - else none.
+// The KWin script is written into the private runtime folder.
+std::unique_ptr<FocusSource> focusSourceFor(const QProcessEnvironment& environment);
