@@ -29,6 +29,24 @@ SELF_UPDATER = sys.argv[7] != '0' if len(sys.argv) > 7 else True
 PREFIX = '/usr'
 
 
+GNOME_EXTENSION = 'share/gnome-shell/extensions/orvanta-focus@orvanta.org'
+
+
+def check_gnome_extension(prefix):
+    """The extension's metadata names the folder it lies in and the Shell
+    versions its form of script is for."""
+    folder = os.path.join(prefix, GNOME_EXTENSION)
+    with open(os.path.join(folder, 'metadata.json')) as f:
+        metadata = json.load(f)
+    if metadata.get('uuid') != os.path.basename(folder):
+        fail(f'the GNOME extension\'s uuid {metadata.get("uuid")} is not its folder\'s name')
+    with open(os.path.join(folder, 'extension.js')) as f:
+        modules = 'export default class' in f.read()
+    versions = [int(v) for v in metadata.get('shell-version', [])]
+    if not versions or any((v >= 45) != modules for v in versions):
+        fail(f'the GNOME extension\'s script does not suit the Shell versions {versions}')
+
+
 def expected_files():
     icons = [f'share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png' for n in (16, 24, 32, 48, 64, 128, 256)]
     return sorted([
@@ -43,6 +61,7 @@ def expected_files():
         *icons, f'share/icons/hicolor/scalable/apps/{APP_ID}.svg',
         'share/man/man1/orvanta.1', 'share/man/man1/orvanta-cli.1', 'share/man/man1/orvanta-pack.1',
         'share/man/man1/orvanta-hidraw-probe.1',
+        f'{GNOME_EXTENSION}/metadata.json', f'{GNOME_EXTENSION}/extension.js',
     ])
 
 
@@ -126,6 +145,8 @@ def main():
         subprocess.run(['appstreamcli', 'validate', '--no-net',
                         os.path.join(prefix, f'share/metainfo/{APP_ID}.metainfo.xml')], check=True,
                        stdout=subprocess.DEVNULL)
+
+        check_gnome_extension(prefix)
 
         before = listing(prefix)
         installed_bin = os.path.join(prefix, BIN)
