@@ -5,9 +5,56 @@ import { definitionText, repo } from './helpers.mjs';
 import fs from 'node:fs';
 import path from 'node:path';
 
-export function fakeProgram({ files = {}, refuse = () => false, answers = {} } = {}) {
-    const program = { files: Object.assign({}, files), commands: [], events: {} };
+// presets: a set ({ default, presets, rules }) makes the program one that
+// keeps presets (it then answers their commands and raises
+// "onPresetChanged" as the program does); without it, "GetPresets" is
+// refused as by a program from before presets.
+export function fakeProgram({ files = {}, refuse = () => false, answers = {}, presets = null, classes = [] } = {}) {
+    const program = { files: Object.assign({}, files), commands: [], events: {}, presets, applied: [] };
+    program.state = presets ? { preset: presets.default, cause: 'start', app: '', title: '', rule: -1, source: 'x11', reason: '', problems: [], paused: false } : null;
+    const announce = () => setTimeout(() => program.events.onPresetChanged && program.events.onPresetChanged([JSON.stringify(program.state)]), 0);
+    // The program switching as a window comes to the front.
+    program.focus = (app, preset, cause = 'rule') => {
+        program.state = Object.assign({}, program.state, { app, preset, cause });
+        announce();
+    };
+    const presetAnswer = (c) => {
+        switch (c.FuncName) {
+        case 'GetPresets':
+            return [true, JSON.stringify(Object.assign({}, program.presets, { state: program.state }))];
+        case 'SavePresets': {
+            const next = JSON.parse(c.Presets);
+            if (!next.presets.some((p) => p.name === next.default) || next.rules.some((r) => !next.presets.some((p) => p.name === r.preset)))
+                return [false, 'SavePresets failed: the set does not hold together'];
+            program.presets = next;
+            const active = next.presets.find((p) => p.name === program.state.preset);
+            if (active)
+                program.applied.push(active.map);
+            else
+                program.state = Object.assign({}, program.state, { preset: next.default });
+            return [true, 'SavePresets success!'];
+        }
+        case 'SetActivePreset':
+            if (!program.presets.presets.some((p) => p.name === c.Name))
+                return [false, 'SetActivePreset failed!'];
+            program.state = Object.assign({}, program.state, { preset: c.Name, cause: 'manual' });
+            announce();
+            return [true, 'SetActivePreset success!'];
+        case 'GetFocusWindows':
+            return [true, JSON.stringify({ classes, source: 'x11', reason: '' })];
+        case 'PausePresets':
+            program.state = Object.assign({}, program.state, { paused: c.Paused === 1 });
+            return [true, 'PausePresets success!'];
+        default:
+            return null;
+        }
+    };
     const answer = (c) => {
+        if (program.presets && !answers[c.FuncName]) {
+            const reply = presetAnswer(c);
+            if (reply)
+                return reply;
+        }
         if (answers[c.FuncName])
             return answers[c.FuncName](c, program);
         switch (c.FuncName) {
@@ -30,6 +77,8 @@ export function fakeProgram({ files = {}, refuse = () => false, answers = {} } =
         }
         case 'WriteRGBDevice':
             return [true, c.Data.slice(2, -2)];
+        case 'GetPresets':
+            return [false, 'GetPresets failed'];
         default:
             return null;
         }

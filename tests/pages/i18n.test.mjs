@@ -77,7 +77,10 @@ test('every text the code asks for is in the tables', () => {
         .concat(['flash', 'address', 'download', 'program'].map((x) => `firmware.failed.${x}`))
         .concat(['empty', 'full', 'keys', 'buttons', 'held'].map((x) => `macro.problem.${x}`))
         .concat(['tap', 'keyDown', 'keyUp', 'click', 'buttonDown', 'buttonUp', 'delay', 'wheelDown', 'wheelUp', 'move'].map((x) => `macro.insert.${x}`))
-        .concat(['macro.keyDown', 'macro.keyUp', 'macro.buttonDown', 'macro.buttonUp', 'macro.wheelUp', 'macro.wheelDown']))
+        .concat(['macro.keyDown', 'macro.keyUp', 'macro.buttonDown', 'macro.buttonUp', 'macro.wheelUp', 'macro.wheelDown'])
+        .concat(['start', 'rule', 'noRule', 'desktop', 'manual'].map((x) => `presets.why.${x}`))
+        .concat(['nameEmpty', 'nameLong', 'nameControl', 'nameTaken', 'tooMany', 'missing', 'removeDefault'].map((x) => `presets.${x}`))
+        .concat(['appEmpty', 'appBad', 'tooMany'].map((x) => `rules.${x}`)))
         used.add(key);
     assert.ok(used.size > 150);
     const missing = [...used].filter((key) => !(key in en));

@@ -46,6 +46,12 @@ const TABLE = {
     GetVirtualDevice: { members: [], answer: 'text' },
     RefreshVirtualDrive: { members: ['VirtualStr'], answer: 'text' },
     mouseTracks: { members: ['status'], answer: 'ack' },
+    // Presets that follow the window in front.
+    GetPresets: { members: [], answer: 'json' },
+    SavePresets: { members: ['Presets'], answer: 'text' },
+    SetActivePreset: { members: ['Name'], answer: 'text' },
+    GetFocusWindows: { members: [], answer: 'json' },
+    PausePresets: { members: ['Paused'], answer: 'text' },
     // The desktop's pointer settings.
     GetPointerSupport: { members: [], answer: 'json' },
     modifyMouseAcce: { members: ['Num'], answer: 'ack' },

@@ -18,6 +18,7 @@ import { COMMAND } from './commands.js';
 import { DriverDefinition } from './driver.js';
 import { XmlElement, parseXml, serializeXml } from './xml.js';
 import { normaliseKeys } from './assignment.js';
+import { findPreset, parsePresets, presetsText, setPresetMap } from './presets.js';
 
 export const REMAP_PATH = 'remap.xml';
 export const SHORTCUTS = ['calculatrice', 'notepad', 'stikynot', 'mail'];
@@ -179,55 +180,158 @@ export function readAssignments(text) {
     return assignments;
 }
 
-// The remapping in effect: what is saved, loading it into the program at
-// start, changing it, and pausing it (while a macro is recorded, so that
-// the buttons record as themselves).
+// The remapping in effect. With presets (a program that keeps them), the
+// buttons shown are those of the preset being edited; a change is saved
+// into that preset, and the program puts it into effect when the preset is
+// the active one. Without them (an older program), as before presets: one
+// remapping, saved in the remap file and loaded at start by the pages.
+// Recording a macro pauses the remapping, so that the buttons record as
+// themselves.
 export class Remapping {
     constructor(client) {
         this.client = client;
         this.buttons = [];
         this.assignments = new Map();
         this.paused = false;
+        // With presets: the set, the program's word on the active one, and
+        // the preset being edited.
+        this.presets = null;
+        this.state = null;
+        this.editing = '';
+        this.listeners = new Set();
+        this.unlisten = null;
     }
 
     async load() {
-        const [map, saved] = await Promise.all([
+        const [map, presets] = await Promise.all([
             this.client.send(COMMAND.GetVirtualDevice, {}, { timeout: 3000 }),
-            this.client.send(COMMAND.ReadFileToStr, { FilePath: REMAP_PATH, Xpath: '/map' }, { timeout: 3000 }),
+            this.client.send(COMMAND.GetPresets, {}, { timeout: 3000 }),
         ]);
         this.buttons = map.ok ? virtualButtons(map.text) : [];
+        const parsed = presets.ok ? parsePresets(presets.text) : null;
+        if (parsed) {
+            this.presets = parsed.set;
+            this.state = parsed.state;
+            this.edit(this.state && findPreset(this.presets, this.state.preset) ? this.state.preset : this.presets.default);
+            if (!this.unlisten)
+                this.unlisten = this.client.on('onPresetChanged', (args) => this.onPresetChanged(args[0]));
+            return this;
+        }
+        const saved = await this.client.send(COMMAND.ReadFileToStr, { FilePath: REMAP_PATH, Xpath: '/map' }, { timeout: 3000 });
         this.assignments = saved.ok ? readAssignments(saved.text) : new Map();
         return this;
+    }
+
+    get hasPresets() {
+        return !!this.presets;
+    }
+
+    // Listens to changes of the presets or of the active one.
+    onChange(fn) {
+        this.listeners.add(fn);
+        return () => this.listeners.delete(fn);
+    }
+
+    changed() {
+        for (const fn of [...this.listeners]) {
+            try {
+                fn(this);
+            } catch (e) {
+                // One listener's fault must not keep the others from hearing.
+            }
+        }
+    }
+
+    // The program switched presets, or its files changed: the set is asked
+    // for again (it may have been edited elsewhere).
+    async onPresetChanged(text) {
+        try {
+            this.state = JSON.parse(text);
+        } catch (e) {
+            return;
+        }
+        const reply = await this.client.send(COMMAND.GetPresets, {}, { timeout: 3000 });
+        const parsed = reply.ok ? parsePresets(reply.text) : null;
+        if (parsed) {
+            this.presets = parsed.set;
+            this.state = parsed.state || this.state;
+            this.edit(findPreset(this.presets, this.editing) ? this.editing : this.presets.default);
+        }
+        this.changed();
+    }
+
+    // The preset whose buttons are shown and changed.
+    edit(name) {
+        const preset = findPreset(this.presets, name) || findPreset(this.presets, this.presets.default) || this.presets.presets[0];
+        this.editing = preset.name;
+        this.assignments = readAssignments(preset.map);
+    }
+
+    // Hands a whole set to the program, which checks, keeps and applies
+    // it; the set here changes only when the program took it.
+    async save(next) {
+        const reply = await this.client.send(COMMAND.SavePresets, { Presets: presetsText(next) });
+        if (reply.ok) {
+            this.presets = next;
+            this.edit(findPreset(next, this.editing) ? this.editing : next.default);
+            this.changed();
+        }
+        return reply;
+    }
+
+    // A preset by hand, until another program comes to the front.
+    async activate(name) {
+        const reply = await this.client.send(COMMAND.SetActivePreset, { Name: name });
+        if (reply.ok && this.state)
+            this.state = Object.assign({}, this.state, { preset: name, cause: 'manual' });
+        this.changed();
+        return reply;
+    }
+
+    // The running programs' window classes, for a new rule.
+    async windowClasses() {
+        const reply = await this.client.send(COMMAND.GetFocusWindows, {}, { timeout: 3000 });
+        try {
+            const data = reply.ok ? JSON.parse(reply.text) : null;
+            return data && Array.isArray(data.classes) ? data.classes.filter((c) => typeof c === 'string') : [];
+        } catch (e) {
+            return [];
+        }
     }
 
     document(assignments = this.assignments) {
         return virtualDocument(this.buttons, assignments);
     }
 
-    // Hands the document to the program. An empty map is refused by the
-    // program although it empties the trigger table, which is what was
-    // asked for.
+    // Hands the document to the program (without presets). An empty map is
+    // refused by the program although it empties the trigger table, which
+    // is what was asked for.
     async send(assignments) {
         const empty = ![...assignments.values()].some((a) => triggerOf(a));
         const reply = await this.client.send(COMMAND.RefreshVirtualDrive, { VirtualStr: this.document(assignments) });
         return empty && !reply.ok && reply.text === 'RefreshVirtualDrive failed!' ? Object.assign({}, reply, { ok: true }) : reply;
     }
 
-    // At start: the saved remapping goes back into effect.
+    // At start: the saved remapping goes back into effect. A program with
+    // presets has done that itself.
     async apply() {
-        if (![...this.assignments.values()].some((a) => triggerOf(a)))
+        if (this.presets || ![...this.assignments.values()].some((a) => triggerOf(a)))
             return { ok: true, text: '' };
         return this.send(this.assignments);
     }
 
     // One button's new assignment (null: the mouse's own again), in effect
-    // at once and saved.
+    // at once (when its preset is the active one) and saved.
     async set(id, assignment) {
         const next = new Map(this.assignments);
         if (assignment)
             next.set(id, assignment);
         else
             next.delete(id);
+        if (this.presets) {
+            const reply = await this.save(setPresetMap(this.presets, this.editing, this.document(next)));
+            return Object.assign({}, reply, { profileSaved: reply.ok });
+        }
         const reply = await this.send(next);
         if (!reply.ok)
             return reply;
@@ -237,7 +341,14 @@ export class Remapping {
     }
 
     async pause() {
-        if (this.paused || !this.buttons.length || ![...this.assignments.values()].some((a) => triggerOf(a)))
+        if (this.paused || !this.buttons.length)
+            return;
+        if (this.presets) {
+            this.paused = true;
+            await this.client.send(COMMAND.PausePresets, { Paused: 1 });
+            return;
+        }
+        if (![...this.assignments.values()].some((a) => triggerOf(a)))
             return;
         this.paused = true;
         await this.send(new Map());
@@ -247,6 +358,9 @@ export class Remapping {
         if (!this.paused)
             return;
         this.paused = false;
-        await this.send(this.assignments);
+        if (this.presets)
+            await this.client.send(COMMAND.PausePresets, { Paused: 0 });
+        else
+            await this.send(this.assignments);
     }
 }
