@@ -31,7 +31,8 @@ bool hasControl(const QString& text)
 
 // A text member that must be a string (or absent, when optional) of at
 // most max characters without control characters.
-bool readText(const QJsonObject& object, const char* member, int max, bool required, QString* out, QString* why)
+bool readText(const QJsonObject& object, const char* member, int max, bool required, QString* out, QString* why,
+              bool lines = false)
 {
     const QJsonValue value = object.value(QLatin1String(member));
     if (value.isUndefined() && !required) {
@@ -45,7 +46,9 @@ bool readText(const QJsonObject& object, const char* member, int max, bool requi
         return fail(why, QStringLiteral("\"%1\" is empty").arg(QLatin1String(member)));
     if (out->size() > max)
         return fail(why, QStringLiteral("\"%1\" is longer than %2 characters").arg(QLatin1String(member)).arg(max));
-    if (hasControl(*out))
+    // A map is an XML document, written over several lines; names and
+    // programs are single lines of text.
+    if (!lines && hasControl(*out))
         return fail(why, QStringLiteral("\"%1\" holds control characters").arg(QLatin1String(member)));
     return true;
 }
@@ -138,7 +141,7 @@ std::optional<QVector<Preset>> presetsOf(const QJsonObject& object, QString* def
         Preset preset;
         bool stageOk = false;
         if (!readText(entry, "name", PresetSet::kMaxName, true, &preset.name, why)
-            || !readText(entry, "map", PresetSet::kMaxMap, false, &preset.map, why) || !validMap(preset.map, why))
+            || !readText(entry, "map", PresetSet::kMaxMap, false, &preset.map, why, true) || !validMap(preset.map, why))
             return std::nullopt;
         preset.stage = readStage(entry.value(QLatin1String("dpiStage")), &stageOk, why);
         if (!stageOk)

@@ -14,7 +14,7 @@
         'devicesChanged', 'onDeviceData', 'macroItem', 'currentPropChanged',
         'navStateChanged', 'onBrowserMsg', 'onUpdateFirmware', 'OnRGBMusicData',
         'RefreshDownState', 'onSwitchVirtualDevice', 'keyDown', 'mouseMove',
-        'RefreshUpdateState'
+        'RefreshUpdateState', 'onPresetChanged'
     ];
     var callbacks = {};
     var queries = {};

@@ -135,6 +135,10 @@ private slots:
         QCOMPARE(again.set().presetsJson(), sampleSet().presetsJson());
         QCOMPARE(again.set().rulesJson(), sampleSet().rulesJson());
         QCOMPARE(again.set().presets[1].stage->stage, 2);
+        // Maps as the pages write them: XML over several lines.
+        PresetSet lines = sampleSet();
+        lines.presets[0].map = QStringLiteral("<map name=\"Orvanta\">\n  <key scancode=\"4\" flag=\"10\">\r\n\t<task value=\"A\"/></key>\n</map>\n");
+        QVERIFY2(PresetSet::fromPageJson(lines.pageJson(), &why), qPrintable(why));
         // A remap file that is no map document is not taken.
         QTemporaryDir other;
         writeFile(other.filePath(QStringLiteral("remap.xml")), "<html/>");

@@ -481,7 +481,7 @@ export default {
     'presets.why.desktop': 'no program is in front, so the default.',
     'presets.why.manual': 'chosen by hand; the next program in front chooses again.',
     'presets.paused': 'Paused while a macro is recorded.',
-    'presets.noFollow': 'Presets do not follow the window in front here: {reason}. Choose one by hand with “Use now” or in the tray menu.',
+    'presets.noFollow': 'Presets do not follow the window in front here. {reason}. Until then, choose one by hand with “Use now” or in the tray menu.',
     'presets.editing': 'Preset',
     'presets.defaultMark': '{name} (default)',
     'presets.new': 'New',

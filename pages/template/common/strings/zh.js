@@ -480,7 +480,7 @@ export default {
     'presets.why.desktop': '前台没有程序，使用默认预设。',
     'presets.why.manual': '手动选择；下一个来到前台的程序会重新选择。',
     'presets.paused': '录制宏期间暂停。',
-    'presets.noFollow': '此桌面上预设无法跟随前台窗口：{reason}。请用“立即使用”或托盘菜单手动选择。',
+    'presets.noFollow': '此桌面上预设暂时无法跟随前台窗口。{reason}。在此之前，请用“立即使用”或托盘菜单手动选择。',
     'presets.editing': '预设',
     'presets.defaultMark': '{name}（默认）',
     'presets.new': '新建',

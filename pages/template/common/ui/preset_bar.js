@@ -162,7 +162,7 @@ export function presetBar({ remapping, devices, toast, onEdit }) {
                 });
                 if (sure)
                     await change((s) => removePreset(s, editing), { edit: set.default });
-            }, { disabled: isDefault, kind: 'secondary danger' }));
+            }, { disabled: isDefault }));
 
         // The DPI stage of the edited preset.
         const preset = findPreset(set, editing);
