@@ -37,6 +37,10 @@ std::unique_ptr<FocusSource> focusSourceFor(const QProcessEnvironment& environme
             return dbusSource(DBusFocusSource::Shell::KWin);
         if (desktops.contains(QLatin1String("GNOME")))
             return dbusSource(DBusFocusSource::Shell::Gnome);
+        // Other compositors keep the front window to themselves, but their
+        // XWayland tells its X programs (a native window counts as none).
+        if (!environment.value(QStringLiteral("DISPLAY")).isEmpty())
+            return std::make_unique<X11FocusSource>(environment.value(QStringLiteral("DISPLAY")), X11FocusSource::Scope::XWayland);
         return std::make_unique<NullFocusSource>();
     }
     if (!environment.value(QStringLiteral("DISPLAY")).isEmpty())

@@ -24,9 +24,10 @@ template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 } // namespace
 
-X11FocusSource::X11FocusSource(const QString& display, QObject* parent)
+X11FocusSource::X11FocusSource(const QString& display, Scope scope, QObject* parent)
     : FocusSource(parent)
     , m_display(display)
+    , m_scope(scope)
 {
 }
 

@@ -25,11 +25,15 @@ class X11FocusSource : public FocusSource
 {
     Q_OBJECT
 public:
+    // All windows of an X session, or only the X programs of a Wayland
+    // compositor's XWayland (its native windows count as none in front).
+    enum class Scope { Session, XWayland };
+
     // display: as DISPLAY; "" takes DISPLAY.
-    explicit X11FocusSource(const QString& display = QString(), QObject* parent = nullptr);
+    explicit X11FocusSource(const QString& display = QString(), Scope scope = Scope::Session, QObject* parent = nullptr);
     ~X11FocusSource() override;
 
-    QString name() const override { return QStringLiteral("x11"); }
+    QString name() const override { return m_scope == Scope::XWayland ? QStringLiteral("xwayland") : QStringLiteral("x11"); }
     bool start() override;
     QString reason() const override { return m_reason; }
     QStringList runningClasses() const override;
@@ -48,6 +52,7 @@ private:
     QString windowClass(uint32_t window) const;
 
     QString m_display;
+    Scope m_scope;
     xcb_connection_t* m_connection = nullptr;
     uint32_t m_root = 0;
     uint32_t m_followed = 0;

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "dbus_focus_source.h"
+#include "focus_source_choice.h"
 #include "kwin_focus_script.h"
 
 namespace {
@@ -224,6 +225,35 @@ private slots:
         DBusFocusSource refused(DBusFocusSource::Shell::KWin, connection(), folder.path());
         QVERIFY(!refused.start());
         QVERIFY(refused.reason().contains("refused"));
+    }
+
+    void theDesktopChoosesTheSource_data()
+    {
+        QTest::addColumn<QStringList>("variables");
+        QTest::addColumn<QString>("source");
+        QTest::newRow("X11 session") << QStringList{"DISPLAY=:5", "XDG_CURRENT_DESKTOP=KDE"} << "x11";
+        QTest::newRow("Plasma on Wayland") << QStringList{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:1", "XDG_CURRENT_DESKTOP=KDE"} << "kwin";
+        QTest::newRow("GNOME on Wayland") << QStringList{"XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=ubuntu:GNOME"} << "gnome";
+        QTest::newRow("Sway with XWayland") << QStringList{"WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0", "XDG_CURRENT_DESKTOP=sway"} << "xwayland";
+        QTest::newRow("Wayland alone") << QStringList{"WAYLAND_DISPLAY=wayland-1", "XDG_CURRENT_DESKTOP=Hyprland"} << "none";
+        QTest::newRow("no display") << QStringList{} << "none";
+        QTest::newRow("chosen") << QStringList{"DISPLAY=:5", "ORVANTA_FOCUS_SOURCE=None"} << "none";
+        QTest::newRow("chosen shell") << QStringList{"DISPLAY=:5", "ORVANTA_FOCUS_SOURCE=gnome"} << "gnome";
+    }
+
+    void theDesktopChoosesTheSource()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, source);
+        QProcessEnvironment environment;
+        for (const QString& variable : variables)
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        const std::unique_ptr<FocusSource> chosen = focusSourceFor(environment);
+        QCOMPARE(chosen->name(), source);
+        if (source == "none") {
+            QVERIFY(!chosen->start());
+            QCOMPARE(chosen->reason(), QString("Your desktop does not tell programs which window is in front"));
+        }
     }
 
     void theScriptHandlesBothKWinGenerations()
