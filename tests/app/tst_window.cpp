@@ -16,6 +16,8 @@
 #include "popup_table.h"
 #include "quit_request.h"
 #include "system_tray.h"
+
+#include <QMenu>
 #include "tray_mode.h"
 #include "web_page.h"
 #include "input_automation.h"
@@ -49,6 +51,7 @@ private slots:
     void relativePageFolder();
     void framelessSizing();
     void trayFollowsTrayMode();
+    void trayListsThePresetsToChooseByHand();
     void autostartKeepsWindowInTray();
     void closeRequestHidesOnly();
     void minimiseShortcutWritesFileCache();
@@ -220,6 +223,34 @@ void TestWindow::framelessSizing()
     QTRY_COMPARE(m_window->geometry(), normal);
     QCOMPARE(m_window->shadowMargin(), margin);
     QCOMPARE(m_window->maximumSize(), QSize(540 + 2 * margin, 425 + 2 * margin));
+}
+
+void TestWindow::trayListsThePresetsToChooseByHand()
+{
+    m_window->setupTray();
+    SystemTray* tray = m_window->tray();
+    PresetSwitcher& presets = m_window->session().presets();
+    const auto entries = [&] {
+        QStringList out;
+        for (QAction* action : tray->menu()->actions())
+            out << (action->isSeparator() ? QStringLiteral("-")
+                                          : action->text() + (action->isChecked() ? QStringLiteral(" *") : QString()));
+        return out;
+    };
+    QCOMPARE(entries(), QStringList({"OPEN", "-", "Presets", QString("%1 *").arg(presets.activePreset()), "-", "EXIT"}));
+    QVERIFY(!tray->presetActions().first()->isEnabled());
+
+    // A preset added on the page appears; choosing it in the menu puts it
+    // into effect by hand.
+    PresetSet set = m_window->session().presetStore().set();
+    set.presets.append(Preset{QStringLiteral("Games"), QString(), std::nullopt});
+    QString why;
+    QVERIFY2(m_window->session().presetStore().save(set, &why), qPrintable(why));
+    QCOMPARE(entries().mid(2, 3), QStringList({"Presets", QString("%1 *").arg(set.defaultPreset), "Games"}));
+    tray->presetActions().last()->trigger();
+    QCOMPARE(presets.activePreset(), QString("Games"));
+    QCOMPARE(presets.cause(), PresetSwitcher::Cause::Manual);
+    QCOMPARE(entries().mid(2, 3), QStringList({"Presets", set.defaultPreset, "Games *"}));
 }
 
 void TestWindow::trayFollowsTrayMode()

@@ -176,6 +176,27 @@ private slots:
         session.onJsMessage(R"({"FuncName":"goback"})", recordInto(with));
         QCOMPARE(window.calls, QStringList({"goBack"}));
     }
+
+    // A preset's DPI stage is the one active-stage byte of the family's
+    // definition, written as the pages write it; nothing else.
+    void aPresetsStageIsTheOneActiveStageByte()
+    {
+        DeviceScenario scenario(w1Mouse("25A7FA91", "1011"));
+        RecordingSink sink;
+        PageSession session(setup(&sink));
+        QCOMPARE(session.start(), 1);
+        PresetStageWriter writer(session.devices().writer());
+        QVERIFY(writer.writeActiveStage(PresetStage{"25A7FA91", "W1.0", 2}));
+        // The W1 family keeps each value with its check byte beside it.
+        const QList<QJsonObject> writes = scenario.calls("dcW1WriteAddress");
+        QCOMPARE(writes.size(), 2);
+        QCOMPARE(writes[0].value("address").toString() + "=" + writes[0].value("data").toString(), QString("0x4=02"));
+        QCOMPARE(writes[1].value("address").toString() + "=" + writes[1].value("data").toString(), QString("0x5=53"));
+        // A definition without the row, or none at all: nothing is written.
+        QVERIFY(!writer.writeActiveStage(PresetStage{"25A7FA91", "K1.0", 2}));
+        QVERIFY(!writer.writeActiveStage(PresetStage{"25A7FA91", "Z9.9", 2}));
+        QCOMPARE(scenario.calls("dcW1WriteAddress").size(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(PageSessionTest)

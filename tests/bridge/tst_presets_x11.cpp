@@ -151,6 +151,7 @@ private slots:
         qputenv("ORVANTA_VIRTUAL_HID_LOG", log.toLocal8Bit());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove("WAYLAND_DISPLAY");
+        environment.remove("ORVANTA_FOCUS_SOURCE");
         environment.insert("XDG_SESSION_TYPE", "x11");
 
         DeviceScenario scenario(plainMouse("1007"));
