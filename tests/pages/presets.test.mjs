@@ -113,10 +113,14 @@ test('with presets, a button change goes into the preset being edited and nothin
     assert.equal(readAssignments(program.presets.presets[0].map).get('16:10').task, 'Back');
     assert.equal(program.presets.presets[1].map, MAP_A, 'the other preset is untouched');
 
-    // Recording pauses through the program.
+    // Recording pauses through the program; pages that start while a
+    // pause is left over end it.
     await remapping.pause();
+    assert.equal(program.state.paused, true);
+    await new Remapping(program.client).load();
+    assert.equal(program.state.paused, false);
     await remapping.resume();
-    assert.deepEqual(program.sent('PausePresets').map((c) => c.Paused), [1, 0]);
+    assert.deepEqual(program.sent('PausePresets').map((c) => c.Paused), [1, 0, 0]);
 
     // A refused set changes nothing here.
     const refusing = fakeProgram({ presets: sample(), answers: { SavePresets: () => [false, 'SavePresets failed: the disk is full'] } });

@@ -215,6 +215,12 @@ export class Remapping {
             this.edit(this.state && findPreset(this.presets, this.state.preset) ? this.state.preset : this.presets.default);
             if (!this.unlisten)
                 this.unlisten = this.client.on('onPresetChanged', (args) => this.onPresetChanged(args[0]));
+            // A pause left by pages that went away while recording (a
+            // reload, a crash) would keep every button untaken.
+            if (this.state && this.state.paused) {
+                await this.client.send(COMMAND.PausePresets, { Paused: 0 });
+                this.state = Object.assign({}, this.state, { paused: false });
+            }
             return this;
         }
         const saved = await this.client.send(COMMAND.ReadFileToStr, { FilePath: REMAP_PATH, Xpath: '/map' }, { timeout: 3000 });

@@ -82,26 +82,34 @@ function activeLine(remapping) {
     return el;
 }
 
+// A change of the set (make: the old set to the new one), saved by the
+// program; what stands in its way (a name taken, the program's refusal) is
+// said on status. True when saved.
+export async function savePresetChange(remapping, status, make) {
+    let next;
+    try {
+        next = make(remapping.presets);
+    } catch (e) {
+        status.failed(t(e.message));
+        return false;
+    }
+    status.busy();
+    const reply = await remapping.save(next);
+    if (!reply.ok) {
+        status.failed(failureText(reply, t));
+        return false;
+    }
+    status.done();
+    return true;
+}
+
 export function presetBar({ remapping, devices, toast, onEdit }) {
     const el = h('div', { class: 'preset-bar', id: 'preset-bar' });
     const status = new WriteStatus();
 
-    // A change of the set: saved by the program or refused with its reason.
     const change = async (make, { edit = null, done = null } = {}) => {
-        let next;
-        try {
-            next = make(remapping.presets);
-        } catch (e) {
-            status.failed(t(e.message));
+        if (!await savePresetChange(remapping, status, make))
             return false;
-        }
-        status.busy();
-        const reply = await remapping.save(next);
-        if (!reply.ok) {
-            status.failed(failureText(reply, t));
-            return false;
-        }
-        status.done();
         if (edit)
             remapping.edit(edit);
         if (done)

@@ -4,10 +4,10 @@
 // optionally by a part of its window title, which wins over a rule without
 // one. Programs without a rule get the default preset.
 import { t } from '../core/i18n.js';
-import { failureText } from '../core/client.js';
 import { APP_MAX, TITLE_MAX, addRule, removeRule } from '../core/presets.js';
 import { h, clear, uid } from './dom.js';
 import { WriteStatus } from './status.js';
+import { savePresetChange } from './preset_bar.js';
 
 export function presetRules({ remapping }) {
     const el = h('div', { class: 'preset-rules', id: 'preset-rules' });
@@ -17,22 +17,8 @@ export function presetRules({ remapping }) {
     let classesAsked = false;
 
     const save = async (make) => {
-        let next;
-        try {
-            next = make(remapping.presets);
-        } catch (e) {
-            status.failed(t(e.message));
-            return false;
-        }
-        status.busy();
-        const reply = await remapping.save(next);
-        if (!reply.ok) {
-            status.failed(failureText(reply, t));
-            return false;
-        }
-        status.done();
-        render();
-        return true;
+        if (await savePresetChange(remapping, status, make))
+            render();
     };
 
     const askClasses = async () => {
