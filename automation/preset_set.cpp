@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 #include <pugixml.hpp>
 
@@ -88,7 +89,8 @@ std::optional<PresetStage> readStage(const QJsonValue& value, bool* ok, QString*
     }
     const QJsonValue number = object.value(QLatin1String("stage"));
     const double n = number.toDouble(-1);
-    if (!number.isDouble() || n != int(n) || n < 0 || n > PresetSet::kMaxStage) {
+    // The range first: a number far out of it has no int to compare with.
+    if (!number.isDouble() || !(n >= 0 && n <= PresetSet::kMaxStage) || n != std::floor(n)) {
         fail(why, QStringLiteral("\"stage\" is not a stage from 0 to %1").arg(PresetSet::kMaxStage));
         return std::nullopt;
     }
