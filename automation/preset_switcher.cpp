@@ -102,7 +102,7 @@ void PresetSwitcher::onStoreChanged()
         return;
     const PresetSet& set = m_store.set();
     if (m_cause == Cause::Manual && set.find(m_active)) {
-        putMapInEffect();
+        apply(m_active, Cause::Manual, m_window, -1);
     } else if (m_cause == Cause::Start || !m_seenWindow) {
         apply(set.defaultPreset, Cause::Start, FocusedWindow(), -1);
     } else {
@@ -143,14 +143,17 @@ void PresetSwitcher::apply(const QString& name, Cause cause, const FocusedWindow
                      .arg(name, causeName(cause), window.isDesktop() ? QString() : QStringLiteral(", ") + window.app));
     }
     putMapInEffect();
-    if (presetChanged && preset->stage) {
+    // The stage is written when another preset with a stage comes, or when
+    // the active preset was given another stage; a stage still waiting
+    // belongs to a preset that is gone once one without a stage comes.
+    if (preset->stage && (presetChanged || preset->stage != m_activeStage)) {
         m_pendingStage = preset->stage;
         m_stageTimer.start();
-    } else if (presetChanged) {
-        // A stage still waiting belongs to a preset that is gone.
+    } else if (!preset->stage) {
         m_pendingStage.reset();
         m_stageTimer.stop();
     }
+    m_activeStage = preset->stage;
     if (changed)
         emit stateChanged();
 }

@@ -105,4 +105,6 @@ private:
     // The map handed to the remapping last; nullopt before the first.
     std::optional<QString> m_appliedMap;
     std::optional<PresetStage> m_pendingStage;
+    // The stage of the active preset as it was put into effect.
+    std::optional<PresetStage> m_activeStage;
 };

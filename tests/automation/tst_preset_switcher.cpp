@@ -333,6 +333,21 @@ private slots:
         rig.switcher.choose(QStringLiteral("Empty"));
         QTest::qWait(150);
         QCOMPARE(rig.stages.written.size(), 2);
+        // The active preset given another stage on the page: written; its
+        // map saved again alone: not.
+        rig.switcher.choose(QStringLiteral("Code"));
+        QTRY_COMPARE(rig.stages.written.size(), 3);
+        PresetSet set = sampleSet();
+        set.presets[2].stage->stage = 5;
+        QString why;
+        QVERIFY(rig.store.save(set, &why));
+        QTRY_COMPARE(rig.stages.written.size(), 4);
+        QCOMPARE(rig.stages.written[3].stage, 5);
+        set.presets[2].map = mapWith(QStringLiteral("Q"));
+        QVERIFY(rig.store.save(set, &why));
+        QTest::qWait(150);
+        QCOMPARE(rig.stages.written.size(), 4);
+        QCOMPARE(rig.lastMap(), mapWith(QStringLiteral("Q")));
     }
 
     void aPresetFileThatWentBadKeepsTheActivePreset()
