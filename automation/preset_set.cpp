@@ -285,12 +285,16 @@ std::optional<PresetSet> PresetSet::fromPageJson(const QByteArray& text, QString
     return set;
 }
 
+QJsonObject PresetSet::pageObject() const
+{
+    return QJsonObject{{QStringLiteral("default"), defaultPreset},
+                       {QStringLiteral("presets"), presetsArray(presets)},
+                       {QStringLiteral("rules"), rulesArray(rules)}};
+}
+
 QByteArray PresetSet::pageJson() const
 {
-    return QJsonDocument(QJsonObject{{QStringLiteral("default"), defaultPreset},
-                                     {QStringLiteral("presets"), presetsArray(presets)},
-                                     {QStringLiteral("rules"), rulesArray(rules)}})
-        .toJson(QJsonDocument::Compact);
+    return QJsonDocument(pageObject()).toJson(QJsonDocument::Compact);
 }
 
 bool PresetSet::check(QString* why) const

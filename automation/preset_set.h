@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QVector>
 
@@ -82,6 +83,7 @@ struct PresetSet {
     // {"default", "presets", "rules"}.
     static std::optional<PresetSet> fromPageJson(const QByteArray& text, QString* why);
     QByteArray pageJson() const;
+    QJsonObject pageObject() const;
 
     // Whether the set holds together: every rule names a preset of the set.
     bool check(QString* why) const;

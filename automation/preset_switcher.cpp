@@ -85,6 +85,12 @@ void PresetSwitcher::settle()
     if (m_cause == Cause::Manual && m_seenWindow && window.app == m_window.app && window.pid == m_window.pid)
         return;
     m_seenWindow = true;
+    chooseFor(window);
+}
+
+// The preset the rules give window, put into effect with why.
+void PresetSwitcher::chooseFor(const FocusedWindow& window)
+{
     const PresetChoice choice = choosePreset(m_store.set(), window);
     const Cause cause = window.isDesktop() ? Cause::Desktop : choice.rule >= 0 ? Cause::Rule : Cause::NoRule;
     apply(choice.preset, cause, window, choice.rule);
@@ -106,9 +112,7 @@ void PresetSwitcher::onStoreChanged()
     } else if (m_cause == Cause::Start || !m_seenWindow) {
         apply(set.defaultPreset, Cause::Start, FocusedWindow(), -1);
     } else {
-        const PresetChoice choice = choosePreset(set, m_window);
-        const Cause cause = m_window.isDesktop() ? Cause::Desktop : choice.rule >= 0 ? Cause::Rule : Cause::NoRule;
-        apply(choice.preset, cause, m_window, choice.rule);
+        chooseFor(m_window);
     }
     emit stateChanged();
 }

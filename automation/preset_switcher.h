@@ -82,6 +82,7 @@ signals:
 private:
     void onWindowActivated(const FocusedWindow& window);
     void settle();
+    void chooseFor(const FocusedWindow& window);
     void onStoreChanged();
     void apply(const QString& name, Cause cause, const FocusedWindow& window, int rule);
     void putMapInEffect();

@@ -27,7 +27,7 @@ void getPresets(CommandContext& c)
         c.fail(QStringLiteral("GetPresets failed"));
         return;
     }
-    QJsonObject answer = QJsonDocument::fromJson(c.services().presetStore->set().pageJson()).object();
+    QJsonObject answer = c.services().presetStore->set().pageObject();
     answer.insert(QStringLiteral("state"), presets->state());
     c.succeed(compact(answer));
 }
